@@ -1,0 +1,23 @@
+// Input handling in two stages: the GLUT callbacks only record state in the Hud (pressInput,
+// releaseInput), and processInput applies that state once per idle turn. The *At functions are
+// the pure core; they take the window size instead of asking GLUT.
+#pragma once
+
+#include <cstdint>
+
+struct Hud;
+
+struct InputKind {
+    enum : int32_t { Key = 0, PointerX = 1, PointerY = 2, MouseButton = 3 };
+};
+
+void pressInputAt(Hud* hud, int32_t kind, int32_t value, int32_t windowWidth, int32_t windowHeight);
+void releaseInput(Hud* hud, int32_t kind, int32_t value);
+void processInput(Hud* hud, float appStep);
+
+// GLUT-facing wrappers and callbacks.
+void pressInput(Hud* hud, int32_t kind, int32_t value);
+void onMouse(int button, int state, int x, int y);
+void onMotion(int x, int y);
+void onKeyDown(unsigned char key, int x, int y);
+void onKeyUp(unsigned char key, int x, int y);

@@ -1,0 +1,78 @@
+// The head-up display record: read-out positions and colour, background panels and buttons in
+// HUD coordinates (origin at the window centre, one unit half the window height, x from
+// -aspect to +aspect), the action table, and the recorded input state. drawHud calls GL.
+#pragma once
+
+#include "core/math.h"
+#include "render/camera.h"
+#include "render/records.h"
+
+struct Scene;
+struct Clock;
+struct Resources;
+struct Hud;
+
+// Runs with the button's five action values (element 0 is the linked entity's index).
+using ActionHandler = void (*)(float* actionValues, Hud* hud);
+
+struct Action {
+    char name[NAME_SIZE];
+    ActionHandler handler;
+};
+
+inline constexpr int32_t ACTION_COUNT = 7;
+
+struct ActionTable {
+    int32_t count;
+    Action entries[ACTION_COUNT];
+};
+
+struct Background {
+    Colour colour;
+    int32_t texture;
+    Float2 min;
+    Float2 max;
+    TexCoord texMin;
+    TexCoord texMax;
+};
+
+struct Button {
+    Colour colour;
+    int32_t texture;
+    Float2 min;
+    Float2 max;
+    TexCoord texMin;
+    TexCoord texMax;
+    ActionHandler action;
+    char actionName[NAME_SIZE];
+    char actionLink[NAME_SIZE];
+    float actionValues[5];
+};
+
+struct Hud {
+    Scene* scene;
+    Clock* clock;
+    Camera* viewpoint;
+    Resources* resources;
+    ActionTable* actions;
+    int32_t backgroundCount;
+    Background* backgrounds;
+    int32_t buttonCount;
+    Button* buttons;
+    int32_t hitButton;
+    Float2 appTime;
+    Float2 simTime;
+    Colour timeColour;
+    int32_t keyW, keyS, keyA, keyD, keyQ, keyE, keyJ, keyK, keyPlus, keyMinus;
+    int32_t overHud;
+    int32_t overButton;
+    int32_t leftDown;
+    int32_t rightDown;
+    int32_t prevX, prevY;
+    int32_t mouseX, mouseY; // window pixels, y down from the top edge
+};
+
+// Drawing (GL).
+void drawHud(Hud* hud, Resources* resources);
+void drawText(float x, float y, Colour colour, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));

@@ -1,0 +1,99 @@
+// Draws the HUD over the finished scene: background panels, then buttons, as textured tinted
+// quads in HUD coordinates (x from -aspect to +aspect, y from -1 to 1), then the two time
+// read-outs in seconds. Changes no Hud field; leaves GL in the state the scene pass expects.
+#include <GL/glut.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "app/clock.h"
+#include "hud/hud.h"
+#include "texture/registry.h"
+
+namespace {
+
+// The aspect of the last window that had an area; a zero-height window keeps it.
+float lastAspect = 800.0f / 600.0f;
+
+float windowAspect() {
+    int width = glutGet(GLUT_WINDOW_WIDTH);
+    int height = glutGet(GLUT_WINDOW_HEIGHT);
+    if (width > 0 && height > 0) {
+        lastAspect = static_cast<float>(width) / static_cast<float>(height);
+    }
+    return lastAspect;
+}
+
+void drawQuad(Resources* resources, Colour colour, int32_t texture, Float2 min, Float2 max,
+              TexCoord texMin, TexCoord texMax) {
+    if (resources) bindTexture(resources, texture);
+    const GLfloat tint[4] = {colour.r, colour.g, colour.b, colour.a};
+    glBegin(GL_QUADS);
+    glColor4fv(tint);
+    glTexCoord2f(texMin.u, texMin.v);
+    glVertex2f(min.x, min.y);
+    glTexCoord2f(texMax.u, texMin.v);
+    glVertex2f(max.x, min.y);
+    glTexCoord2f(texMax.u, texMax.v);
+    glVertex2f(max.x, max.y);
+    glTexCoord2f(texMin.u, texMax.v);
+    glVertex2f(min.x, max.y);
+    glEnd();
+}
+
+} // namespace
+
+void drawText(float x, float y, Colour colour, const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    // Cuts a long text at 255 characters rather than writing past the buffer.
+    int length = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (length < 0) text[0] = '\0';
+
+    glColor3f(colour.r, colour.g, colour.b);
+    glRasterPos2f(x, y);
+    for (const char* c = text; *c; ++c) {
+        glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, static_cast<unsigned char>(*c));
+    }
+    glRasterPos2f(-1.0f, -1.0f);
+}
+
+void drawHud(Hud* hud, Resources* resources) {
+    if (!hud) return;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    double aspect = windowAspect();
+    glOrtho(-aspect, aspect, -1.0, 1.0, 0.0, 1.0);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+
+    for (int32_t i = 0; i < hud->backgroundCount; ++i) {
+        const Background& b = hud->backgrounds[i];
+        drawQuad(resources, b.colour, b.texture, b.min, b.max, b.texMin, b.texMax);
+    }
+    for (int32_t i = 0; i < hud->buttonCount; ++i) {
+        const Button& b = hud->buttons[i];
+        drawQuad(resources, b.colour, b.texture, b.min, b.max, b.texMin, b.texMax);
+    }
+
+    double simTime = hud->clock ? getSimTime(hud->clock) : 0.0;
+    double appTime = hud->clock ? getAppTime(hud->clock) : 0.0;
+    drawText(hud->simTime.x, hud->simTime.y, hud->timeColour, "Simulation Time: %.2f", simTime);
+    drawText(hud->appTime.x, hud->appTime.y, hud->timeColour, "Application Time: %.2f", appTime);
+
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
