@@ -1,0 +1,24 @@
+// The physics step: SIMULATE bodies under the sum of the global forces (semi-implicit Euler),
+// and the particle systems of PARTICLE entities moved to their entity, aged, fed and integrated.
+// No GL here.
+#pragma once
+
+#include "core/list.h"
+#include "core/math.h"
+
+struct Scene;
+struct Resources;
+
+struct ForceType {
+    enum : int32_t { GRAVITY = 0 };
+};
+
+struct Force {
+    int32_t forceType;
+    Float3 strength;
+};
+
+using ForceList = RecordList<Force>;
+
+Float3 sumForces(const ForceList* forces);
+void stepSimulation(const ForceList* forces, Scene* scene, float dt, Resources* resources);
