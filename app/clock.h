@@ -1,0 +1,26 @@
+// Application and simulation clocks in whole milliseconds, and the time rate that scales the
+// simulation clock. The pure core takes the current time as an argument; createClock and
+// updateClock read GLUT_ELAPSED_TIME and call it. Getters return seconds.
+#pragma once
+
+#include <cstdint>
+
+struct Clock {
+    uint32_t appTimeMs;
+    int32_t simTimeMs; // never negative
+    float timeRate;    // simulation ms per application ms; may be 0 or negative
+    int32_t appDeltaMs;
+    int32_t simDeltaMs; // negative while time runs backwards
+};
+
+Clock* createClockAt(uint32_t nowMs);
+void updateClockAt(Clock* clock, uint32_t nowMs);
+Clock* createClock();       // GLUT
+void updateClock(Clock* clock); // GLUT
+
+void addTimeRate(Clock* clock, float d);
+void setTimeRate(Clock* clock, float r);
+double getAppTime(const Clock* clock);
+double getSimTime(const Clock* clock);
+double getAppDelta(const Clock* clock);
+double getSimDelta(const Clock* clock);

@@ -1,0 +1,73 @@
+// The engine's growable lists: a count and a heap array that grows by exactly one element per
+// append and never shrinks or reorders. Three forms: PtrList (pointers to records the owner
+// keeps), record arrays held by value (RecordList, or a count/items pair inside a record), and
+// IndexList (int32 entity indices, made per frame and freed after one use).
+// Because a record array moves when it grows, nothing keeps a pointer to one of its elements:
+// everything refers to elements by index.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <type_traits>
+
+// Grows items to count + 1 elements. Aborts with a message when the heap is exhausted rather
+// than writing through a null pointer.
+void* growListStorage(void* items, int32_t count, size_t elementSize);
+
+template <typename T> struct PtrList {
+    int32_t count;
+    T** items;
+};
+
+template <typename T> struct RecordList {
+    int32_t count;
+    T* items;
+};
+
+struct IndexList {
+    int32_t count;
+    int32_t* items;
+};
+
+// A new, empty PtrList on the heap (count 0). Lists live as long as the program.
+template <typename T> PtrList<T>* createList() {
+    auto* list = static_cast<PtrList<T>*>(std::calloc(1, sizeof(PtrList<T>)));
+    if (!list) throw std::bad_alloc();
+    return list;
+}
+
+template <typename T> RecordList<T>* createRecordList() {
+    auto* list = static_cast<RecordList<T>*>(std::calloc(1, sizeof(RecordList<T>)));
+    if (!list) throw std::bad_alloc();
+    return list;
+}
+
+// Stores the pointer in a new last slot; returns its index (the old count).
+template <typename T> int32_t appendPointer(PtrList<T>* list, T* pointer) {
+    list->items = static_cast<T**>(growListStorage(list->items, list->count, sizeof(T*)));
+    list->items[list->count] = pointer;
+    return list->count++;
+}
+
+// No range test: callers pass indices that an append returned.
+template <typename T> T* getPointer(const PtrList<T>* list, int32_t index) {
+    return list->items[index];
+}
+
+// Copies the record into a new last slot of a count/items pair; returns its index.
+template <typename T> int32_t appendRecord(int32_t* count, T** items, const T& record) {
+    static_assert(std::is_trivially_copyable_v<T>, "record arrays hold plain records");
+    *items = static_cast<T*>(growListStorage(*items, *count, sizeof(T)));
+    std::memcpy(static_cast<void*>(*items + *count), &record, sizeof(T));
+    return (*count)++;
+}
+
+template <typename T> int32_t appendRecord(RecordList<T>* list, const T& record) {
+    return appendRecord(&list->count, &list->items, record);
+}
+
+IndexList* createIndexList(int32_t first);
+IndexList* appendIndex(IndexList* list, int32_t index);
+void freeIndexList(IndexList* list);

@@ -1,0 +1,73 @@
+// Small value types of the engine (vectors, quaternions, colours, 4x4 matrices, boxes) and the
+// pure free functions on them. No GL, no I/O, no allocation. Angles are in degrees at the
+// interface; matrices are row-major (element (r, c) at index 4r + c) and are transposed only
+// when they are handed to OpenGL.
+#pragma once
+
+#include <cstdint>
+
+// Not the exact pi/180: the engine converts every angle with this value.
+inline constexpr double DEG_TO_RAD = 3.1415 / 180.0;
+
+struct Float2 {
+    float x, y;
+};
+
+struct TexCoord {
+    float u, v;
+};
+
+struct Float3 {
+    float x, y, z;
+};
+
+// w is the last component.
+struct Quaternion {
+    float x, y, z, w;
+};
+
+struct Colour {
+    float r, g, b, a;
+};
+
+struct Matrix44 {
+    float m[16];
+};
+
+// Oriented box: centre + u*axis0 + v*axis1 + w*axis2, u, v, w in [-1, 1]. The axes are
+// half-extents, not unit vectors. All zero is a point at the origin.
+struct BoundingBox {
+    Float3 axis0, axis1, axis2, centre;
+};
+
+struct Vertex;
+
+Float3 addFloat3(Float3 a, Float3 b);
+Float3 scaleFloat3(Float3 v, float s);
+float dotFloat3(Float3 a, Float3 b);
+float lengthFloat3(Float3 v);
+void normaliseFloat3(Float3* v);
+Float3 lerpFloat3(Float3 a, Float3 b, float t);
+
+Colour setColour(Colour* c, float r, float g, float b, float a);
+Colour addColour(Colour* c, float r, float g, float b, float a);
+Colour lerpColour(Colour a, Colour b, float t);
+
+Quaternion quaternionFromAxisAngle(float angleDegrees, float ax, float ay, float az);
+float quaternionLength(Quaternion q);
+void normaliseQuaternion(Quaternion* q);
+Quaternion multiplyQuaternions(Quaternion p, Quaternion q);
+Quaternion lerpQuaternion(Quaternion a, Quaternion b, float t);
+Matrix44 matrixFromQuaternion(Quaternion q);
+
+Matrix44 identityMatrix();
+Matrix44 translationMatrix(float x, float y, float z);
+Matrix44 multiplyMatrices(Matrix44 a, Matrix44 b);
+Float3 transformPoint(Matrix44 m, Float3 p);
+Float3 transformVector(Matrix44 m, Float3 v);
+void transposeMatrix(Matrix44* m);
+
+// Reads only the leading position of each 32-byte Vertex. A count below 1 gives the all-zero box.
+BoundingBox boundsOfVertices(const Vertex* vertices, int count);
+BoundingBox mergeBoxes(BoundingBox a, BoundingBox b);
+BoundingBox transformBox(BoundingBox box, Matrix44 m);

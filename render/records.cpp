@@ -1,0 +1,31 @@
+// The mesh list's deep copies of vertex and index arrays.
+#include "render/records.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+template <typename T> T* copyArray(const T* source, int32_t count) {
+    if (count <= 0 || source == nullptr) return nullptr;
+    auto* copy = static_cast<T*>(std::malloc(sizeof(T) * static_cast<size_t>(count)));
+    if (copy == nullptr) throw std::bad_alloc();
+    std::memcpy(copy, source, sizeof(T) * static_cast<size_t>(count));
+    return copy;
+}
+} // namespace
+
+int32_t appendMesh(MeshList* list, const Mesh& mesh) {
+    const int32_t index = appendRecord(list, mesh);
+    Mesh& stored = list->items[index];
+    stored.vertices = copyArray(mesh.vertices, mesh.vertexCount);
+    stored.indices = copyArray(mesh.indices, mesh.indexCount);
+    if (stored.vertices == nullptr) stored.vertexCount = 0;
+    if (stored.indices == nullptr) stored.indexCount = 0;
+    return index;
+}
+
+BoundingBox getMeshBounds(const MeshList* list, int32_t index) {
+    if (list == nullptr || index < 0 || index >= list->count) return BoundingBox{};
+    return list->items[index].bounds;
+}

@@ -1,0 +1,46 @@
+// The geometry and surface records: Material (copied by value into entities and keys), the
+// 32-byte interleaved Vertex that OpenGL reads, and Mesh, held by value in the mesh list, which
+// owns the vertex and index arrays. No GL here.
+#pragma once
+
+#include "core/list.h"
+#include "core/math.h"
+
+inline constexpr int NAME_SIZE = 20; // every name is a word of at most 19 characters
+
+struct Material {
+    char name[NAME_SIZE];
+    Colour ambient;
+    Colour diffuse;
+    Colour emission;
+    float shininess;
+    Colour specular;
+    char texture[NAME_SIZE];
+    int32_t textureId;
+};
+
+struct Vertex {
+    Float3 position;
+    Float3 normal;
+    TexCoord texCoord;
+};
+static_assert(sizeof(Vertex) == 32, "OpenGL reads vertices at a 32-byte stride");
+
+struct Mesh {
+    char name[NAME_SIZE];
+    int32_t vertexCount;
+    Vertex* vertices;
+    int32_t indexCount;
+    uint32_t* indices;
+    BoundingBox bounds;
+};
+
+using MeshList = RecordList<Mesh>;
+
+// Appends a copy of the record whose vertex and index arrays are fresh copies of the caller's;
+// the caller keeps its own arrays. Returns the new index.
+int32_t appendMesh(MeshList* list, const Mesh& mesh);
+
+// The bounds of mesh `index`; an index no append returned (an OBJECT in a file without meshes)
+// gives the all-zero box.
+BoundingBox getMeshBounds(const MeshList* list, int32_t index);

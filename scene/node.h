@@ -1,0 +1,35 @@
+// The node hierarchy that mirrors the entity list: parent/child structure, local and
+// parent-to-world matrices (row-major) and boxes in the entity's frame and in world space.
+// updateTransforms rebuilds only what changed since the last call. No GL here.
+#pragma once
+
+#include "core/math.h"
+
+struct Scene;
+struct Entity;
+
+struct SceneNode {
+    int32_t entityIndex; // index into the entity list, never a pointer into it
+    SceneNode* parent;
+    SceneNode* nextSibling;
+    SceneNode* firstChild;
+    // 1: this node and its whole subtree must be recomputed at the next update.
+    int32_t dirty;
+    Matrix44 local;       // translation(position) x rotation; no scale
+    Matrix44 parentWorld; // parent's frame to world: parent.parentWorld x parent.local
+    BoundingBox localBounds;
+    BoundingBox worldBounds; // axis-aligned, encloses this node's box and all descendants'
+    // 1: some descendant is dirty, so this node's worldBounds must be merged again, although
+    // its own matrices are still current.
+    int32_t boundsDirty;
+};
+
+SceneNode* createNode(const Entity& entity);
+void attachNode(SceneNode* parent, SceneNode* node);
+// Flags the node's whole subtree for recomputation and its ancestors for a new box merge.
+void markDirty(SceneNode* node);
+void updateTransforms(Scene* scene);
+void updateLocalMatrices(Scene* scene);
+void updateNode(SceneNode* node);
+Matrix44 getEntityWorldMatrix(const Scene* scene, int32_t index);
+Float3 getEntityWorldPosition(const Scene* scene, int32_t index);

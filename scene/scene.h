@@ -1,0 +1,88 @@
+// The scene: the flat, index-addressed entity list (entity 0 is the root group "Root Group"),
+// the node tree that mirrors it, and the scene's own free camera. Everything refers to an entity
+// by its index. Writes that affect placement flag the entity for the next transform update.
+// No GL here.
+#pragma once
+
+#include "core/list.h"
+#include "core/math.h"
+#include "render/camera.h"
+#include "render/records.h"
+#include "scene/node.h"
+
+// The codes are plain ints inside the records; the names are qualified (EntityType::OBJECT) so
+// that words the scene file uses in several places (STATIC, POINT) stay apart.
+struct EntityType {
+    enum : int32_t { LIGHT = 0, CAMERA = 1, GROUP = 2, OBJECT = 3, PARTICLE = 4 };
+};
+struct MotionType {
+    enum : int32_t { SIMULATE = 0, ANIMATE = 1, STATIC = 2 };
+};
+
+struct Entity {
+    int32_t index;
+    SceneNode* node;
+    char name[NAME_SIZE];
+    int32_t entityType; // EntityType
+    int32_t type;       // MotionType
+    Float3 position;    // in the parent's frame
+    Quaternion rotation; // relative to the parent's frame; not kept normalised
+    Material material;
+    int32_t link; // OBJECT: mesh index; PARTICLE: particle-system index; else 0
+    float mass;
+    Float3 velocity;
+    Float3 acceleration;
+    BoundingBox bounds; // in the entity's own frame; all zero for everything but OBJECT
+    int32_t visible;
+    int32_t changed; // position or rotation written since the local matrix was rebuilt
+};
+
+using EntityList = RecordList<Entity>;
+
+struct NodeTree {
+    SceneNode* root;
+};
+
+struct Scene {
+    Camera camera;
+    int32_t cameraEntity;
+    EntityList* entities;
+    NodeTree* nodeTree;
+};
+
+struct LightInfo {
+    Float3 position;
+    Material material;
+};
+
+Scene* createScene();
+EntityList* createEntityList();
+int32_t appendEntity(EntityList* list, const Entity& entity);
+// Adds the entity as the last child of the parent entity; returns the new index.
+int32_t addEntity(Scene* scene, const Entity& entity, int32_t parentIndex);
+void setSceneCamera(Scene* scene, int32_t index);
+
+// First entity after the root whose name equals the text exactly; 0 when none does.
+int32_t findEntityByName(const Scene* scene, const char* name);
+// Indices of all entities of the type in list order, or null; free with freeIndexList.
+IndexList* findEntitiesByType(const Scene* scene, int32_t entityType);
+int32_t getEntityCount(const Scene* scene);
+
+// Accessors by index. Getters expect a valid index; the three setters that are marked below
+// ignore an index outside the list.
+int32_t getEntityType(const Scene* scene, int32_t index);
+int32_t getEntityMotionType(const Scene* scene, int32_t index);
+float getEntityMass(const Scene* scene, int32_t index);
+Float3 getEntityPosition(const Scene* scene, int32_t index);
+Quaternion getEntityRotation(const Scene* scene, int32_t index);
+Float3 getEntityVelocity(const Scene* scene, int32_t index);
+void setEntityVelocity(Scene* scene, int32_t index, Float3 velocity);
+void setEntityAcceleration(Scene* scene, int32_t index, Float3 acceleration);
+int32_t getEntityLink(const Scene* scene, int32_t index);
+SceneNode* getEntityNode(const Scene* scene, int32_t index);
+void setEntityPosition(Scene* scene, int32_t index, Float3 position);       // range-checked
+void setEntityRotation(Scene* scene, int32_t index, Quaternion rotation);   // range-checked
+void setEntityMaterial(Scene* scene, int32_t index, const Material& material); // range-checked
+// Moves along the entity's own axes as of the last transform update.
+void moveEntityAlongAxes(Scene* scene, int32_t index, float dx, float dy, float dz);
+void getLightInfo(const Scene* scene, int32_t index, LightInfo* out);

@@ -1,0 +1,38 @@
+// GL test support: one real GLUT window and context per test process (under Xvfb in the test
+// script), pixel read-back from the back buffer, and a PPM dump of what a failing test saw.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Rgba8 {
+    uint8_t r, g, b, a;
+};
+
+// Creates the window on first use (800 by 600 unless given), makes its context current and
+// resizes it to the requested size. Safe to call from every test.
+void ensureGlContext(int width = 800, int height = 600);
+
+// Reads a rectangle of the back buffer (GL's origin: bottom-left), rows bottom-up, RGBA.
+std::vector<Rgba8> readPixels(int x, int y, int width, int height);
+Rgba8 pixelAt(int x, int y);
+
+// True when every channel of a is within tolerance of b.
+bool nearColour(Rgba8 a, Rgba8 b, int tolerance = 3);
+
+// Writes the whole current viewport to <KRESTEL_TEST_OUTPUT or /tmp>/<name>.ppm and returns
+// the path; tests call it when a comparison fails so the image can be inspected.
+std::string dumpFrame(const std::string& name);
+
+// Base for GL tests: a context is current before each test and the GL error flag is clear.
+class GlTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+};
+
+::testing::AssertionResult ColourNear(const char* ae, const char* be, const char* te, Rgba8 a,
+                                      Rgba8 b, int tolerance);
+#define EXPECT_COLOUR_NEAR(a, b, tol) EXPECT_PRED_FORMAT3(ColourNear, a, b, tol)

@@ -1,0 +1,67 @@
+// The texture registry (every GL texture of the engine, referred to by index; entry 0 is the
+// white "None" texture) and Resources, which bundles meshes, textures, particle systems and the
+// bounding-box display flag. This file's operations call GL where they create or bind textures.
+#pragma once
+
+#include "core/list.h"
+#include "render/camera.h"
+#include "render/records.h"
+
+struct Scene;
+struct ParticleSystem;
+
+struct TextureType {
+    enum : int32_t { DYNAMIC = 0, STATIC = 1 };
+};
+
+inline constexpr int32_t DYNAMIC_TEXTURE_SIZE = 256;
+
+struct Texture {
+    int32_t textureType;
+    char link[NAME_SIZE]; // DYNAMIC: camera entity name
+    int32_t linkEntity;   // DYNAMIC: resolved camera entity index
+    char fileName[NAME_SIZE]; // STATIC: TGA path
+    uint32_t glName;      // 0 when no image was made for the entry
+};
+
+struct TextureRegistry {
+    int32_t count;
+    int32_t boundIndex;
+    Texture* entries;
+};
+
+struct DynamicTextureList {
+    IndexList* cameras;
+    IndexList* textureIndexes;
+};
+
+struct Resources {
+    MeshList meshes;
+    TextureRegistry textures;
+    PtrList<ParticleSystem> particleSystems;
+    Camera viewpoint;
+    int32_t drawBoundings;
+};
+
+// Registry operations (GL context required for create, load, bind and copy).
+void createTextureRegistry(TextureRegistry* registry);
+int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, const char* link);
+void bindTexture(TextureRegistry* registry, int32_t index);
+void resolveTextureLinks(TextureRegistry* registry, const Scene* scene);
+DynamicTextureList* listDynamicTextures(const TextureRegistry* registry);
+void freeDynamicTextureList(DynamicTextureList* list);
+void copyToDynamicTexture(TextureRegistry* registry, int32_t index);
+
+// Resources operations. createResources makes the registry and so needs a GL context; a
+// zero-initialised Resources is a valid empty holder for code that draws nothing.
+Resources* createResources();
+int32_t addMesh(Resources* resources, const Mesh& mesh);
+int32_t addParticleSystem(Resources* resources, ParticleSystem* system);
+// Null for an index outside the list (a link that named nothing).
+ParticleSystem* getParticleSystem(const Resources* resources, int32_t index);
+void setDrawBoundings(Resources* resources, int32_t value);
+int32_t loadTexture(Resources* resources, const char* name, int32_t kind, const char* link);
+void bindTexture(Resources* resources, int32_t index);
+void resolveTextureLinks(Resources* resources, const Scene* scene);
+DynamicTextureList* listDynamicTextures(const Resources* resources);
+void copyToDynamicTexture(Resources* resources, int32_t index);
