@@ -1,0 +1,337 @@
+// Keyframe tracks as a scene author sees them: key order, looping and folding of the time,
+// interpolation of positions, rotations and materials, and which entities the step writes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "anim/keyframe.h"
+#include "scene/scene.h"
+
+namespace {
+
+// Each key's x carries an id so keys at equal times can be told apart.
+Keyframer* positionTrack(const std::vector<float>& times) {
+    Keyframer* k = createKeyframer(KeyframeType::POSITION);
+    for (size_t i = 0; i < times.size(); ++i)
+        addPositionKey(k, {static_cast<float>(i + 1), 0, 0}, times[i]);
+    return k;
+}
+
+std::vector<float> chainTimes(const Keyframer* k) {
+    std::vector<float> times;
+    for (const Keyframe* key = k->keys; key; key = key->next) times.push_back(key->time);
+    return times;
+}
+
+std::vector<float> chainIds(const Keyframer* k) {
+    std::vector<float> ids;
+    for (const Keyframe* key = k->keys; key; key = key->next) ids.push_back(key->value.position.x);
+    return ids;
+}
+
+void expectFloat3(Float3 actual, Float3 expected) {
+    EXPECT_NEAR(actual.x, expected.x, 1e-5f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-5f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-5f);
+}
+
+Material material(float red, float shininess, int32_t textureId, const char* name) {
+    Material m{};
+    std::strncpy(m.name, name, NAME_SIZE - 1);
+    m.ambient = {red, 0, 0, 1};
+    m.diffuse = {red, 0.5f, 0, 1};
+    m.emission = {0, 0, red, 1};
+    m.specular = {1, 1, 1, red};
+    m.shininess = shininess;
+    m.textureId = textureId;
+    return m;
+}
+
+} // namespace
+
+TEST(KeyframerTest, NewKeyframerIsEmpty) {
+    Keyframer* k = createKeyframer(KeyframeType::ROTATION);
+    EXPECT_EQ(k->entity, 0);
+    EXPECT_EQ(k->keyframeType, KeyframeType::ROTATION);
+    EXPECT_EQ(k->keyCount, 0);
+    EXPECT_EQ(k->firstTime, 0.0f);
+    EXPECT_EQ(k->lastTime, 0.0f);
+    EXPECT_EQ(k->keys, nullptr);
+}
+
+TEST(KeyframerTest, KeysAreChainedInTimeOrderWhateverTheOrderAdded) {
+    struct Case {
+        std::vector<float> added;
+        std::vector<float> chained;
+    };
+    const Case cases[] = {
+        {{4, 0, 2}, {0, 2, 4}},
+        {{0, 2, 4, 6, 3}, {0, 2, 3, 4, 6}},
+        {{2, 4, 6, 1}, {1, 2, 4, 6}},
+        {{-1, 3, -2}, {-2, -1, 3}},
+    };
+    for (const Case& c : cases) {
+        Keyframer* k = positionTrack(c.added);
+        EXPECT_EQ(chainTimes(k), c.chained);
+        EXPECT_EQ(k->keyCount, static_cast<int32_t>(c.added.size()));
+        EXPECT_EQ(k->firstTime, c.chained.front());
+        EXPECT_EQ(k->lastTime, c.chained.back());
+    }
+}
+
+TEST(KeyframerTest, KeyAtAnExistingTimeGoesAfterTheFirstKeyThatTimeFollows) {
+    // Keys at 0 and 5, then another at 5: it lands between them.
+    Keyframer* between = positionTrack({0, 5, 5});
+    EXPECT_EQ(chainIds(between), (std::vector<float>{1, 3, 2}));
+    // A single key at 5, then another at 5: it lands after it.
+    Keyframer* after = positionTrack({5, 5});
+    EXPECT_EQ(chainIds(after), (std::vector<float>{1, 2}));
+}
+
+TEST(KeyframerTest, KeyOfAnotherTypeLeavesTheKeyframerUnchanged) {
+    Keyframer* k = positionTrack({0, 2});
+    addRotationKey(k, {0, 0, 0, 1}, 1);
+    addMaterialKey(k, material(1, 1, 1, "m"), 3);
+    EXPECT_EQ(k->keyCount, 2);
+    EXPECT_EQ(chainTimes(k), (std::vector<float>{0, 2}));
+    EXPECT_EQ(k->lastTime, 2.0f);
+
+    Keyframer* empty = createKeyframer(KeyframeType::MATERIAL);
+    addPositionKey(empty, {1, 1, 1}, 0);
+    EXPECT_EQ(empty->keyCount, 0);
+    EXPECT_EQ(empty->keys, nullptr);
+}
+
+TEST(KeyframerTest, PositionTrackLoopsAndFolds) {
+    struct Case {
+        float first, last, t, expectedX;
+    };
+    // Keys carry x equal to their time, so the x shows the time that was evaluated.
+    const Case cases[] = {
+        {0, 4, 1, 1}, {0, 4, 4, 4},       {0, 4, 5, 1},
+        {0, 4, 8, 0}, {0, 4, 9.5f, 1.5f}, {0, 4, -1, 0}, // before the track: its start
+        {2, 6, 1, 2},                                    // before the first key
+        {2, 6, 7, 3},                                    // folds into the span
+        {2, 6, 9, 2},                                    // folds to 1, before the first key
+        {2, 6, 4, 4},
+    };
+    for (const Case& c : cases) {
+        Keyframer* k = createKeyframer(KeyframeType::POSITION);
+        addPositionKey(k, {c.first, 0, 0}, c.first);
+        addPositionKey(k, {c.last, 0, 0}, c.last);
+        SCOPED_TRACE(testing::Message() << "keys " << c.first << ".." << c.last << " t " << c.t);
+        expectFloat3(evaluatePosition(k, c.t), {c.expectedX, 0, 0});
+    }
+}
+
+TEST(KeyframerTest, FoldingRepeatsThePeriodFromTimeZero) {
+    Keyframer* k = positionTrack({2, 6});
+    EXPECT_FLOAT_EQ(foldKeyTime(k, 7), 3);
+    EXPECT_FLOAT_EQ(foldKeyTime(k, 9), 1);
+    EXPECT_FLOAT_EQ(foldKeyTime(k, 5), 5); // inside the span: unchanged
+    EXPECT_FLOAT_EQ(foldKeyTime(k, 6), 6);
+}
+
+TEST(KeyframerTest, TrackWithoutSpanGivesItsFirstKeyAtEveryTime) {
+    Keyframer* single = createKeyframer(KeyframeType::POSITION);
+    addPositionKey(single, {3, 4, 5}, 5);
+    Keyframer* sameTime = createKeyframer(KeyframeType::POSITION);
+    addPositionKey(sameTime, {3, 4, 5}, 5);
+    addPositionKey(sameTime, {9, 9, 9}, 5);
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float t : {0.0f, 5.0f, 4.0f, 6.0f, 100.0f, -3.0f, inf, -inf}) {
+        SCOPED_TRACE(t);
+        expectFloat3(evaluatePosition(single, t), {3, 4, 5});
+        expectFloat3(evaluatePosition(sameTime, t), {3, 4, 5});
+    }
+}
+
+TEST(KeyframerTest, NonFiniteTimesGiveAKeyValue) {
+    Keyframer* k = positionTrack({0, 4});
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float t : {nan, inf, -inf}) {
+        const Float3 p = evaluatePosition(k, t);
+        EXPECT_TRUE(std::isfinite(p.x)) << t;
+    }
+}
+
+TEST(KeyframerTest, EqualTimesMeetTheFirstKeyAtThatTime) {
+    Keyframer* k = createKeyframer(KeyframeType::POSITION);
+    addPositionKey(k, {0, 0, 0}, 0);
+    addPositionKey(k, {2, 0, 0}, 2);
+    addPositionKey(k, {4, 0, 0}, 4);
+    addPositionKey(k, {7, 0, 0}, 2); // chained before the earlier key at 2
+    EXPECT_EQ(chainIds(k), (std::vector<float>{0, 7, 2, 4}));
+    const KeyPair pair = findKeyPair(k, 2);
+    EXPECT_EQ(pair.p, k->keys);
+    EXPECT_EQ(pair.q, k->keys->next);
+    EXPECT_FLOAT_EQ(pair.f, 1);
+    expectFloat3(evaluatePosition(k, 2), {7, 0, 0});
+    // Past the pair of equal keys the later one in the chain leads.
+    expectFloat3(evaluatePosition(k, 3), {3, 0, 0});
+}
+
+TEST(KeyframerTest, KeyPairAtTheEnds) {
+    Keyframer* k = positionTrack({1, 3});
+    const KeyPair low = findKeyPair(k, 1);
+    EXPECT_EQ(low.p, k->keys);
+    EXPECT_EQ(low.q, k->keys);
+    EXPECT_EQ(low.f, 0.0f);
+    const KeyPair high = findKeyPair(k, 3);
+    EXPECT_EQ(high.p, k->keys->next);
+    EXPECT_EQ(high.q, k->keys->next);
+    EXPECT_EQ(high.f, 1.0f);
+}
+
+TEST(KeyframerTest, RotationIsLerpedWithoutNormalising) {
+    Keyframer* k = createKeyframer(KeyframeType::ROTATION);
+    addRotationKey(k, {0, 0, 0, 1}, 0);
+    addRotationKey(k, {0, 1, 0, 0}, 2);
+    const Quaternion q = evaluateRotation(k, 1);
+    EXPECT_FLOAT_EQ(q.x, 0);
+    EXPECT_FLOAT_EQ(q.y, 0.5f);
+    EXPECT_FLOAT_EQ(q.z, 0);
+    EXPECT_FLOAT_EQ(q.w, 0.5f);
+}
+
+TEST(KeyframerTest, MaterialFadesAndTextureStepsThroughIndices) {
+    const Material a = material(1, 10, 1, "first");
+    const Material b = material(0, 30, 3, "second");
+    const Material half = lerpMaterial(a, b, 0.5f);
+    EXPECT_FLOAT_EQ(half.ambient.r, 0.5f);
+    EXPECT_FLOAT_EQ(half.diffuse.r, 0.5f);
+    EXPECT_FLOAT_EQ(half.diffuse.g, 0.5f);
+    EXPECT_FLOAT_EQ(half.emission.b, 0.5f);
+    EXPECT_FLOAT_EQ(half.specular.a, 0.5f);
+    EXPECT_FLOAT_EQ(half.shininess, 20);
+    EXPECT_EQ(half.textureId, 2);
+    EXPECT_STREQ(half.name, "first");
+
+    // 3 to 1 at a quarter: 2.5, truncated toward zero.
+    EXPECT_EQ(lerpMaterial(b, a, 0.25f).textureId, 2);
+    EXPECT_EQ(lerpMaterial(b, a, 0.0f).textureId, 3);
+    EXPECT_EQ(lerpMaterial(b, a, 1.0f).textureId, 1);
+
+    Keyframer* k = createKeyframer(KeyframeType::MATERIAL);
+    addMaterialKey(k, b, 4);
+    addMaterialKey(k, a, 0);
+    const Material at1 = evaluateMaterial(k, 1); // f = 0.25 from a (texture 1) to b (texture 3)
+    EXPECT_EQ(at1.textureId, 1);
+    EXPECT_FLOAT_EQ(at1.ambient.r, 0.75f);
+    EXPECT_FLOAT_EQ(at1.shininess, 15);
+    EXPECT_EQ(evaluateMaterial(k, 2).textureId, 2);
+    EXPECT_EQ(evaluateMaterial(k, 6).textureId, 2); // folds to 2
+}
+
+namespace {
+
+struct AnimatedScene {
+    Scene* scene;
+    KeyframerList* keyframers;
+};
+
+int32_t addBody(Scene* scene, int32_t motionType, Float3 position) {
+    Entity e{};
+    std::strncpy(e.name, "body", NAME_SIZE - 1);
+    e.entityType = EntityType::OBJECT;
+    e.type = motionType;
+    e.position = position;
+    e.rotation = {0, 0, 0, 1};
+    e.visible = 1;
+    return addEntity(scene, e, 0);
+}
+
+Keyframer* bindPositionTrack(KeyframerList* list, int32_t entity, Float3 from, Float3 to) {
+    Keyframer* k = createKeyframer(KeyframeType::POSITION);
+    addPositionKey(k, from, 0);
+    addPositionKey(k, to, 2);
+    k->entity = entity;
+    appendPointer(list, k);
+    return k;
+}
+
+} // namespace
+
+TEST(AnimateSceneTest, OnlyAnimateEntitiesAreWritten) {
+    Scene* scene = createScene();
+    KeyframerList* list = createList<Keyframer>();
+    const int32_t animated = addBody(scene, MotionType::ANIMATE, {9, 9, 9});
+    const int32_t fixed = addBody(scene, MotionType::STATIC, {9, 9, 9});
+    const int32_t simulated = addBody(scene, MotionType::SIMULATE, {9, 9, 9});
+    for (int32_t e : {animated, fixed, simulated}) bindPositionTrack(list, e, {0, 0, 0}, {2, 4, 6});
+
+    animateScene(list, scene, 1);
+    expectFloat3(getEntityPosition(scene, animated), {1, 2, 3});
+    expectFloat3(getEntityPosition(scene, fixed), {9, 9, 9});
+    expectFloat3(getEntityPosition(scene, simulated), {9, 9, 9});
+}
+
+TEST(AnimateSceneTest, PositionRotationAndMaterialTracksAllApply) {
+    Scene* scene = createScene();
+    KeyframerList* list = createList<Keyframer>();
+    const int32_t e = addBody(scene, MotionType::ANIMATE, {0, 0, 0});
+    bindPositionTrack(list, e, {0, 0, 0}, {2, 0, 0});
+    Keyframer* turn = createKeyframer(KeyframeType::ROTATION);
+    addRotationKey(turn, {0, 0, 0, 1}, 0);
+    addRotationKey(turn, {0, 1, 0, 0}, 2);
+    turn->entity = e;
+    appendPointer(list, turn);
+    Keyframer* fade = createKeyframer(KeyframeType::MATERIAL);
+    addMaterialKey(fade, material(1, 0, 0, "red"), 0);
+    addMaterialKey(fade, material(0, 0, 0, "black"), 2);
+    fade->entity = e;
+    appendPointer(list, fade);
+
+    animateScene(list, scene, 1.5f);
+    expectFloat3(getEntityPosition(scene, e), {1.5f, 0, 0});
+    const Quaternion q = getEntityRotation(scene, e);
+    EXPECT_FLOAT_EQ(q.y, 0.75f);
+    EXPECT_FLOAT_EQ(q.w, 0.25f);
+    const Material m = scene->entities->items[e].material;
+    EXPECT_FLOAT_EQ(m.ambient.r, 0.25f);
+    EXPECT_STREQ(m.name, "red");
+
+    // The animated placement reaches the world transform.
+    updateTransforms(scene);
+    expectFloat3(getEntityWorldPosition(scene, e), {1.5f, 0, 0});
+}
+
+TEST(AnimateSceneTest, LaterTrackOfTheSameKindWins) {
+    Scene* scene = createScene();
+    KeyframerList* list = createList<Keyframer>();
+    const int32_t e = addBody(scene, MotionType::ANIMATE, {0, 0, 0});
+    bindPositionTrack(list, e, {0, 0, 0}, {2, 0, 0});
+    bindPositionTrack(list, e, {0, 0, 0}, {0, 0, 2});
+    animateScene(list, scene, 1);
+    expectFloat3(getEntityPosition(scene, e), {0, 0, 1});
+}
+
+TEST(AnimateSceneTest, EmptyTracksAndUnknownEntitiesDoNothing) {
+    Scene* scene = createScene();
+    KeyframerList* list = createList<Keyframer>();
+    const int32_t e = addBody(scene, MotionType::ANIMATE, {7, 7, 7});
+    Keyframer* empty = createKeyframer(KeyframeType::POSITION);
+    empty->entity = e;
+    appendPointer(list, empty);
+    bindPositionTrack(list, 99, {0, 0, 0}, {1, 1, 1});
+    bindPositionTrack(list, -1, {0, 0, 0}, {1, 1, 1});
+    animateScene(list, scene, 1);
+    expectFloat3(getEntityPosition(scene, e), {7, 7, 7});
+    EXPECT_EQ(getEntityCount(scene), 2);
+}
+
+TEST(AnimateSceneTest, AnimationDependsOnlyOnTheTimeGiven) {
+    Scene* scene = createScene();
+    KeyframerList* list = createList<Keyframer>();
+    const int32_t e = addBody(scene, MotionType::ANIMATE, {0, 0, 0});
+    bindPositionTrack(list, e, {0, 0, 0}, {2, 0, 0});
+    animateScene(list, scene, 1.5f);
+    animateScene(list, scene, 0.5f); // time running backwards runs the track backwards
+    expectFloat3(getEntityPosition(scene, e), {0.5f, 0, 0});
+    animateScene(list, scene, 3.0f); // the track loops: 3 folds to 1
+    expectFloat3(getEntityPosition(scene, e), {1, 0, 0});
+}
