@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Krestel and runs the demo scene. With a display the window
+# opens; without one the demo runs for a few seconds under a private Xvfb and a screenshot is
+# saved (build/demo-screenshot.png, or the path given as the first argument).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh"
+build="${KRESTEL_BUILD_DIR:-$root/build}"
+demo="$root/demo"
+if [ -f "$demo/make_textures.py" ]; then (cd "$demo" && python3 make_textures.py); fi
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  cd "$demo"
+  exec "$build/krestel"
+fi
+
+shot="${1:-$build/demo-screenshot.png}"
+seconds="${KRESTEL_DEMO_SECONDS:-5}"
+"$root/scripts/with-display.sh" bash -c '
+  cd "$1"
+  "$2/krestel" &
+  pid=$!
+  sleep "$4"
+  window=$(xdotool search --pid "$pid" --name "Tolvane - Krestel Engine" | head -n 1)
+  if [ -z "$window" ]; then kill "$pid" 2>/dev/null; echo "ERROR: the demo window did not open" >&2; exit 1; fi
+  import -window "$window" "$3"
+  kill "$pid"
+' _ "$demo" "$build" "$shot" "$seconds"
+echo "No display: ran the demo under Xvfb for ${seconds} s; screenshot saved to $shot"

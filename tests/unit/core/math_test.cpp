@@ -1,0 +1,153 @@
+// Vectors, quaternions, matrices and boxes: the engine's angle constant, storage orders and
+// box rules.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/math.h"
+#include "render/records.h"
+
+namespace {
+void expectFloat3(Float3 a, Float3 b, float tol = 1e-5f) {
+    EXPECT_NEAR(a.x, b.x, tol);
+    EXPECT_NEAR(a.y, b.y, tol);
+    EXPECT_NEAR(a.z, b.z, tol);
+}
+
+BoundingBox box(Float3 half, Float3 centre) {
+    return {{half.x, 0, 0}, {0, half.y, 0}, {0, 0, half.z}, centre};
+}
+} // namespace
+
+TEST(Quaternion, FromAxisAngleUsesTheEnginesDegreeFactor) {
+    EXPECT_DOUBLE_EQ(DEG_TO_RAD, 3.1415 / 180.0);
+    const Quaternion q = quaternionFromAxisAngle(90, 0, 1, 0);
+    EXPECT_FLOAT_EQ(q.x, 0);
+    EXPECT_NEAR(q.y, 0.7070904f, 2e-7f);
+    EXPECT_NEAR(q.w, 0.7071232f, 2e-7f);
+    EXPECT_GT(q.w, q.y); // not the exact sqrt(1/2) for both
+    const Quaternion identity = quaternionFromAxisAngle(0, 5, 7, 9);
+    EXPECT_FLOAT_EQ(identity.x, 0);
+    EXPECT_FLOAT_EQ(identity.w, 1);
+}
+
+TEST(Quaternion, NonUnitAxisChangesTheEffectiveAngle) {
+    const Quaternion q = quaternionFromAxisAngle(30, 0, 2, 0);
+    EXPECT_NEAR(q.y, 0.5176f, 1e-4f);
+    EXPECT_NEAR(q.w, 0.9659f, 1e-4f);
+    EXPECT_NEAR(quaternionLength(q), 1.0959f, 1e-4f);
+    Quaternion n = q;
+    normaliseQuaternion(&n);
+    EXPECT_NEAR(n.y, 0.4723f, 1e-4f);
+    EXPECT_NEAR(n.w, 0.8814f, 1e-4f);
+    // matrixFromQuaternion normalises a copy: the rotation is about 56.4 degrees, not 30.
+    const Matrix44 m = matrixFromQuaternion(q);
+    EXPECT_NEAR(std::acos(m.m[0]) * 180 / M_PI, 56.4, 0.1);
+    EXPECT_FLOAT_EQ(q.y, quaternionFromAxisAngle(30, 0, 2, 0).y); // caller's value untouched
+}
+
+TEST(Quaternion, LerpIsComponentwiseAndNotNormalised) {
+    const Quaternion q = lerpQuaternion({0, 0, 0, 1}, {0, 1, 0, 0}, 0.5f);
+    EXPECT_FLOAT_EQ(q.y, 0.5f);
+    EXPECT_FLOAT_EQ(q.w, 0.5f);
+    // Its matrix is a 90-degree turn about y: x goes to -z.
+    expectFloat3(transformVector(matrixFromQuaternion(q), {1, 0, 0}), {0, 0, -1});
+}
+
+TEST(Quaternion, HamiltonProductOrder) {
+    const Quaternion a = quaternionFromAxisAngle(90, 1, 0, 0);
+    const Quaternion b = quaternionFromAxisAngle(90, 0, 1, 0);
+    const Matrix44 ab = matrixFromQuaternion(multiplyQuaternions(a, b));
+    const Matrix44 expected = multiplyMatrices(matrixFromQuaternion(a), matrixFromQuaternion(b));
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(ab.m[i], expected.m[i], 1e-5f) << i;
+}
+
+TEST(Matrix, RowMajorTranslationAndRotationCompose) {
+    const Matrix44 t = translationMatrix(1, 2, 3);
+    EXPECT_FLOAT_EQ(t.m[3], 1);
+    EXPECT_FLOAT_EQ(t.m[7], 2);
+    EXPECT_FLOAT_EQ(t.m[11], 3);
+    for (float angle : {0.f, 33.f, 90.f, 270.f}) {
+        const Matrix44 m = multiplyMatrices(t, matrixFromQuaternion(quaternionFromAxisAngle(angle, 1, 1, 0)));
+        expectFloat3(transformPoint(m, {0, 0, 0}), {1, 2, 3});
+    }
+    // Rotation about y by 90 degrees maps z onto x (counter-clockwise looking down the axis).
+    const Matrix44 r = matrixFromQuaternion(quaternionFromAxisAngle(90, 0, 1, 0));
+    expectFloat3(transformVector(r, {0, 0, 1}), {1, 0, 0}, 1e-4f);
+    expectFloat3(transformPoint(multiplyMatrices(t, r), {0, 0, 1}), {2, 2, 3}, 1e-4f);
+}
+
+TEST(Matrix, TransposeTwiceRestoresAndSwapsTranslation) {
+    Matrix44 m;
+    for (int i = 0; i < 16; ++i) m.m[i] = static_cast<float>(i);
+    Matrix44 t = m;
+    transposeMatrix(&t);
+    EXPECT_FLOAT_EQ(t.m[3], 12);
+    EXPECT_FLOAT_EQ(t.m[12], 3);
+    EXPECT_FLOAT_EQ(t.m[6], 9);
+    transposeMatrix(&t);
+    for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(t.m[i], m.m[i]);
+}
+
+TEST(Matrix, TransformPointDividesByW) {
+    Matrix44 m = identityMatrix();
+    m.m[15] = 2;
+    expectFloat3(transformPoint(m, {2, 4, 6}), {1, 2, 3});
+}
+
+TEST(Vector, BasicOperations) {
+    expectFloat3(addFloat3({1, 2, 3}, {4, 5, 6}), {5, 7, 9});
+    expectFloat3(scaleFloat3({1, -2, 3}, 2), {2, -4, 6});
+    EXPECT_FLOAT_EQ(dotFloat3({1, 2, 3}, {4, 5, 6}), 32);
+    EXPECT_FLOAT_EQ(lengthFloat3({3, 4, 12}), 13);
+    Float3 v{0, 3, 4};
+    normaliseFloat3(&v);
+    expectFloat3(v, {0, 0.6f, 0.8f});
+    expectFloat3(lerpFloat3({0, 0, 0}, {4, 8, -4}, 0.25f), {1, 2, -1});
+    Colour c{0.1f, 0.1f, 0.1f, 1};
+    addColour(&c, 0.1f, 0.1f, 0.1f, 1);
+    EXPECT_FLOAT_EQ(c.a, 2); // alpha adds up too, unclamped
+    const Colour l = lerpColour({0, 0, 0, 0}, {1, 1, 1, 1}, 0.5f);
+    EXPECT_FLOAT_EQ(l.a, 0.5f);
+}
+
+TEST(Box, BoundsOfVerticesReadsPositionsAtTheVertexStride) {
+    Vertex v[3] = {};
+    v[0].position = {-1, 2, 0};
+    v[1].position = {3, -2, 1};
+    v[2].position = {0, 0, 5};
+    v[1].normal = {100, 100, 100}; // must not take part
+    const BoundingBox b = boundsOfVertices(v, 3);
+    expectFloat3(b.axis0, {2, 0, 0});
+    expectFloat3(b.axis1, {0, 2, 0});
+    expectFloat3(b.axis2, {0, 0, 2.5f});
+    expectFloat3(b.centre, {1, 0, 2.5f});
+    const BoundingBox single = boundsOfVertices(v + 2, 1);
+    expectFloat3(single.axis2, {0, 0, 0});
+    expectFloat3(single.centre, {0, 0, 5});
+    const BoundingBox none = boundsOfVertices(v, 0);
+    expectFloat3(none.centre, {0, 0, 0});
+    expectFloat3(none.axis0, {0, 0, 0});
+}
+
+TEST(Box, MergeAndTransform) {
+    const BoundingBox zero{};
+    const BoundingBox zz = mergeBoxes(zero, zero);
+    expectFloat3(zz.axis0, {0, 0, 0});
+    expectFloat3(zz.centre, {0, 0, 0});
+    // A point box at the origin and a box far away: the merge stretches to the origin.
+    const BoundingBox far = mergeBoxes(zero, box({1, 1, 1}, {10, 0, 0}));
+    expectFloat3(far.axis0, {5.5f, 0, 0});
+    expectFloat3(far.centre, {5.5f, 0, 0});
+    // An oriented box merged with itself becomes its axis-aligned hull.
+    const Matrix44 r = matrixFromQuaternion(quaternionFromAxisAngle(45, 0, 0, 1));
+    const BoundingBox turned = transformBox(box({1, 1, 0}, {0, 0, 0}), r);
+    const BoundingBox hull = mergeBoxes(turned, turned);
+    EXPECT_NEAR(hull.axis0.x, std::sqrt(2.0f), 1e-3f);
+    EXPECT_NEAR(hull.axis1.y, std::sqrt(2.0f), 1e-3f);
+    EXPECT_FLOAT_EQ(hull.axis0.y, 0);
+    // A pure translation moves only the centre.
+    const BoundingBox moved = transformBox(box({1, 2, 3}, {1, 1, 1}), translationMatrix(5, 0, 0));
+    expectFloat3(moved.axis1, {0, 2, 0});
+    expectFloat3(moved.centre, {6, 1, 1});
+}
