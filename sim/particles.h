@@ -66,4 +66,5 @@ void emitParticle(ParticleSystem* system, int32_t slot);
 // srand15 is the engine's srand; it is named apart from the C library's, whose sequence differs.
 void srand15(uint32_t seed);
 int32_t rand15();
-float randomFraction(); // rand15() * 3.0518509447574615e-05f, in [0, 1)
+// rand15() * 3.0518509447574615e-05f, in [0, 1]: only the top draw, 32767, rounds up to 1.
+float randomFraction();
