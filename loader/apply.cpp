@@ -1,0 +1,180 @@
+// Turns a SceneDescription into entities, keyframers, forces, HUD panels and buttons, particle
+// systems, meshes and textures. Names are resolved here, once: by first match, "None" meaning no
+// reference, and a name that matches nothing giving index 0 (or a zero-filled material).
+// Calls loadTexture, so a GL context must be current.
+#include "loader/apply.h"
+
+#include "hud/actions.h"
+#include "scene/scene.h"
+#include "sim/particles.h"
+#include "texture/registry.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A name and the index the engine gave its record; looked up by first match.
+struct NamedIndex {
+    Word name;
+    int32_t index;
+};
+
+int32_t findByName(const std::vector<NamedIndex>& table, const Word& name) {
+    if (wordEquals(name, "None")) return 0;
+    for (const NamedIndex& entry : table) {
+        if (wordEquals(entry.name, name.text)) return entry.index;
+    }
+    return 0;
+}
+
+int32_t loadTextureRef(Resources* resources, const TextureRef& texture) {
+    return loadTexture(resources, texture.file.text, texture.kind, texture.link.text);
+}
+
+void applyHud(const HudDescription& d, Hud* hud, Resources* resources) {
+    hud->appTime = d.appTime;
+    hud->simTime = d.simTime;
+    hud->timeColour = d.timeColour;
+    for (const BackgroundDescription& b : d.backgrounds) {
+        Background background = b.background;
+        background.texture = loadTextureRef(resources, b.texture);
+        addBackground(hud, background);
+    }
+    for (const ButtonDescription& b : d.buttons) {
+        Button button = b.button;
+        button.texture = loadTextureRef(resources, b.texture);
+        addButton(hud, button);
+    }
+}
+
+std::vector<NamedIndex> applyParticleSystems(const std::vector<ParticleSystemDescription>& list,
+                                             Resources* resources) {
+    std::vector<NamedIndex> table;
+    table.reserve(list.size());
+    for (const ParticleSystemDescription& d : list) {
+        ParticleSystem* system = createParticleSystem(d.particleType, d.displayType, d.blendType,
+                                                      d.lifetime, d.birthRate, d.size);
+        setParticleSystemOff(system, d.off);
+        setParticleTexture(system, loadTextureRef(resources, d.texture));
+        setParticleColours(system, d.minColour, d.maxColour);
+        setParticleMasses(system, d.minMass, d.maxMass);
+        setParticleSpeeds(system, d.minSpeed, d.maxSpeed);
+        table.push_back({d.name, addParticleSystem(resources, system)});
+    }
+    return table;
+}
+
+std::vector<Material> applyMaterials(const std::vector<MaterialDescription>& list,
+                                     Resources* resources) {
+    std::vector<Material> table;
+    table.reserve(list.size());
+    for (const MaterialDescription& d : list) {
+        Material material = d.material;
+        material.textureId = loadTextureRef(resources, d.texture);
+        table.push_back(material);
+    }
+    return table;
+}
+
+std::vector<NamedIndex> applyMeshes(const std::vector<MeshDescription>& list,
+                                    Resources* resources) {
+    std::vector<NamedIndex> table;
+    table.reserve(list.size());
+    for (const MeshDescription& d : list) {
+        Mesh mesh{};
+        std::memcpy(mesh.name, d.name.text, NAME_SIZE);
+        mesh.vertexCount = static_cast<int32_t>(d.vertices.size());
+        mesh.vertices = const_cast<Vertex*>(d.vertices.data());
+        mesh.indexCount = static_cast<int32_t>(d.indices.size());
+        mesh.indices = const_cast<uint32_t*>(d.indices.data());
+        mesh.bounds = d.bounds;
+        table.push_back({d.name, addMesh(resources, mesh)}); // addMesh copies both arrays
+    }
+    return table;
+}
+
+// Zero-filled when the word is "None" or names no material.
+Material findMaterial(const std::vector<Material>& table, const Word& name) {
+    if (!wordEquals(name, "None")) {
+        for (const Material& m : table) {
+            if (std::strncmp(m.name, name.text, NAME_SIZE) == 0) return m;
+        }
+    }
+    return Material{};
+}
+
+void applyKeyframers(const SceneDescription& d, const EntityDescription& e, int32_t entity,
+                     KeyframerList* keyframers, Resources* resources) {
+    std::vector<Keyframer*> made;
+    made.reserve(static_cast<size_t>(e.keyframerCount));
+    for (int32_t k = 0; k < e.keyframerCount; ++k) {
+        const KeyframerDescription& kd = d.keyframers[static_cast<size_t>(e.firstKeyframer + k)];
+        Keyframer* keyframer = createKeyframer(kd.keyframeType);
+        for (int32_t i = 0; i < kd.keyCount; ++i) {
+            const KeyDescription& key = d.keys[static_cast<size_t>(kd.firstKey + i)];
+            const float* v = key.values;
+            if (kd.keyframeType == KeyframeType::POSITION) {
+                addPositionKey(keyframer, Float3{v[0], v[1], v[2]}, key.time);
+            } else if (kd.keyframeType == KeyframeType::ROTATION) {
+                addRotationKey(keyframer, quaternionFromAxisAngle(v[0], v[1], v[2], v[3]),
+                               key.time);
+            } else {
+                Material material = key.material;
+                material.textureId = loadTextureRef(resources, key.texture);
+                addMaterialKey(keyframer, material, key.time);
+            }
+        }
+        made.push_back(keyframer);
+    }
+    for (Keyframer* keyframer : made) {
+        keyframer->entity = entity;
+        appendPointer(keyframers, keyframer);
+    }
+}
+
+void applyEntities(const SceneDescription& d, const std::vector<Material>& materials,
+                   const std::vector<NamedIndex>& meshes, const std::vector<NamedIndex>& systems,
+                   Scene* scene, KeyframerList* keyframers, Resources* resources) {
+    std::vector<int32_t> sceneIndex(d.entities.size(), 0);
+    for (size_t i = 0; i < d.entities.size(); ++i) {
+        const EntityDescription& ed = d.entities[i];
+        Entity e{};
+        std::memcpy(e.name, ed.name.text, NAME_SIZE);
+        e.entityType = ed.entityType;
+        e.type = ed.type;
+        e.position = ed.position;
+        e.rotation = quaternionFromAxisAngle(ed.rotationAngle, ed.rotationAxis.x, ed.rotationAxis.y,
+                                             ed.rotationAxis.z);
+        e.material = findMaterial(materials, ed.material);
+        if (ed.entityType == EntityType::OBJECT) {
+            e.link = findByName(meshes, ed.link);
+            e.bounds = getMeshBounds(&resources->meshes, e.link); // zero when there is no mesh
+        } else if (ed.entityType == EntityType::PARTICLE) {
+            e.link = findByName(systems, ed.link);
+        }
+        e.mass = ed.mass;
+        e.velocity = ed.velocity;
+        e.acceleration = ed.acceleration;
+        e.visible = 1;
+        e.changed = 1;
+        int32_t parent = ed.parent < 0 ? 0 : sceneIndex[static_cast<size_t>(ed.parent)];
+        sceneIndex[i] = addEntity(scene, e, parent);
+        applyKeyframers(d, ed, sceneIndex[i], keyframers, resources);
+    }
+}
+
+} // namespace
+
+void applySceneDescription(const SceneDescription& d, Scene* scene, KeyframerList* keyframers,
+                           ForceList* forces, Hud* hud, Resources* resources) {
+    applyHud(d.hud, hud, resources);
+    for (const Force& force : d.forces) appendRecord(forces, force);
+    std::vector<NamedIndex> systems = applyParticleSystems(d.particleSystems, resources);
+    std::vector<Material> materials = applyMaterials(d.materials, resources);
+    std::vector<NamedIndex> meshes = applyMeshes(d.meshes, resources);
+    applyEntities(d, materials, meshes, systems, scene, keyframers, resources);
+    setSceneCamera(scene, findEntityByName(scene, d.sceneCamera.text));
+    resolveTextureLinks(resources, scene);
+    resolveButtons(hud);
+}

@@ -1,0 +1,17 @@
+// Applying a parsed scene description to the engine's objects: the HUD, the force list, the
+// resources (textures, particle systems, meshes), the scene and the keyframer list, strictly in
+// file order so texture indices come out in the order the file names them. Needs a GL context
+// (loadTexture uploads images). Prints nothing.
+#pragma once
+
+#include "anim/keyframe.h"
+#include "loader/parse.h"
+#include "sim/physics.h"
+
+struct Scene;
+struct Hud;
+struct Resources;
+
+void applySceneDescription(const SceneDescription& description, Scene* scene,
+                           KeyframerList* keyframers, ForceList* forces, Hud* hud,
+                           Resources* resources);

@@ -1,0 +1,42 @@
+// The scene file's top-level order: SCENECAMERA, HUD, forces, particle systems, materials,
+// meshes, then the scene graph. Nothing after the scene graph is read. No GL, no I/O.
+#include "loader/parse.h"
+
+#include "loader/sections.h"
+
+const char* parseErrorKindName(ParseErrorKind kind) {
+    switch (kind) {
+    case ParseErrorKind::None:
+        return "None";
+    case ParseErrorKind::ExpectedLiteral:
+        return "ExpectedLiteral";
+    case ParseErrorKind::ExpectedNumber:
+        return "ExpectedNumber";
+    case ParseErrorKind::ExpectedWord:
+        return "ExpectedWord";
+    case ParseErrorKind::WordTooLong:
+        return "WordTooLong";
+    case ParseErrorKind::UnknownVariant:
+        return "UnknownVariant";
+    case ParseErrorKind::NumberOutOfRange:
+        return "NumberOutOfRange";
+    case ParseErrorKind::IndexOutOfRange:
+        return "IndexOutOfRange";
+    case ParseErrorKind::UnexpectedEnd:
+        return "UnexpectedEnd";
+    case ParseErrorKind::CountTooLarge:
+        return "CountTooLarge";
+    }
+    return "Unknown";
+}
+
+ParseError parseScene(std::string_view text, SceneDescription* scene) {
+    Parser p = makeParser(text);
+    bool ok = scan(&p, "SCENECAMERA: %s\n", {&scene->sceneCamera}) &&
+              parseHudSection(&p, &scene->hud) && parseForceSection(&p, &scene->forces) &&
+              parseParticleSection(&p, &scene->particleSystems) &&
+              parseMaterialSection(&p, &scene->materials) && parseMeshSection(&p, &scene->meshes) &&
+              parseSceneGraph(&p, scene);
+    if (ok) p.error = ParseError{ParseErrorKind::None, 0, {}};
+    return p.error;
+}

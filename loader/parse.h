@@ -1,0 +1,161 @@
+// The scene file parser: turns the whole text of a scene file into plain records, or into one
+// error record naming the line and what was expected. A pure function of the text: no GL, no
+// file I/O, nothing kept in statics. Names are copied into 20-byte words; nothing is resolved
+// here (names stay words until the apply step of loader.cpp looks them up).
+#pragma once
+
+#include "core/math.h"
+#include "hud/hud.h"
+#include "render/records.h"
+#include "sim/physics.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A word of the file: at most 19 characters and a terminating zero.
+struct Word {
+    char text[NAME_SIZE];
+};
+
+// Whole-word, case-sensitive comparison, as every lookup by name does.
+bool wordEquals(const Word& word, const char* text);
+// The text cut to 19 characters.
+Word makeWord(const char* text);
+
+// One kind per failure, so tests and tools can tell failures apart without parsing messages.
+enum class ParseErrorKind : int32_t {
+    None = 0,
+    ExpectedLiteral,  // a keyword or punctuation of a template did not match
+    ExpectedNumber,   // %f or %d found something that is not a (finite) number
+    ExpectedWord,     // the parenthesised camera name of a DYNAMIC texture is empty
+    WordTooLong,      // a word of more than 19 characters
+    UnknownVariant,   // a type word that names no variant (ENTITY, TYPE, BLENDTYPE, ...)
+    NumberOutOfRange, // an integer outside 32 bits, or a number too large for a float
+    IndexOutOfRange,  // a triangle index outside [0, VERTEXCOUNT)
+    UnexpectedEnd,    // the text ended inside a template
+    CountTooLarge,    // a count of more records than the rest of the text can hold
+};
+
+const char* parseErrorKindName(ParseErrorKind kind);
+
+struct ParseError {
+    ParseErrorKind kind; // None when the text parsed
+    int32_t line;        // 1-based line where the offending token starts
+    std::string message; // e.g. "expected 'MASS:' but found 'MAS:'"
+};
+
+// The reading position, passed along by every reader.
+struct Cursor {
+    const char* pos;
+    const char* end;
+    int32_t line;
+};
+
+// A texture as a record names it. kind is TextureType::STATIC (1) or DYNAMIC (0); file is the
+// TEXTURE word; link is the camera name for DYNAMIC and the type word "STATIC" otherwise (the
+// registry does not use it for STATIC textures).
+struct TextureRef {
+    int32_t kind;
+    Word file;
+    Word link;
+};
+
+struct BackgroundDescription {
+    Background background; // texture still 0: set when the reference is loaded
+    TextureRef texture;
+};
+
+struct ButtonDescription {
+    Button button; // texture 0 and action null until applied and resolved
+    TextureRef texture;
+};
+
+struct HudDescription {
+    Float2 appTime;
+    Float2 simTime;
+    Colour timeColour;
+    std::vector<BackgroundDescription> backgrounds;
+    std::vector<ButtonDescription> buttons;
+};
+
+struct ParticleSystemDescription {
+    Word name; // SYSTEMNAME, looked up by PARTICLE entities
+    int32_t particleType;
+    int32_t displayType;
+    int32_t blendType;
+    float birthRate;
+    float lifetime;
+    float size;
+    int32_t off; // 1 when INITIAL is "OFF"
+    TextureRef texture;
+    Colour minColour;
+    Colour maxColour;
+    float minMass;
+    float maxMass;
+    float minSpeed;
+    float maxSpeed;
+};
+
+struct MaterialDescription {
+    Material material; // name, colours, shininess and texture word; textureId 0 until applied
+    TextureRef texture;
+};
+
+struct MeshDescription {
+    Word name;
+    std::vector<Vertex> vertices;
+    std::vector<uint32_t> indices; // three per triangle, each below vertices.size()
+    BoundingBox bounds;            // boundsOfVertices over the positions
+};
+
+// A key: time and up to four numbers (POSITION x y z; ROTATION angle in degrees and axis x y z),
+// or, for a MATERIAL key, a material without a name and its texture.
+struct KeyDescription {
+    float time;
+    float values[4];
+    Material material;
+    TextureRef texture;
+};
+
+struct KeyframerDescription {
+    int32_t keyframeType;
+    int32_t firstKey; // into SceneDescription::keys
+    int32_t keyCount;
+};
+
+struct EntityDescription {
+    int32_t parent; // index into SceneDescription::entities; -1 for the top record
+    int32_t line;   // line of its ENTITY keyword
+    Word name;
+    int32_t entityType;
+    int32_t type;
+    Float3 position;
+    float rotationAngle; // degrees
+    Float3 rotationAxis; // not normalised
+    Float3 acceleration;
+    Float3 velocity;
+    Word link;
+    Word material;
+    float mass;
+    int32_t firstKeyframer; // into SceneDescription::keyframers
+    int32_t keyframerCount;
+    int32_t childCount;
+};
+
+struct SceneDescription {
+    Word sceneCamera;
+    HudDescription hud;
+    std::vector<Force> forces;
+    std::vector<ParticleSystemDescription> particleSystems;
+    std::vector<MaterialDescription> materials;
+    std::vector<MeshDescription> meshes;
+    std::vector<EntityDescription> entities; // depth-first pre-order, as in the file
+    std::vector<KeyframerDescription> keyframers;
+    std::vector<KeyDescription> keys;
+};
+
+// Reads the whole scene; on failure the description holds whatever was read before the error
+// and must not be applied. Text after the scene graph is not read.
+ParseError parseScene(std::string_view text, SceneDescription* scene);

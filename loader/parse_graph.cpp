@@ -1,0 +1,165 @@
+// Reads the scene graph: ENTITY records in depth-first pre-order, each with its keyframer block
+// and its children. An explicit stack of pending child counts replaces recursion, so a deeply
+// nested file cannot exhaust the call stack. No GL, no I/O.
+#include "loader/sections.h"
+
+#include "anim/keyframe.h"
+#include "scene/scene.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const char* ENTITY_LINES[] = {
+    "------\n",
+    "ENTITY: %s\n",
+    "TYPE: %s\n",
+    "NAME: %s\n",
+    "POSITION: %f %f %f ROTATION: %f %f %f %f SCALE: %*f %*f %*f\n",
+    "ACCELERATION: %f %f %f VELOCITY: %f %f %f\n",
+    "LINK: %s\n",
+    "MATERIAL: %s\n",
+    "MASS: %f\n",
+    "KEYFRAMERCOUNT: %d\n",
+    "CHILDCOUNT: %d\n",
+};
+constexpr const char* KEYFRAMETYPE_LINE = "KEYFRAMETYPE: %s\n";
+constexpr const char* KEYFRAMECOUNT_LINE = "KEYFRAMECOUNT: %d\n";
+constexpr const char* POSITION_KEY_LINE = "T: %f KEYFRAME: %f %f %f\n";
+constexpr const char* ROTATION_KEY_LINE = "T: %f KEYFRAME: %f %f %f %f\n";
+constexpr const char* MATERIAL_KEY_LINES[] = {
+    "T: %f KEYFRAME:",        "\tEMISSION: %f %f %f %f\n", "AMBIENT: %f %f %f %f\n",
+    "DIFFUSE: %f %f %f %f\n", "SPECULAR: %f %f %f %f\n",   "SHININESS: %f\n",
+};
+
+template <size_t N> constexpr size_t minLinesBytes(const char* const (&lines)[N]) {
+    size_t bytes = 0;
+    for (const char* line : lines) bytes += minTemplateBytes(line);
+    return bytes;
+}
+
+constexpr size_t MIN_ENTITY_BYTES = minLinesBytes(ENTITY_LINES);
+constexpr size_t MIN_KEYFRAMER_BYTES =
+    minTemplateBytes(KEYFRAMETYPE_LINE) + minTemplateBytes(KEYFRAMECOUNT_LINE);
+constexpr size_t MIN_KEY_BYTES[] = {
+    minTemplateBytes(POSITION_KEY_LINE),
+    minTemplateBytes(ROTATION_KEY_LINE),
+    minLinesBytes(MATERIAL_KEY_LINES) + MIN_TEXTURE_BYTES,
+};
+
+bool parseMaterialKey(Parser* p, KeyDescription* key) {
+    const char* const* line = MATERIAL_KEY_LINES;
+    Material& m = key->material;
+    if (!scan(p, line[0], {&key->time}) ||
+        !scan(p, line[1], {&m.emission.r, &m.emission.g, &m.emission.b, &m.emission.a}) ||
+        !scan(p, line[2], {&m.ambient.r, &m.ambient.g, &m.ambient.b, &m.ambient.a}) ||
+        !scan(p, line[3], {&m.diffuse.r, &m.diffuse.g, &m.diffuse.b, &m.diffuse.a}) ||
+        !scan(p, line[4], {&m.specular.r, &m.specular.g, &m.specular.b, &m.specular.a}) ||
+        !scan(p, line[5], {&m.shininess}) || !parseParenthesisedTexture(p, &key->texture)) {
+        return false;
+    }
+    std::memcpy(m.texture, key->texture.file.text, NAME_SIZE);
+    return true;
+}
+
+bool parseKeyframer(Parser* p, SceneDescription* scene) {
+    KeyframerDescription k{};
+    Word type{};
+    if (!scan(p, KEYFRAMETYPE_LINE, {&type}) ||
+        !matchVariant(p, type, "KEYFRAMETYPE:", {"POSITION", "ROTATION", "MATERIAL"},
+                      &k.keyframeType) ||
+        !scan(p, KEYFRAMECOUNT_LINE, {&k.keyCount}) ||
+        !checkCount(p, k.keyCount, MIN_KEY_BYTES[k.keyframeType], "KEYFRAMECOUNT:")) {
+        return false;
+    }
+    if (k.keyCount < 0) k.keyCount = 0;
+    k.firstKey = static_cast<int32_t>(scene->keys.size());
+    for (int32_t i = 0; i < k.keyCount; ++i) {
+        KeyDescription key{};
+        float* v = key.values;
+        bool ok = true;
+        switch (k.keyframeType) {
+        case KeyframeType::POSITION:
+            ok = scan(p, POSITION_KEY_LINE, {&key.time, &v[0], &v[1], &v[2]});
+            break;
+        case KeyframeType::ROTATION:
+            ok = scan(p, ROTATION_KEY_LINE, {&key.time, &v[0], &v[1], &v[2], &v[3]});
+            break;
+        default:
+            ok = parseMaterialKey(p, &key);
+            break;
+        }
+        if (!ok) return false;
+        scene->keys.push_back(key);
+    }
+    scene->keyframers.push_back(k);
+    return true;
+}
+
+// Lines 1 to 9 of the record, the keyframer block and the child count.
+bool parseEntity(Parser* p, SceneDescription* scene, EntityDescription* e) {
+    const char* const* line = ENTITY_LINES;
+    Word kind{}, motion{};
+    if (!scan(p, line[0])) return false;
+    e->line = p->cursor.line;
+    if (!scan(p, line[1], {&kind}) ||
+        !matchVariant(p, kind, "ENTITY:", {"LIGHT", "CAMERA", "GROUP", "OBJECT", "PARTICLE"},
+                      &e->entityType) ||
+        !scan(p, line[2], {&motion}) ||
+        !matchVariant(p, motion, "TYPE:", {"SIMULATE", "ANIMATE", "STATIC"}, &e->type) ||
+        !scan(p, line[3], {&e->name}) ||
+        !scan(p, line[4],
+              {&e->position.x, &e->position.y, &e->position.z, &e->rotationAngle,
+               &e->rotationAxis.x, &e->rotationAxis.y, &e->rotationAxis.z}) ||
+        !scan(p, line[5],
+              {&e->acceleration.x, &e->acceleration.y, &e->acceleration.z, &e->velocity.x,
+               &e->velocity.y, &e->velocity.z}) ||
+        !scan(p, line[6], {&e->link}) || !scan(p, line[7], {&e->material}) ||
+        !scan(p, line[8], {&e->mass})) {
+        return false;
+    }
+    int32_t keyframerCount = 0;
+    if (!scan(p, line[9], {&keyframerCount}) ||
+        !checkCount(p, keyframerCount, MIN_KEYFRAMER_BYTES, "KEYFRAMERCOUNT:")) {
+        return false;
+    }
+    e->firstKeyframer = static_cast<int32_t>(scene->keyframers.size());
+    for (int32_t i = 0; i < keyframerCount; ++i) {
+        if (!parseKeyframer(p, scene)) return false;
+    }
+    e->keyframerCount = keyframerCount > 0 ? keyframerCount : 0;
+    if (!scan(p, line[10], {&e->childCount}) ||
+        !checkCount(p, e->childCount, MIN_ENTITY_BYTES, "CHILDCOUNT:")) {
+        return false;
+    }
+    if (e->childCount < 0) e->childCount = 0;
+    return true;
+}
+
+struct PendingChildren {
+    int32_t parent; // index into scene->entities, -1 for the root group
+    int32_t remaining;
+};
+
+} // namespace
+
+bool parseSceneGraph(Parser* p, SceneDescription* scene) {
+    if (!scan(p, "SCENEGRAPH:\n")) return false;
+    std::vector<PendingChildren> stack;
+    stack.push_back({-1, 1});
+    while (!stack.empty()) {
+        if (stack.back().remaining == 0) {
+            stack.pop_back();
+            continue;
+        }
+        --stack.back().remaining;
+        EntityDescription e{};
+        e.parent = stack.back().parent;
+        if (!parseEntity(p, scene, &e)) return false;
+        scene->entities.push_back(e);
+        if (e.childCount > 0) {
+            stack.push_back({static_cast<int32_t>(scene->entities.size()) - 1, e.childCount});
+        }
+    }
+    return true;
+}

@@ -1,0 +1,238 @@
+// Reads the force, particle-system, material and mesh sections, and the texture lines they
+// share. No GL, no I/O: textures stay references (kind, file word, link word) until applied.
+#include "loader/sections.h"
+
+#include "sim/particles.h"
+#include "texture/registry.h"
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr const char* TEXTURETYPE_LINE = "TEXTURETYPE: %s";
+constexpr const char* TEXTURE_LINE = "TEXTURE: %s\n";
+
+constexpr const char* FORCETYPE_LINE = "FORCETYPE: %s\n";
+constexpr const char* STRENGTH_LINE = "STRENGTH: %f %f %f\n";
+
+constexpr const char* PARTICLE_LINES[] = {
+    "PARTICLETYPE: %s\n",
+    "DISPLAYTYPE: %s\n",
+    "BLENDTYPE: %s\n",
+    "SYSTEMNAME: %s\n",
+    "BIRTHRATE: %f\n",
+    "LIFETIME: %f\n",
+    "SIZE: %f\n",
+    "INITIAL: %s\n",
+    "MINCOLOUR: %f %f %f %f\n",
+    "MAXCOLOUR: %f %f %f %f\n",
+    "MINMASS: %f MAXMASS: %f\n",
+    "MINSPEED: %f MAXSPEED: %f\n",
+};
+
+constexpr const char* MATERIAL_LINES[] = {
+    "\tMATERIAL: %s\n",       "\tEMISSION: %f %f %f %f\n", "AMBIENT: %f %f %f %f\n",
+    "DIFFUSE: %f %f %f %f\n", "SPECULAR: %f %f %f %f\n",   "SHININESS: %f\n",
+};
+
+constexpr const char* MESH_LINE = "\tMESH: %s\n";
+constexpr const char* MESH_TRANSFORM_LINE =
+    "\t\tPOSITION: %*f %*f %*f ROTATION: %*f %*f %*f %*f SCALE: %*f %*f %*f";
+constexpr const char* VERTEXCOUNT_LINE = "\t\tVERTEXCOUNT: %d\n";
+constexpr const char* VERTEX_LINE = "\t\tPOSITION: %f %f %f NORMAL: %f %f %f TEXCOORD: %f %f\n";
+constexpr const char* SURFACECOUNT_LINE = "\t\tSURFACECOUNT: %*d\n";
+constexpr const char* TRIANGLECOUNT_LINE = "\t\t\tTRIANGLECOUNT: %d\n";
+constexpr const char* TRIANGLE_LINE = "%d %d %d\n";
+
+template <size_t N> constexpr size_t minLinesBytes(const char* const (&lines)[N]) {
+    size_t bytes = 0;
+    for (const char* line : lines) bytes += minTemplateBytes(line);
+    return bytes;
+}
+
+constexpr size_t MIN_FORCE_BYTES =
+    minTemplateBytes(FORCETYPE_LINE) + minTemplateBytes(STRENGTH_LINE);
+constexpr size_t MIN_PARTICLE_BYTES = minLinesBytes(PARTICLE_LINES) + MIN_TEXTURE_BYTES;
+constexpr size_t MIN_MATERIAL_BYTES = minLinesBytes(MATERIAL_LINES) + MIN_TEXTURE_BYTES;
+constexpr size_t MIN_MESH_BYTES =
+    minTemplateBytes(MESH_LINE) + minTemplateBytes(MESH_TRANSFORM_LINE) +
+    minTemplateBytes(VERTEXCOUNT_LINE) + minTemplateBytes(SURFACECOUNT_LINE) +
+    minTemplateBytes(TRIANGLECOUNT_LINE);
+constexpr size_t MIN_VERTEX_BYTES = minTemplateBytes(VERTEX_LINE);
+constexpr size_t MIN_TRIANGLE_BYTES = minTemplateBytes(TRIANGLE_LINE);
+
+size_t reserveCount(int32_t count) {
+    return count > 0 ? static_cast<size_t>(count) : 0;
+}
+
+bool parseTextureType(Parser* p, TextureRef* texture, Word* typeWord) {
+    return scan(p, TEXTURETYPE_LINE, {typeWord}) &&
+           matchVariant(p, *typeWord, "TEXTURETYPE:", {"DYNAMIC", "STATIC"}, &texture->kind);
+}
+
+bool parseIndex(Parser* p, int32_t vertexCount, uint32_t* index) {
+    int32_t v = 0;
+    if (!scan(p, "%d", {&v})) return false;
+    if (v < 0 || v >= vertexCount) {
+        return fail(p, ParseErrorKind::IndexOutOfRange, p->tokenLine,
+                    "expected a vertex index from 0 to " + std::to_string(vertexCount - 1) +
+                        " but found " + std::to_string(v));
+    }
+    *index = static_cast<uint32_t>(v);
+    return true;
+}
+
+bool parseMesh(Parser* p, MeshDescription* mesh) {
+    int32_t vertexCount = 0;
+    if (!scan(p, MESH_LINE, {&mesh->name}) || !scan(p, MESH_TRANSFORM_LINE) ||
+        !scan(p, VERTEXCOUNT_LINE, {&vertexCount}) ||
+        !checkCount(p, vertexCount, MIN_VERTEX_BYTES, "VERTEXCOUNT:")) {
+        return false;
+    }
+    mesh->vertices.resize(reserveCount(vertexCount));
+    for (Vertex& v : mesh->vertices) {
+        if (!scan(p, VERTEX_LINE,
+                  {&v.position.x, &v.position.y, &v.position.z, &v.normal.x, &v.normal.y,
+                   &v.normal.z, &v.texCoord.u, &v.texCoord.v})) {
+            return false;
+        }
+    }
+    int32_t triangleCount = 0;
+    if (!scan(p, SURFACECOUNT_LINE) || !scan(p, TRIANGLECOUNT_LINE, {&triangleCount}) ||
+        !checkCount(p, triangleCount, MIN_TRIANGLE_BYTES, "TRIANGLECOUNT:")) {
+        return false;
+    }
+    // The index count is three times the triangle count and must stay a 32-bit int.
+    if (triangleCount > std::numeric_limits<int32_t>::max() / 3) {
+        return fail(p, ParseErrorKind::CountTooLarge, p->tokenLine,
+                    "expected at most " + std::to_string(std::numeric_limits<int32_t>::max() / 3) +
+                        " after 'TRIANGLECOUNT:' but found " + std::to_string(triangleCount));
+    }
+    mesh->indices.resize(3 * reserveCount(triangleCount));
+    for (uint32_t& index : mesh->indices) {
+        if (!parseIndex(p, vertexCount, &index)) return false;
+    }
+    if (!scan(p, "\n")) return false;
+    mesh->bounds = boundsOfVertices(mesh->vertices.data(), vertexCount);
+    return true;
+}
+
+} // namespace
+
+bool parseLinkedTexture(Parser* p, TextureRef* texture) {
+    Word type{};
+    if (!parseTextureType(p, texture, &type) || !scan(p, "\n")) return false;
+    if (texture->kind == TextureType::DYNAMIC) {
+        if (!scan(p, "LINK: %s\n", {&texture->link})) return false;
+    } else {
+        texture->link = type;
+    }
+    return scan(p, TEXTURE_LINE, {&texture->file});
+}
+
+bool parseParenthesisedTexture(Parser* p, TextureRef* texture) {
+    Word type{};
+    if (!parseTextureType(p, texture, &type)) return false;
+    if (texture->kind == TextureType::DYNAMIC) {
+        if (!scanParenthesisedWord(p, &texture->link)) return false;
+    } else {
+        texture->link = type;
+    }
+    return scan(p, "\n") && scan(p, TEXTURE_LINE, {&texture->file});
+}
+
+bool parseForceSection(Parser* p, std::vector<Force>* forces) {
+    int32_t count = 0;
+    if (!scan(p, "FORCECOUNT: %d\n", {&count}) ||
+        !checkCount(p, count, MIN_FORCE_BYTES, "FORCECOUNT:")) {
+        return false;
+    }
+    forces->reserve(reserveCount(count));
+    for (int32_t i = 0; i < count; ++i) {
+        Force force{};
+        Word type{};
+        if (!scan(p, FORCETYPE_LINE, {&type}) ||
+            !matchVariant(p, type, "FORCETYPE:", {"GRAVITY"}, &force.forceType) ||
+            !scan(p, STRENGTH_LINE, {&force.strength.x, &force.strength.y, &force.strength.z})) {
+            return false;
+        }
+        forces->push_back(force);
+    }
+    return true;
+}
+
+bool parseParticleSection(Parser* p, std::vector<ParticleSystemDescription>* systems) {
+    int32_t count = 0;
+    if (!scan(p, "PARTICLECOUNT: %d\n", {&count}) ||
+        !checkCount(p, count, MIN_PARTICLE_BYTES, "PARTICLECOUNT:")) {
+        return false;
+    }
+    systems->reserve(reserveCount(count));
+    const char* const* line = PARTICLE_LINES;
+    for (int32_t i = 0; i < count; ++i) {
+        ParticleSystemDescription s{};
+        Word particle{}, display{}, blend{}, initial{};
+        if (!scan(p, line[0], {&particle}) ||
+            !matchVariant(p, particle, "PARTICLETYPE:", {"POINT"}, &s.particleType) ||
+            !scan(p, line[1], {&display}) ||
+            !matchVariant(p, display, "DISPLAYTYPE:", {"POINT", "TRIANGLE", "QUAD"},
+                          &s.displayType) ||
+            !scan(p, line[2], {&blend}) ||
+            !matchVariant(p, blend, "BLENDTYPE:", {"SATURATE", "BLEND"}, &s.blendType) ||
+            !scan(p, line[3], {&s.name}) || !scan(p, line[4], {&s.birthRate}) ||
+            !scan(p, line[5], {&s.lifetime}) || !scan(p, line[6], {&s.size}) ||
+            !scan(p, line[7], {&initial}) || !parseParenthesisedTexture(p, &s.texture) ||
+            !scan(p, line[8], {&s.minColour.r, &s.minColour.g, &s.minColour.b, &s.minColour.a}) ||
+            !scan(p, line[9], {&s.maxColour.r, &s.maxColour.g, &s.maxColour.b, &s.maxColour.a}) ||
+            !scan(p, line[10], {&s.minMass, &s.maxMass}) ||
+            !scan(p, line[11], {&s.minSpeed, &s.maxSpeed})) {
+            return false;
+        }
+        s.off = wordEquals(initial, "OFF") ? 1 : 0;
+        systems->push_back(s);
+    }
+    return true;
+}
+
+bool parseMaterialSection(Parser* p, std::vector<MaterialDescription>* materials) {
+    int32_t count = 0;
+    if (!scan(p, "MATERIALCOUNT: %d\n", {&count}) ||
+        !checkCount(p, count, MIN_MATERIAL_BYTES, "MATERIALCOUNT:")) {
+        return false;
+    }
+    materials->reserve(reserveCount(count));
+    const char* const* line = MATERIAL_LINES;
+    for (int32_t i = 0; i < count; ++i) {
+        MaterialDescription d{};
+        Material& m = d.material;
+        Word name{};
+        if (!scan(p, line[0], {&name}) ||
+            !scan(p, line[1], {&m.emission.r, &m.emission.g, &m.emission.b, &m.emission.a}) ||
+            !scan(p, line[2], {&m.ambient.r, &m.ambient.g, &m.ambient.b, &m.ambient.a}) ||
+            !scan(p, line[3], {&m.diffuse.r, &m.diffuse.g, &m.diffuse.b, &m.diffuse.a}) ||
+            !scan(p, line[4], {&m.specular.r, &m.specular.g, &m.specular.b, &m.specular.a}) ||
+            !scan(p, line[5], {&m.shininess}) || !parseLinkedTexture(p, &d.texture)) {
+            return false;
+        }
+        std::memcpy(m.name, name.text, NAME_SIZE);
+        std::memcpy(m.texture, d.texture.file.text, NAME_SIZE);
+        materials->push_back(d);
+    }
+    return true;
+}
+
+bool parseMeshSection(Parser* p, std::vector<MeshDescription>* meshes) {
+    int32_t count = 0;
+    if (!scan(p, "MESHCOUNT: %d\n", {&count}) ||
+        !checkCount(p, count, MIN_MESH_BYTES, "MESHCOUNT:")) {
+        return false;
+    }
+    meshes->reserve(reserveCount(count));
+    for (int32_t i = 0; i < count; ++i) {
+        meshes->emplace_back();
+        if (!parseMesh(p, &meshes->back())) return false;
+    }
+    return true;
+}

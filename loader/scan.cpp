@@ -1,0 +1,284 @@
+// Template matching over the scene text and the wording of parse errors. No GL, no I/O; the
+// only allocation is the message of a failure.
+#include "loader/scan.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// The whitespace of the C library's isspace in the "C" locale, so CR LF files read like LF ones.
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+void skipBlanks(Cursor* c) {
+    while (c->pos < c->end && isBlank(*c->pos)) {
+        if (*c->pos == '\n') ++c->line;
+        ++c->pos;
+    }
+}
+
+// The token of the text at pos, for messages: up to the next blank, at most 24 characters,
+// with unprintable bytes shown as '?'.
+std::string quoteFound(const char* pos, const char* end) {
+    if (pos >= end) return "end of file";
+    if (isBlank(*pos)) return *pos == '\n' || *pos == '\r' ? "end of line" : "a blank";
+    std::string token = "'";
+    const char* stop = pos;
+    while (stop < end && !isBlank(*stop)) ++stop;
+    size_t length = static_cast<size_t>(stop - pos);
+    size_t shown = length > 24 ? 24 : length;
+    for (size_t i = 0; i < shown; ++i) {
+        unsigned char c = static_cast<unsigned char>(pos[i]);
+        token += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
+    }
+    if (shown < length) token += "...";
+    token += "'";
+    return token;
+}
+
+std::string afterKeyword(std::string_view keyword) {
+    if (keyword.empty()) return "";
+    return " after '" + std::string(keyword) + "'";
+}
+
+bool failAtToken(Parser* p, std::string_view what, std::string_view keyword) {
+    Cursor& c = p->cursor;
+    ParseErrorKind kind =
+        c.pos >= c.end ? ParseErrorKind::UnexpectedEnd : ParseErrorKind::ExpectedNumber;
+    return fail(p, kind, c.line,
+                "expected " + std::string(what) + afterKeyword(keyword) + " but found " +
+                    quoteFound(c.pos, c.end));
+}
+
+// A number too large or too small for its type: from_chars reports both the same way. Tiny
+// magnitudes become zero as the C library's conversion makes them; huge ones are an error.
+bool isUnderflow(const char* begin, const char* end) {
+    const char* exponent = begin;
+    while (exponent < end && *exponent != 'e' && *exponent != 'E') ++exponent;
+    if (exponent < end) return exponent + 1 < end && exponent[1] == '-';
+    for (const char* d = begin; d < end && *d != '.'; ++d) {
+        if (*d >= '1' && *d <= '9') return false;
+    }
+    return true;
+}
+
+// Optional sign: from_chars takes '-' but not '+', which the format allows as scanf does.
+const char* skipPlus(const char* pos, const char* end) {
+    if (pos < end && *pos == '+' && pos + 1 < end && pos[1] != '-' && pos[1] != '+') return pos + 1;
+    return pos;
+}
+
+bool readFloat(Parser* p, float* value, std::string_view keyword) {
+    Cursor& c = p->cursor;
+    skipBlanks(&c);
+    p->tokenLine = c.line;
+    const char* start = skipPlus(c.pos, c.end);
+    float v = 0.0f;
+    auto [ptr, ec] = std::from_chars(start, c.end, v, std::chars_format::general);
+    if (ec == std::errc::invalid_argument) return failAtToken(p, "a number", keyword);
+    if (ec == std::errc::result_out_of_range) {
+        if (!isUnderflow(start, ptr)) {
+            return fail(p, ParseErrorKind::NumberOutOfRange, c.line,
+                        "number " + quoteFound(c.pos, c.end) + afterKeyword(keyword) +
+                            " is too large for a float");
+        }
+        v = *start == '-' ? -0.0f : 0.0f;
+    } else if (!std::isfinite(v)) {
+        // "nan" and "inf" would poison positions, boxes and colours: not accepted.
+        return failAtToken(p, "a finite number", keyword);
+    }
+    c.pos = ptr;
+    *value = v;
+    return true;
+}
+
+bool readInt(Parser* p, int32_t* value, std::string_view keyword) {
+    Cursor& c = p->cursor;
+    skipBlanks(&c);
+    p->tokenLine = c.line;
+    const char* start = skipPlus(c.pos, c.end);
+    int32_t v = 0;
+    auto [ptr, ec] = std::from_chars(start, c.end, v, 10);
+    if (ec == std::errc::invalid_argument) return failAtToken(p, "a whole number", keyword);
+    if (ec == std::errc::result_out_of_range) {
+        return fail(p, ParseErrorKind::NumberOutOfRange, c.line,
+                    "number " + quoteFound(c.pos, c.end) + afterKeyword(keyword) +
+                        " does not fit in 32 bits");
+    }
+    c.pos = ptr;
+    *value = v;
+    return true;
+}
+
+bool copyWord(Parser* p, const char* begin, const char* end, Word* word, std::string_view keyword) {
+    size_t length = static_cast<size_t>(end - begin);
+    if (length > NAME_SIZE - 1) {
+        return fail(p, ParseErrorKind::WordTooLong, p->tokenLine,
+                    "expected a word of at most 19 characters" + afterKeyword(keyword) +
+                        " but found " + quoteFound(begin, end) + " (" + std::to_string(length) +
+                        " characters)");
+    }
+    std::memcpy(word->text, begin, length);
+    std::memset(word->text + length, 0, NAME_SIZE - length);
+    return true;
+}
+
+bool readWord(Parser* p, Word* word, std::string_view keyword) {
+    Cursor& c = p->cursor;
+    skipBlanks(&c);
+    p->tokenLine = c.line;
+    if (c.pos >= c.end) {
+        return fail(p, ParseErrorKind::UnexpectedEnd, c.line,
+                    "expected a word" + afterKeyword(keyword) + " but found end of file");
+    }
+    const char* begin = c.pos;
+    while (c.pos < c.end && !isBlank(*c.pos)) ++c.pos;
+    return copyWord(p, begin, c.pos, word, keyword);
+}
+
+[[noreturn]] void templateMisuse(const char* tmpl) {
+    std::fprintf(stderr, "loader: template \"%s\" does not fit its targets\n", tmpl);
+    std::abort();
+}
+
+} // namespace
+
+Parser makeParser(std::string_view text) {
+    Parser p{};
+    p.cursor = Cursor{text.data(), text.data() + text.size(), 1};
+    p.tokenLine = 1;
+    return p;
+}
+
+bool fail(Parser* p, ParseErrorKind kind, int32_t line, std::string message) {
+    p->error.kind = kind;
+    p->error.line = line;
+    p->error.message = std::move(message);
+    return false;
+}
+
+bool scan(Parser* p, const char* tmpl, std::initializer_list<ScanTarget> targets) {
+    Cursor& c = p->cursor;
+    const ScanTarget* target = targets.begin();
+    std::string_view keyword; // the literal run matched last, for messages
+    for (const char* t = tmpl; *t;) {
+        if (isBlank(*t)) {
+            skipBlanks(&c);
+            ++t;
+            continue;
+        }
+        if (*t == '%') {
+            ++t;
+            bool discard = *t == '*';
+            if (discard) ++t;
+            char conversion = *t++;
+            if (!discard && (target == targets.end() || target->kind != conversion)) {
+                templateMisuse(tmpl);
+            }
+            bool ok = true;
+            if (conversion == 'f') {
+                float v = 0.0f;
+                ok = readFloat(p, &v, keyword);
+                if (ok && !discard) *static_cast<float*>(target->pointer) = v;
+            } else if (conversion == 'd') {
+                int32_t v = 0;
+                ok = readInt(p, &v, keyword);
+                if (ok && !discard) *static_cast<int32_t*>(target->pointer) = v;
+            } else if (conversion == 's' && !discard) {
+                ok = readWord(p, static_cast<Word*>(target->pointer), keyword);
+            } else {
+                templateMisuse(tmpl);
+            }
+            if (!ok) return false;
+            if (!discard) ++target;
+            continue;
+        }
+        const char* runBegin = t;
+        while (*t && !isBlank(*t) && *t != '%') ++t;
+        std::string_view run(runBegin, static_cast<size_t>(t - runBegin));
+        const char* fileBegin = c.pos;
+        for (char expected : run) {
+            if (c.pos >= c.end || *c.pos != expected) {
+                ParseErrorKind kind = c.pos >= c.end ? ParseErrorKind::UnexpectedEnd
+                                                     : ParseErrorKind::ExpectedLiteral;
+                return fail(p, kind, c.line,
+                            "expected '" + std::string(run) + "' but found " +
+                                quoteFound(fileBegin, c.end));
+            }
+            ++c.pos;
+        }
+        keyword = run;
+    }
+    if (target != targets.end()) templateMisuse(tmpl);
+    return true;
+}
+
+bool scanParenthesisedWord(Parser* p, Word* word) {
+    Cursor& c = p->cursor;
+    skipBlanks(&c);
+    p->tokenLine = c.line;
+    if (c.pos >= c.end || *c.pos != '(') {
+        return fail(
+            p, c.pos >= c.end ? ParseErrorKind::UnexpectedEnd : ParseErrorKind::ExpectedLiteral,
+            c.line,
+            "expected '(' and a camera name after 'DYNAMIC' but found " + quoteFound(c.pos, c.end));
+    }
+    ++c.pos;
+    const char* begin = c.pos;
+    while (c.pos < c.end && !isBlank(*c.pos) && *c.pos != ')') ++c.pos;
+    if (c.pos == begin) {
+        return fail(p, ParseErrorKind::ExpectedWord, c.line,
+                    "expected a camera name after '(' but found " + quoteFound(c.pos, c.end));
+    }
+    if (!copyWord(p, begin, c.pos, word, "(")) return false;
+    if (c.pos >= c.end || *c.pos != ')') {
+        return fail(
+            p, c.pos >= c.end ? ParseErrorKind::UnexpectedEnd : ParseErrorKind::ExpectedLiteral,
+            c.line, "expected ')' after the camera name but found " + quoteFound(c.pos, c.end));
+    }
+    ++c.pos;
+    return true;
+}
+
+bool matchVariant(Parser* p, const Word& word, const char* keyword,
+                  std::initializer_list<const char*> names, int32_t* code) {
+    int32_t i = 0;
+    std::string list;
+    for (const char* name : names) {
+        if (wordEquals(word, name)) {
+            *code = i;
+            return true;
+        }
+        if (i > 0) list += ", ";
+        list += name;
+        ++i;
+    }
+    return fail(p, ParseErrorKind::UnknownVariant, p->tokenLine,
+                "expected one of " + list + " after '" + keyword + "' but found '" + word.text +
+                    "'");
+}
+
+bool checkCount(Parser* p, int32_t count, size_t minBytes, const char* keyword) {
+    if (count <= 0) return true;
+    size_t remaining = static_cast<size_t>(p->cursor.end - p->cursor.pos);
+    if (static_cast<size_t>(count) <= remaining / minBytes) return true;
+    return fail(p, ParseErrorKind::CountTooLarge, p->tokenLine,
+                "expected at most " + std::to_string(remaining / minBytes) + " after '" + keyword +
+                    "' (the rest of the file cannot hold more) but found " + std::to_string(count));
+}
+
+bool wordEquals(const Word& word, const char* text) {
+    return std::strncmp(word.text, text, NAME_SIZE) == 0;
+}
+
+Word makeWord(const char* text) {
+    Word word{};
+    std::strncpy(word.text, text, NAME_SIZE - 1);
+    return word;
+}

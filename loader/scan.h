@@ -1,0 +1,67 @@
+// The scene file's lexical layer: applies one read template (as the format quotes it, e.g.
+// "MASS: %f\n") to the text at the cursor, and turns every mismatch into a ParseError naming the
+// line, what the template expected and what the text holds. No GL, no I/O, no statics.
+//
+// Template rules: a blank, tab or newline matches any run of whitespace, including none; any
+// other literal character must equal the next character exactly (no whitespace is skipped before
+// it); %f, %d and %s skip whitespace and read a float, a 32-bit int or a word of at most 19
+// characters; %*f and %*d read and discard.
+#pragma once
+
+#include "loader/parse.h"
+
+#include <cstddef>
+#include <initializer_list>
+
+struct Parser {
+    Cursor cursor;
+    ParseError error;  // kind None until the first failure
+    int32_t tokenLine; // line where the last %f, %d or %s started
+};
+
+// Where a conversion of a template stores its value.
+struct ScanTarget {
+    ScanTarget(float* p) : kind('f'), pointer(p) {}
+    ScanTarget(int32_t* p) : kind('d'), pointer(p) {}
+    ScanTarget(Word* p) : kind('s'), pointer(p) {}
+    char kind;
+    void* pointer;
+};
+
+Parser makeParser(std::string_view text);
+
+// Applies the template; returns false and fills p->error on the first mismatch. The targets
+// are taken in order by the non-discarding conversions.
+bool scan(Parser* p, const char* tmpl, std::initializer_list<ScanTarget> targets = {});
+
+// Reads "(name)" after a DYNAMIC texture type: whitespace may come before the parenthesis, the
+// name is the non-blank text up to ")", and the parenthesis is not part of it.
+bool scanParenthesisedWord(Parser* p, Word* word);
+
+// Records the failure (kind, line, message) and returns false.
+bool fail(Parser* p, ParseErrorKind kind, int32_t line, std::string message);
+
+// Fails with UnknownVariant unless the word equals one of the names; the code is the position
+// of the matching name. `keyword` names the template keyword for the message.
+bool matchVariant(Parser* p, const Word& word, const char* keyword,
+                  std::initializer_list<const char*> names, int32_t* code);
+
+// Fails with CountTooLarge when `count` records of at least `minBytes` characters each cannot
+// fit in the rest of the text. Counts of zero or less always pass (they mean no records).
+bool checkCount(Parser* p, int32_t count, size_t minBytes, const char* keyword);
+
+// The fewest characters a text matching the template can have: one per literal character and
+// one per conversion. Record sizes built from these bound counts without trusting them.
+constexpr size_t minTemplateBytes(const char* tmpl) {
+    size_t bytes = 0;
+    for (const char* t = tmpl; *t; ++t) {
+        if (*t == ' ' || *t == '\t' || *t == '\n') continue;
+        if (*t == '%') {
+            ++t;
+            if (*t == '*') ++t;
+            if (!*t) break;
+        }
+        ++bytes;
+    }
+    return bytes;
+}
