@@ -1,0 +1,196 @@
+// The texture registry (entry 0 is the white "None" texture; entries are only ever appended)
+// and the Resources holder. This is where textures are uploaded and bound: the only GL calls of
+// texture/. Names are at most 19 characters; longer ones are refused, never cut or overflowed.
+#include "texture/registry.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "scene/scene.h"
+#include "texture/tga.h"
+
+namespace {
+
+constexpr Colour WHITE{1.0f, 1.0f, 1.0f, 1.0f};
+
+bool fitsName(const char* text) {
+    return std::strlen(text) < static_cast<size_t>(NAME_SIZE);
+}
+
+void copyName(char (&field)[NAME_SIZE], const char* text) {
+    std::snprintf(field, sizeof(field), "%s", text);
+}
+
+// Uploads the image into a new GL texture object, which is left bound.
+uint32_t uploadImage(const TgaImage* image) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->width, image->height, 0, GL_RGBA, GL_FLOAT,
+                 image->pixels);
+    return name;
+}
+
+bool validIndex(const TextureRegistry* registry, int32_t index) {
+    return index >= 0 && index < registry->count;
+}
+
+} // namespace
+
+void createTextureRegistry(TextureRegistry* registry) {
+    registry->count = 0;
+    registry->entries = nullptr;
+    registry->boundIndex = 0;
+
+    Texture none{};
+    none.textureType = TextureType::STATIC;
+    copyName(none.fileName, "None");
+    TgaImage* image = createImage(2, 2);
+    fillImage(image, WHITE);
+    none.glName = uploadImage(image);
+    destroyImage(image);
+    appendRecord(&registry->count, &registry->entries, none);
+}
+
+int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, const char* link) {
+    if (!name) name = "";
+    if (!link) link = "";
+    const char* key = kind == TextureType::DYNAMIC ? link : name;
+    if (!fitsName(key)) {
+        std::fprintf(stderr,
+                     "TEXTURE: '%s' is longer than %d characters; the white texture is used\n", key,
+                     NAME_SIZE - 1);
+        return 0;
+    }
+
+    Texture entry{};
+    entry.textureType = kind;
+    TgaImage* image = nullptr;
+    if (kind == TextureType::STATIC) {
+        for (int32_t i = 0; i < registry->count; ++i) {
+            if (std::strcmp(registry->entries[i].fileName, name) == 0) return i;
+        }
+        copyName(entry.fileName, name);
+        image = readTga(name);
+    } else if (kind == TextureType::DYNAMIC) {
+        for (int32_t i = 0; i < registry->count; ++i) {
+            if (std::strcmp(registry->entries[i].link, link) == 0) return i;
+        }
+        copyName(entry.link, link);
+        image = createImage(DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE);
+        fillImage(image, WHITE);
+    }
+
+    // An entry without an image shares the white texture's GL name, so binding it is harmless.
+    entry.glName = registry->count > 0 ? registry->entries[0].glName : 0;
+    if (image) {
+        entry.glName = uploadImage(image);
+        registry->boundIndex = registry->count;
+        destroyImage(image);
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    return appendRecord(&registry->count, &registry->entries, entry);
+}
+
+void bindTexture(TextureRegistry* registry, int32_t index) {
+    if (registry->count <= 0) return; // an empty holder has nothing to bind
+    if (!validIndex(registry, index)) index = 0;
+    if (index == registry->boundIndex) return;
+    glBindTexture(GL_TEXTURE_2D, registry->entries[index].glName);
+    registry->boundIndex = index;
+}
+
+void resolveTextureLinks(TextureRegistry* registry, const Scene* scene) {
+    for (int32_t i = 0; i < registry->count; ++i) {
+        Texture& entry = registry->entries[i];
+        if (entry.textureType != TextureType::DYNAMIC) continue;
+        entry.linkEntity = scene ? findEntityByName(scene, entry.link) : 0;
+    }
+}
+
+DynamicTextureList* listDynamicTextures(const TextureRegistry* registry) {
+    DynamicTextureList* list = nullptr;
+    for (int32_t i = 0; i < registry->count; ++i) {
+        const Texture& entry = registry->entries[i];
+        if (entry.textureType != TextureType::DYNAMIC) continue;
+        if (!list) {
+            list = static_cast<DynamicTextureList*>(std::calloc(1, sizeof(DynamicTextureList)));
+            if (!list) return nullptr;
+            list->cameras = createIndexList(entry.linkEntity);
+            list->textureIndexes = createIndexList(i);
+        } else {
+            list->cameras = appendIndex(list->cameras, entry.linkEntity);
+            list->textureIndexes = appendIndex(list->textureIndexes, i);
+        }
+    }
+    return list;
+}
+
+void freeDynamicTextureList(DynamicTextureList* list) {
+    if (!list) return;
+    freeIndexList(list->cameras);
+    freeIndexList(list->textureIndexes);
+    std::free(list);
+}
+
+void copyToDynamicTexture(TextureRegistry* registry, int32_t index) {
+    // Only a DYNAMIC entry has the 256 by 256 level this copy replaces.
+    if (!validIndex(registry, index)) return;
+    if (registry->entries[index].textureType != TextureType::DYNAMIC) return;
+    glBindTexture(GL_TEXTURE_2D, registry->entries[index].glName);
+    registry->boundIndex = index;
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE);
+}
+
+Resources* createResources() {
+    auto* resources = static_cast<Resources*>(std::calloc(1, sizeof(Resources)));
+    if (!resources) return nullptr;
+    resources->meshes = MeshList{0, nullptr};
+    createTextureRegistry(&resources->textures);
+    resources->particleSystems = PtrList<ParticleSystem>{0, nullptr};
+    resources->drawBoundings = 0;
+    return resources;
+}
+
+int32_t addMesh(Resources* resources, const Mesh& mesh) {
+    return appendMesh(&resources->meshes, mesh);
+}
+
+int32_t addParticleSystem(Resources* resources, ParticleSystem* system) {
+    return appendPointer(&resources->particleSystems, system);
+}
+
+ParticleSystem* getParticleSystem(const Resources* resources, int32_t index) {
+    if (index < 0 || index >= resources->particleSystems.count) return nullptr;
+    return getPointer(&resources->particleSystems, index);
+}
+
+void setDrawBoundings(Resources* resources, int32_t value) {
+    resources->drawBoundings = value != 0 ? 1 : 0;
+}
+
+int32_t loadTexture(Resources* resources, const char* name, int32_t kind, const char* link) {
+    return loadTexture(&resources->textures, name, kind, link);
+}
+
+void bindTexture(Resources* resources, int32_t index) {
+    bindTexture(&resources->textures, index);
+}
+
+void resolveTextureLinks(Resources* resources, const Scene* scene) {
+    resolveTextureLinks(&resources->textures, scene);
+}
+
+DynamicTextureList* listDynamicTextures(const Resources* resources) {
+    return listDynamicTextures(&resources->textures);
+}
+
+void copyToDynamicTexture(Resources* resources, int32_t index) {
+    copyToDynamicTexture(&resources->textures, index);
+}
