@@ -1,0 +1,73 @@
+// Shared set-up for the HUD and action tests: a scene with a few entities, a clock driven by
+// explicit millisecond times, and builders for panels and buttons in HUD coordinates.
+#pragma once
+
+#include <cstring>
+
+#include "app/clock.h"
+#include "hud/actions.h"
+#include "hud/hud.h"
+#include "scene/scene.h"
+#include "texture/registry.h"
+
+inline Entity makeEntity(const char* name, int32_t entityType, int32_t link = 0) {
+    Entity e{};
+    std::strncpy(e.name, name, NAME_SIZE - 1);
+    e.entityType = entityType;
+    e.type = MotionType::STATIC;
+    e.rotation = Quaternion{0.0f, 0.0f, 0.0f, 1.0f};
+    e.link = link;
+    e.visible = 1;
+    return e;
+}
+
+inline Background makeBackground(float x0, float y0, float x1, float y1) {
+    Background b{};
+    b.colour = Colour{1.0f, 1.0f, 1.0f, 1.0f};
+    b.min = Float2{x0, y0};
+    b.max = Float2{x1, y1};
+    b.texMax = TexCoord{1.0f, 1.0f};
+    return b;
+}
+
+inline Button makeButton(float x0, float y0, float x1, float y1, const char* actionName = "",
+                         const char* actionLink = "", float v2 = 0.0f, float v3 = 0.0f,
+                         float v4 = 0.0f, float v5 = 0.0f) {
+    Button b{};
+    b.colour = Colour{1.0f, 1.0f, 1.0f, 1.0f};
+    b.min = Float2{x0, y0};
+    b.max = Float2{x1, y1};
+    b.texMax = TexCoord{1.0f, 1.0f};
+    std::strncpy(b.actionName, actionName, NAME_SIZE - 1);
+    std::strncpy(b.actionLink, actionLink, NAME_SIZE - 1);
+    b.actionValues[0] = 0.0f;
+    b.actionValues[1] = v2;
+    b.actionValues[2] = v3;
+    b.actionValues[3] = v4;
+    b.actionValues[4] = v5;
+    return b;
+}
+
+// A HUD over a fresh scene and clock. The clock starts at startMs so that simulation time can
+// run backwards for a while before it is clamped at zero.
+struct HudWorld {
+    Scene* scene;
+    Clock* clock;
+    Camera viewpoint;
+    Resources resources;
+    Hud hud;
+    uint32_t nowMs;
+
+    explicit HudWorld(uint32_t startMs = 100000) : resources{}, hud{}, nowMs(startMs) {
+        scene = createScene();
+        clock = createClockAt(startMs);
+        viewpoint = createCamera();
+        initHud(&hud, scene, &viewpoint, clock, &resources);
+    }
+
+    // Advances the application clock by stepMs, as the idle turn does first thing.
+    void tick(uint32_t stepMs) {
+        nowMs += stepMs;
+        updateClockAt(clock, nowMs);
+    }
+};

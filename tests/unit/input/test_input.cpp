@@ -1,0 +1,392 @@
+// Key and mouse reports recorded in the Hud and applied per idle turn: camera flight, drags,
+// time-rate keys and the held HUD button. Window size 800 by 600 throughout.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "app/clock.h"
+#include "app/input.h"
+#include "hud/actions.h"
+#include "hud/hud.h"
+#include "scene/scene.h"
+#include "texture/registry.h"
+
+namespace {
+
+constexpr int32_t W = 800;
+constexpr int32_t H = 600;
+
+struct InputWorld {
+    Scene* scene;
+    Clock* clock;
+    Camera viewpoint;
+    Resources resources;
+    Hud hud;
+    uint32_t nowMs;
+
+    explicit InputWorld(uint32_t startMs = 50000) : resources{}, hud{}, nowMs(startMs) {
+        scene = createScene();
+        clock = createClockAt(startMs);
+        viewpoint = createCamera();
+        initHud(&hud, scene, &viewpoint, clock, &resources);
+    }
+
+    // One idle turn: the clock, then the input step with the application step in seconds.
+    void turn(uint32_t stepMs) {
+        nowMs += stepMs;
+        updateClockAt(clock, nowMs);
+        processInput(&hud, static_cast<float>(getAppDelta(clock)));
+    }
+    void turns(int count, uint32_t stepMs) {
+        for (int i = 0; i < count; ++i) turn(stepMs);
+    }
+
+    void key(unsigned char k) { pressInputAt(&hud, InputKind::Key, k, W, H); }
+    void keyUp(unsigned char k) { releaseInput(&hud, InputKind::Key, k); }
+    void motion(int32_t x, int32_t y) {
+        pressInputAt(&hud, InputKind::PointerX, x, W, H);
+        pressInputAt(&hud, InputKind::PointerY, y, W, H);
+    }
+    // A GLUT mouse event: the button first, then the event's own position.
+    void mouseDown(int32_t button, int32_t x, int32_t y) {
+        pressInputAt(&hud, InputKind::MouseButton, button, W, H);
+        motion(x, y);
+    }
+    void mouseUp(int32_t button, int32_t x, int32_t y) {
+        releaseInput(&hud, InputKind::MouseButton, button);
+        pressInputAt(&hud, InputKind::PointerX, x, W, H);
+        pressInputAt(&hud, InputKind::PointerY, y, W, H);
+    }
+    Camera& camera() { return scene->camera; }
+};
+
+Background panel(float x0, float y0, float x1, float y1) {
+    Background b{};
+    b.colour = Colour{1, 1, 1, 1};
+    b.min = Float2{x0, y0};
+    b.max = Float2{x1, y1};
+    return b;
+}
+
+Button button(float x0, float y0, float x1, float y1, const char* action, const char* link,
+              float v2, float v3, float v4) {
+    Button b{};
+    b.colour = Colour{1, 1, 1, 1};
+    b.min = Float2{x0, y0};
+    b.max = Float2{x1, y1};
+    std::strncpy(b.actionName, action, NAME_SIZE - 1);
+    std::strncpy(b.actionLink, link, NAME_SIZE - 1);
+    b.actionValues[1] = v2;
+    b.actionValues[2] = v3;
+    b.actionValues[3] = v4;
+    return b;
+}
+
+void expectPosition(const Camera& c, float x, float y, float z, const char* what) {
+    EXPECT_NEAR(c.position.x, x, 1e-3) << what;
+    EXPECT_NEAR(c.position.y, y, 1e-3) << what;
+    EXPECT_NEAR(c.position.z, z, 1e-3) << what;
+}
+
+TEST(InputKeys, EachFlightKeyMovesEightUnitsPerSecond) {
+    const struct {
+        unsigned char key;
+        float x, y, z;
+    } cases[] = {
+        {'W', 0, 0, -8}, {'w', 0, 0, -8}, {'S', 0, 0, 8},  {'s', 0, 0, 8},
+        {'A', -8, 0, 0}, {'a', -8, 0, 0}, {'D', 8, 0, 0},  {'d', 8, 0, 0},
+        {'E', 0, 8, 0},  {'e', 0, 8, 0},  {'Q', 0, -8, 0}, {'q', 0, -8, 0},
+    };
+    for (const auto& c : cases) {
+        InputWorld w;
+        w.key(c.key);
+        w.turns(100, 10);
+        char what[] = "key ?";
+        what[4] = static_cast<char>(c.key);
+        expectPosition(w.camera(), c.x, c.y, c.z, what);
+    }
+}
+
+TEST(InputKeys, FlightSpeedIgnoresTheTimeRateAndTurnLength) {
+    const struct {
+        float rate;
+        int turns;
+        uint32_t stepMs;
+    } cases[] = {
+        {1.0f, 100, 10}, {0.0f, 100, 10}, {-1.0f, 50, 20}, {4.0f, 1000, 1}, {1.0f, 4, 250}};
+    for (const auto& c : cases) {
+        InputWorld w;
+        setTimeRate(w.clock, c.rate);
+        w.key('W');
+        w.turns(c.turns, c.stepMs);
+        expectPosition(w.camera(), 0, 0, -8, "held W");
+    }
+}
+
+TEST(InputKeys, OppositeKeysCancelAndReleaseStops) {
+    InputWorld w;
+    w.key('W');
+    w.key('s');
+    w.key('A');
+    w.key('d');
+    w.key('q');
+    w.key('E');
+    w.turns(50, 10);
+    expectPosition(w.camera(), 0, 0, 0, "all six held");
+    w.keyUp('S');
+    w.keyUp('a');
+    w.turns(50, 10);
+    expectPosition(w.camera(), 8 * 0.5f, 0, -8 * 0.5f, "W and D held");
+}
+
+TEST(InputKeys, BothCasesShareOneFlag) {
+    InputWorld w;
+    w.key('W');
+    w.key('w');
+    w.keyUp('w');
+    EXPECT_EQ(w.hud.keyW, 0);
+    w.key('+');
+    w.keyUp('=');
+    EXPECT_EQ(w.hud.keyPlus, 0);
+    w.key('_');
+    EXPECT_EQ(w.hud.keyMinus, 1);
+    w.keyUp('-');
+    EXPECT_EQ(w.hud.keyMinus, 0);
+    w.key('j');
+    w.key('K');
+    EXPECT_EQ(w.hud.keyJ, 1);
+    EXPECT_EQ(w.hud.keyK, 1);
+    w.turns(10, 10);
+    expectPosition(w.camera(), 0, 0, 0, "J and K do nothing");
+    EXPECT_EQ(w.clock->timeRate, 1.0f);
+}
+
+TEST(InputKeys, OtherKeysAndValuesAreIgnored) {
+    InputWorld w;
+    Hud before;
+    std::memcpy(&before, &w.hud, sizeof before);
+    for (int32_t value : {int32_t{'x'}, int32_t{'Z'}, int32_t{' '}, 0, 27, 255, -1}) {
+        pressInputAt(&w.hud, InputKind::Key, value, W, H);
+        releaseInput(&w.hud, InputKind::Key, value);
+    }
+    pressInputAt(&w.hud, 99, 1, W, H);
+    releaseInput(&w.hud, -4, 1);
+    EXPECT_EQ(std::memcmp(&before, &w.hud, sizeof before), 0);
+    // Values are taken as an unsigned byte: 'W' + 256 is 'W' again.
+    pressInputAt(&w.hud, InputKind::Key, 'W' + 256, W, H);
+    EXPECT_EQ(w.hud.keyW, 1);
+}
+
+TEST(InputKeys, PlusAndMinusStepTheRatePerTurn) {
+    InputWorld w;
+    w.key('+');
+    w.turns(100, 1);
+    EXPECT_NEAR(w.clock->timeRate, 2.0f, 1e-4);
+    w.keyUp('+');
+
+    InputWorld slow;
+    slow.key('=');
+    slow.turns(100, 50); // turn length does not matter
+    EXPECT_NEAR(slow.clock->timeRate, 2.0f, 1e-4);
+
+    InputWorld down;
+    down.key('-');
+    down.turns(150, 10);
+    EXPECT_NEAR(down.clock->timeRate, -0.5f, 1e-4);
+
+    InputWorld both;
+    both.key('+');
+    both.key('_');
+    both.turns(30, 10);
+    EXPECT_NEAR(both.clock->timeRate, 1.0f, 1e-5);
+}
+
+TEST(InputDrag, LeftDragTurnsOneDegreePerPixel) {
+    InputWorld w;
+    w.motion(100, 200);
+    w.mouseDown(0, 100, 200);
+    EXPECT_EQ(w.hud.leftDown, 1);
+    for (int i = 1; i <= 10; ++i) {
+        w.motion(100 + 3 * i, 200);
+        w.turn(10);
+    }
+    EXPECT_NEAR(w.camera().yaw, 30.0f, 1e-4);
+    EXPECT_NEAR(w.camera().pitch, 0.0f, 1e-4);
+
+    // Dragging upwards raises the view.
+    w.motion(130, 180);
+    w.turn(10);
+    EXPECT_NEAR(w.camera().pitch, 20.0f, 1e-4);
+    // No new report: no further turn.
+    w.turns(5, 10);
+    EXPECT_NEAR(w.camera().yaw, 30.0f, 1e-4);
+    EXPECT_NEAR(w.camera().pitch, 20.0f, 1e-4);
+
+    w.mouseUp(0, 130, 180);
+    EXPECT_EQ(w.hud.leftDown, 0);
+    w.motion(300, 300);
+    w.turns(3, 10);
+    EXPECT_NEAR(w.camera().yaw, 30.0f, 1e-4);
+}
+
+TEST(InputDrag, OnlyTheLastStepBetweenTurnsCounts) {
+    InputWorld w;
+    w.motion(400, 100);
+    w.mouseDown(0, 400, 100);
+    w.turn(10);
+    w.motion(405, 100);
+    w.motion(410, 100);
+    w.turn(10);
+    EXPECT_NEAR(w.camera().yaw, 5.0f, 1e-4);
+}
+
+TEST(InputDrag, DragStartedOnAPanelNeverTurns) {
+    InputWorld w;
+    addBackground(&w.hud, panel(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f)); // bottom strip
+    w.motion(100, 580);
+    w.mouseDown(0, 100, 580);
+    EXPECT_EQ(w.hud.overHud, 1);
+    for (int i = 1; i <= 10; ++i) {
+        w.motion(100 + 3 * i, 580 - 30 * i); // leaves the panel upwards
+        w.turn(10);
+    }
+    EXPECT_EQ(w.camera().yaw, 0.0f);
+    EXPECT_EQ(w.camera().pitch, 0.0f);
+
+    // The same drag started above the panel turns.
+    w.mouseUp(0, 130, 280);
+    w.motion(100, 300);
+    w.mouseDown(0, 100, 300);
+    EXPECT_EQ(w.hud.overHud, 0);
+    w.motion(130, 300);
+    w.turn(10);
+    EXPECT_NEAR(w.camera().yaw, 30.0f, 1e-4);
+}
+
+TEST(InputDrag, ButtonOffEveryPanelDoesNotStopADrag) {
+    InputWorld w;
+    addBackground(&w.hud, panel(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f));
+    addButton(&w.hud, button(-0.5f, -0.5f, 0.5f, 0.5f, "TIMERATE", "", 5.0f, 0, 0));
+    resolveButtons(&w.hud);
+    w.motion(400, 300);
+    w.mouseDown(0, 400, 300);
+    w.motion(410, 300);
+    w.turn(10);
+    EXPECT_NEAR(w.camera().yaw, 10.0f, 1e-4);
+    EXPECT_EQ(w.clock->timeRate, 1.0f);
+}
+
+TEST(InputDrag, RightDragMovesAlongTheViewAxis) {
+    InputWorld w;
+    w.motion(400, 300);
+    w.mouseDown(2, 400, 300);
+    EXPECT_EQ(w.hud.rightDown, 1);
+    EXPECT_EQ(w.hud.leftDown, 0);
+    w.motion(410, 300);
+    w.turn(10); // s = 0.08: 10 pixels right move 0.8 backwards
+    expectPosition(w.camera(), 0, 0, 0.8f, "right drag");
+    w.turns(3, 10);
+    expectPosition(w.camera(), 0, 0, 0.8f, "no new report");
+    w.motion(390, 300);
+    w.turn(20);
+    expectPosition(w.camera(), 0, 0, 0.8f - 20 * 0.16f, "drag left moves forwards");
+    EXPECT_EQ(w.camera().yaw, 0.0f);
+    w.mouseUp(2, 390, 300);
+    EXPECT_EQ(w.hud.rightDown, 0);
+}
+
+TEST(InputMouse, ClickWithoutMotionTestsTheTopLeftCorner) {
+    InputWorld w;
+    addBackground(&w.hud, panel(-4.0f / 3.0f, 0.9f, -1.2f, 1.0f));
+    pressInputAt(&w.hud, InputKind::MouseButton, 0, W, H);
+    EXPECT_EQ(w.hud.overHud, 1);
+    // The event's own position only arrives afterwards.
+    pressInputAt(&w.hud, InputKind::PointerX, 400, W, H);
+    pressInputAt(&w.hud, InputKind::PointerY, 300, W, H);
+    EXPECT_EQ(w.hud.overHud, 1);
+}
+
+TEST(InputMouse, MiddleButtonHitTestsButSetsNoFlag) {
+    InputWorld w;
+    addBackground(&w.hud, panel(-1, -1, 1, 1));
+    w.motion(400, 300);
+    w.mouseDown(1, 400, 300);
+    EXPECT_EQ(w.hud.overHud, 1);
+    EXPECT_EQ(w.hud.leftDown, 0);
+    EXPECT_EQ(w.hud.rightDown, 0);
+    w.mouseUp(1, 400, 300);
+    EXPECT_EQ(w.hud.overHud, 1); // kept until the next press
+}
+
+TEST(InputButtons, HeldButtonRunsItsActionEveryTurn) {
+    InputWorld w;
+    Entity e{};
+    std::strncpy(e.name, "Cube", NAME_SIZE - 1);
+    e.entityType = EntityType::OBJECT;
+    e.type = MotionType::STATIC;
+    e.rotation = Quaternion{0, 0, 0, 1};
+    int32_t cube = addEntity(w.scene, e, 0);
+    addBackground(&w.hud, panel(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f));
+    addButton(&w.hud, button(-0.2f, -1.0f, 0.2f, -0.8f, "ENTITYMOVE", "Cube", 2.0f, 0, 0));
+    addButton(&w.hud, button(0.4f, -1.0f, 0.6f, -0.8f, "NOSUCHACTION", "Cube", 5.0f, 0, 0));
+    resolveButtons(&w.hud);
+
+    w.motion(400, 570); // HUD (0, -0.9): on button 0
+    w.mouseDown(0, 400, 570);
+    ASSERT_EQ(w.hud.overButton, 1);
+    ASSERT_EQ(w.hud.hitButton, 0);
+    w.turns(100, 10);
+    EXPECT_NEAR(getEntityPosition(w.scene, cube).x, 2.0f, 1e-3);
+    // The pointer leaving the button does not stop it; releasing does.
+    w.motion(100, 100);
+    w.turns(50, 10);
+    EXPECT_NEAR(getEntityPosition(w.scene, cube).x, 3.0f, 1e-3);
+    w.mouseUp(0, 100, 100);
+    w.turns(50, 10);
+    EXPECT_NEAR(getEntityPosition(w.scene, cube).x, 3.0f, 1e-3);
+    EXPECT_EQ(w.camera().yaw, 0.0f);
+
+    // A button whose action name matched nothing does nothing.
+    w.motion(400 + 150, 570);
+    w.mouseDown(0, 550, 570);
+    ASSERT_EQ(w.hud.hitButton, 1);
+    w.turns(20, 10);
+    EXPECT_NEAR(getEntityPosition(w.scene, cube).x, 3.0f, 1e-3);
+    EXPECT_EQ(w.camera().yaw, 0.0f);
+}
+
+TEST(InputButtons, StaleButtonIndexIsNotFollowed) {
+    InputWorld w;
+    addBackground(&w.hud, panel(-1, -1, 1, 1));
+    addButton(&w.hud, button(-1, -1, 1, 1, "TIMERATE", "", 1.0f, 0, 0));
+    resolveButtons(&w.hud);
+    w.hud.overHud = 1;
+    w.hud.overButton = 1;
+    w.hud.leftDown = 1;
+    for (int32_t index : {-1, 1, 1000}) {
+        w.hud.hitButton = index;
+        w.turn(10);
+    }
+    EXPECT_EQ(w.clock->timeRate, 1.0f);
+    w.hud.hitButton = 0;
+    w.turn(100);
+    EXPECT_NEAR(w.clock->timeRate, 1.1f, 1e-5);
+}
+
+TEST(InputNull, NullHudDoesNothing) {
+    pressInputAt(nullptr, InputKind::Key, 'W', W, H);
+    pressInputAt(nullptr, InputKind::MouseButton, 0, W, H);
+    releaseInput(nullptr, InputKind::Key, 'W');
+    processInput(nullptr, 0.1f);
+    // A HUD without a scene or clock still takes reports.
+    Hud bare{};
+    pressInputAt(&bare, InputKind::Key, 'W', W, H);
+    pressInputAt(&bare, InputKind::Key, '+', W, H);
+    bare.leftDown = 1;
+    bare.rightDown = 1;
+    processInput(&bare, 0.1f);
+    EXPECT_EQ(bare.keyW, 1);
+}
+
+} // namespace
