@@ -89,8 +89,9 @@ void insertKey(Keyframer* keyframer, Keyframe* key) {
         key->next = keyframer->keys;
         keyframer->keys = key;
     } else {
-        // A key equal to existing ones goes after the first key at its time that is followed
-        // by a later-or-equal key, or after the last key.
+        // The first key not later than t whose successor is missing or not earlier than t:
+        // a key at a time the chain already has lands in front of the keys at that time,
+        // unless the chain starts at that time (then right after the first key).
         Keyframe* k = keyframer->keys;
         while (k) {
             if (k->time <= t && (!k->next || k->next->time >= t)) break;

@@ -201,16 +201,6 @@ TEST(ParticleSystemTest, EachBirthDrawsDirectionSpeedAndMassInOrder) {
     EXPECT_EQ(rand15(), 15724);                // exactly five draws were taken
 }
 
-TEST(ParticleSystemTest, StillParticlesWhenBothSpeedsAreZero) {
-    ParticleSystem* ps = emittingSystem(40);
-    setParticleSpeeds(ps, 0, 0);
-    updateParticleSystem(ps, 0.1f);
-    for (int32_t j = 0; j < ps->count; ++j) {
-        EXPECT_EQ(ps->particles[j].velocity.x, 0.0f);
-        EXPECT_EQ(ps->particles[j].velocity.y, 0.0f);
-    }
-}
-
 TEST(ParticleSystemTest, SameSeedAndStepsGiveTheSameParticles) {
     auto run = [](uint32_t seed) {
         ParticleSystem* ps = emittingSystem(37, 0.5f);
