@@ -1,0 +1,50 @@
+// Model import for krestel-import: reads a model file through assimp into one merged triangle
+// list (importModel), scales and centres it, and writes it as a MESH record of the scene file
+// (formatMeshRecord). Only importModel touches assimp or files; the rest works on memory.
+// Lengths are in the model's own units times the scale.
+#pragma once
+
+#include "render/records.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ImportOptions {
+    float scale = 1.0f;  // positions are multiplied by it (after centring)
+    bool centre = false; // move the centre of the bounds to the origin
+};
+
+// One triangle list made from every mesh of a model, in the model's world frame.
+struct ImportedModel {
+    std::vector<Vertex> vertices;
+    std::vector<uint32_t> indices;     // three per triangle
+    int32_t meshCount = 0;             // meshes of the file that gave triangles
+    int32_t skippedPrimitives = 0;     // points and lines, which a MESH cannot hold
+    std::vector<std::string> textures; // diffuse image files named by the used materials
+};
+
+// Reads the file through assimp: triangulated, normals generated where missing (hard edges
+// kept above 80 degrees), identical vertices joined, node transforms applied, every mesh
+// merged. Returns false with a one-line reason in `error` when the file is missing, cannot be
+// read as a model or holds no triangle.
+bool importModel(const std::string& path, ImportedModel* model, std::string* error);
+
+// Centres (when asked) and scales the positions; normals keep their direction.
+void transformModel(ImportedModel* model, ImportOptions options);
+
+// Empty when the name can be a MESH word (1 to 19 characters, no whitespace); otherwise why not.
+std::string meshNameProblem(std::string_view name);
+// The name a model file gives when none is asked for: its file name without folder and
+// extension.
+std::string defaultMeshName(std::string_view path);
+
+// The MESH record, exactly as the mesh section reads it, numbers written in the shortest form
+// that reads back to the same float.
+std::string formatMeshRecord(std::string_view name, const ImportedModel& model);
+
+// Comment lines (each starting "# ") naming the model's textures (found beside the model) and
+// the command that turns each into an uncompressed true-colour TGA whose name is a scene file
+// word, written to the current folder.
+std::string textureAdvice(const ImportedModel& model, std::string_view modelPath);
