@@ -135,15 +135,15 @@ void emitParticle(ParticleSystem* system, int32_t slot) {
     particle.colour = system->minColour;
 
     Float3 direction;
-    direction.x = randomFraction() - 0.5f;
-    direction.y = randomFraction() - 0.5f;
-    direction.z = randomFraction() - 0.5f;
-    float r = randomFraction();
-    const float speed = (1.0f - r) * system->minSpeed + r * system->maxSpeed;
+    direction.x = static_cast<float>(randomFraction() - 0.5);
+    direction.y = static_cast<float>(randomFraction() - 0.5);
+    direction.z = static_cast<float>(randomFraction() - 0.5);
+    double r = randomFraction();
+    const float speed = static_cast<float>((1.0 - r) * system->minSpeed + r * system->maxSpeed);
     normaliseFloat3(&direction);
     particle.velocity = scaleFloat3(direction, speed);
     r = randomFraction();
-    particle.mass = (1.0f - r) * system->minMass + r * system->maxMass;
+    particle.mass = static_cast<float>((1.0 - r) * system->minMass + r * system->maxMass);
 }
 
 void srand15(uint32_t seed) {
@@ -155,6 +155,7 @@ int32_t rand15() {
     return static_cast<int32_t>((randomState >> 16) & 0x7FFFu);
 }
 
-float randomFraction() {
-    return static_cast<float>(rand15()) * 3.0518509447574615e-05f;
+double randomFraction() {
+    // The float nearest 1/32767, widened: the product stays below 1 (at most 0.99999999907).
+    return rand15() * static_cast<double>(3.0518509447574615e-05f);
 }

@@ -66,5 +66,5 @@ void emitParticle(ParticleSystem* system, int32_t slot);
 // srand15 is the engine's srand; it is named apart from the C library's, whose sequence differs.
 void srand15(uint32_t seed);
 int32_t rand15();
-// rand15() * 3.0518509447574615e-05f, in [0, 1]: only the top draw, 32767, rounds up to 1.
-float randomFraction();
+// rand15() times the float nearest 1/32767, formed in double: in [0, 1), at most 0.99999999907.
+double randomFraction();
