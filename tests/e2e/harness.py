@@ -6,7 +6,6 @@ import shutil
 import subprocess
 import tempfile
 import time
-import unittest
 
 TITLE = "Tolvane - Krestel Engine"
 BINARY = os.environ.get("KRESTEL_BINARY", os.path.join(os.path.dirname(__file__), "../../build/krestel"))
@@ -67,9 +66,9 @@ class Engine:
         return False
 
     def start(self, timeout=20):
+        self._logs = (open(self.stdout_path, "w"), open(self.stderr_path, "w"))
         self.process = subprocess.Popen([os.path.abspath(BINARY)], cwd=self.dir,
-                                        stdout=open(self.stdout_path, "w"),
-                                        stderr=open(self.stderr_path, "w"))
+                                        stdout=self._logs[0], stderr=self._logs[1])
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.process.poll() is not None:
@@ -99,6 +98,8 @@ class Engine:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        for log in getattr(self, "_logs", ()):
+            log.close()
 
     def stdout(self):
         with open(self.stdout_path) as f:
@@ -167,11 +168,6 @@ class Engine:
         self.mouse_down(button)
         time.sleep(seconds)
         self.mouse_up(button)
-
-
-def require_display(test_case):
-    if not os.environ.get("DISPLAY"):
-        raise unittest.SkipTest("no DISPLAY: the test script starts Xvfb")
 
 
 def source_path(*parts):
