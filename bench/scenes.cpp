@@ -1,0 +1,549 @@
+// Builds the benchmark scenes as plain data and writes them in the scene file format. Shapes are
+// made here once so the scene files and the reference renderer hold identical geometry.
+#include "bench/scenes.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+namespace bench {
+
+namespace {
+
+constexpr float PI = 3.14159265f;
+
+struct Out {
+    std::string text;
+    void line(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+        char buffer[512];
+        va_list args;
+        va_start(args, format);
+        int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+        va_end(args);
+        if (n > 0) text.append(buffer, static_cast<size_t>(n < 511 ? n : 511));
+    }
+};
+
+BenchMaterial plainMaterial(const std::string& name, Colour diffuse) {
+    BenchMaterial m;
+    m.name = name;
+    m.emission = {0, 0, 0, 1};
+    m.ambient = {diffuse.r * 0.3f, diffuse.g * 0.3f, diffuse.b * 0.3f, 1};
+    m.diffuse = diffuse;
+    m.specular = {0.4f, 0.4f, 0.4f, 1};
+    m.shininess = 24;
+    m.dynamic = false;
+    m.texture = "None";
+    return m;
+}
+
+BenchEntity entity(const std::string& kind, const std::string& motion, const std::string& name,
+                   Float3 position) {
+    BenchEntity e;
+    e.kind = kind;
+    e.motion = motion;
+    e.name = name;
+    e.position = position;
+    e.angle = 0;
+    e.axis = {0, 1, 0};
+    e.velocity = {0, 0, 0};
+    e.link = "None";
+    e.material = "None";
+    e.mass = 1;
+    return e;
+}
+
+int32_t addChild(BenchScene* scene, int32_t parent, BenchEntity e) {
+    scene->entities.push_back(std::move(e));
+    int32_t index = static_cast<int32_t>(scene->entities.size()) - 1;
+    if (parent >= 0) scene->entities[parent].children.push_back(index);
+    return index;
+}
+
+// The HUD every benchmark scene carries: two panels, one button, and the two read-outs.
+void addHud(BenchScene* scene, const std::string& buttonLink) {
+    scene->panels.push_back(
+        {{1, 1, 1, 0.6f}, "panel.tga", {-1.3f, -1.0f}, {-0.6f, -0.6f}, false, "", ""});
+    scene->panels.push_back(
+        {{0.8f, 0.9f, 1, 0.5f}, "panel.tga", {0.7f, 0.6f}, {1.3f, 1.0f}, false, "", ""});
+    scene->panels.push_back({{1, 1, 1, 1},
+                             "panel.tga",
+                             {-1.2f, -0.95f},
+                             {-1.0f, -0.75f},
+                             true,
+                             "ENTITYMOVE",
+                             buttonLink});
+    scene->files.push_back({"panel.tga", spotTga(64)});
+}
+
+// Eight lights spread over the front of the scene; their ambients add up to a dim fill.
+void addLights(BenchScene* scene, int32_t parent, int count, float depth) {
+    for (int i = 0; i < count; ++i) {
+        const float x = -30.0f + 60.0f * static_cast<float>(i % 4) / 3.0f;
+        const float y = i < 4 ? 15.0f : -15.0f;
+        std::string material = "Lamp" + std::to_string(i);
+        BenchMaterial m = plainMaterial(material, {0.35f, 0.33f, 0.3f, 1});
+        m.ambient = {0.03f, 0.03f, 0.03f, 1};
+        m.specular = {0.3f, 0.3f, 0.3f, 1};
+        scene->materials.push_back(m);
+        BenchEntity light = entity("LIGHT", "STATIC", "Light" + std::to_string(i), {x, y, depth});
+        light.material = material;
+        addChild(scene, parent, light);
+    }
+}
+
+int32_t addWorld(BenchScene* scene, Float3 eye) {
+    int32_t world = addChild(scene, -1, entity("GROUP", "STATIC", "World", {0, 0, 0}));
+    addChild(scene, world, entity("CAMERA", "STATIC", "Eye", eye));
+    scene->camera = "Eye";
+    return world;
+}
+
+const Colour PALETTE[4] = {
+    {0.9f, 0.3f, 0.2f, 1}, {0.2f, 0.7f, 0.3f, 1}, {0.25f, 0.4f, 0.9f, 1}, {0.9f, 0.8f, 0.2f, 1}};
+
+void addPaletteMaterials(BenchScene* scene) {
+    for (int i = 0; i < 4; ++i)
+        scene->materials.push_back(plainMaterial("Paint" + std::to_string(i), PALETTE[i]));
+}
+
+void makeCubes(BenchScene* scene) {
+    addHud(scene, "Row0");
+    addPaletteMaterials(scene);
+    scene->meshes.push_back(cubeMesh("Cube"));
+    int32_t world = addWorld(scene, {0, 0, 0});
+    addLights(scene, world, 8, -40);
+    // 25 rows of 40 cubes filling the view at 60 units.
+    for (int row = 0; row < 25; ++row) {
+        const float y = (static_cast<float>(row) - 12.0f) * 2.3f;
+        int32_t group = addChild(
+            scene, world, entity("GROUP", "STATIC", "Row" + std::to_string(row), {0, y, -60}));
+        for (int col = 0; col < 40; ++col) {
+            const float x = (static_cast<float>(col) - 19.5f) * 2.3f;
+            BenchEntity cube =
+                entity("OBJECT", "STATIC", "C" + std::to_string(row) + "_" + std::to_string(col),
+                       {x, 0, 0});
+            cube.angle = static_cast<float>((row * 40 + col) % 90);
+            cube.axis = {0.3f, 1, 0.2f};
+            cube.link = "Cube";
+            cube.material = "Paint" + std::to_string((row + col) % 4);
+            addChild(scene, group, cube);
+        }
+    }
+}
+
+void makeSpheres(BenchScene* scene) {
+    addHud(scene, "Ball0");
+    addPaletteMaterials(scene);
+    scene->meshes.push_back(sphereMesh("Ball", 40, 50));
+    int32_t world = addWorld(scene, {0, 0, 0});
+    addLights(scene, world, 2, -20);
+    for (int i = 0; i < 50; ++i) {
+        const float x = (static_cast<float>(i % 10) - 4.5f) * 6.0f;
+        const float y = (static_cast<float>(i / 10) - 2.0f) * 6.0f;
+        BenchEntity ball = entity("OBJECT", "STATIC", "Ball" + std::to_string(i), {x, y, -45});
+        ball.link = "Ball";
+        ball.material = "Paint" + std::to_string(i % 4);
+        addChild(scene, world, ball);
+    }
+}
+
+void makeParticles(BenchScene* scene) {
+    addHud(scene, "Emitter0");
+    scene->gravity = {0, -1.0f, 0};
+    scene->files.push_back({"spot.tga", spotTga(32)});
+    for (int i = 0; i < 20; ++i) {
+        BenchParticleSystem s;
+        s.name = "Spray" + std::to_string(i);
+        s.displayType = "QUAD";
+        s.blendType = i % 2 ? "BLEND" : "SATURATE";
+        s.birthRate = 500;
+        s.lifetime = 2;
+        s.size = 0.4f;
+        s.texture = "spot.tga";
+        s.minColour = {1, 0.9f, 0.6f, 0.8f};
+        s.maxColour = {0.4f, 0.3f, 0.9f, 0.0f};
+        s.minMass = 0.5f;
+        s.maxMass = 1.5f;
+        s.minSpeed = 0.5f;
+        s.maxSpeed = 2.0f;
+        scene->systems.push_back(s);
+    }
+    int32_t world = addWorld(scene, {0, 0, 0});
+    addLights(scene, world, 1, -20);
+    for (int i = 0; i < 20; ++i) {
+        const float x = (static_cast<float>(i % 5) - 2.0f) * 8.0f;
+        const float y = (static_cast<float>(i / 5) - 1.5f) * 7.0f;
+        BenchEntity emitter =
+            entity("PARTICLE", "STATIC", "Emitter" + std::to_string(i), {x, y, -35});
+        emitter.link = "Spray" + std::to_string(i);
+        addChild(scene, world, emitter);
+    }
+}
+
+void makeDynamic(BenchScene* scene) {
+    addHud(scene, "Box0");
+    for (int i = 0; i < 4; ++i) {
+        BenchMaterial m = plainMaterial("Screen" + std::to_string(i), {1, 1, 1, 1});
+        m.dynamic = true;
+        m.link = "Cam" + std::to_string(i);
+        scene->materials.push_back(m);
+    }
+    scene->meshes.push_back(cubeMesh("Cube"));
+    int32_t world = addWorld(scene, {0, 0, 0});
+    addLights(scene, world, 2, -20);
+    // Four cameras looking at the grid from the front, two of them turned a little.
+    for (int i = 0; i < 4; ++i) {
+        BenchEntity cam = entity("CAMERA", "STATIC", "Cam" + std::to_string(i),
+                                 {-12.0f + 8.0f * static_cast<float>(i), 2, 5});
+        cam.angle = static_cast<float>(i % 2 ? 10 : -10);
+        addChild(scene, world, cam);
+    }
+    for (int i = 0; i < 200; ++i) {
+        const float x = (static_cast<float>(i % 20) - 9.5f) * 3.0f;
+        const float y = (static_cast<float>(i / 20) - 4.5f) * 3.0f;
+        BenchEntity cube = entity("OBJECT", "STATIC", "Box" + std::to_string(i), {x, y, -40});
+        cube.angle = static_cast<float>(i % 60);
+        cube.axis = {1, 1, 0};
+        cube.link = "Cube";
+        cube.material = "Screen" + std::to_string(i % 4);
+        addChild(scene, world, cube);
+    }
+}
+
+void makeLoad(BenchScene* scene, double megabytes) {
+    addHud(scene, "Thing0");
+    scene->gravity = {0, -9.8f, 0};
+    scene->files.push_back({"spot.tga", spotTga(32)});
+    addPaletteMaterials(scene);
+    for (int i = 0; i < 3; ++i) {
+        BenchMaterial m = plainMaterial("Screen" + std::to_string(i), {1, 1, 1, 1});
+        m.dynamic = true;
+        m.link = "Cam" + std::to_string(i);
+        scene->materials.push_back(m);
+    }
+    for (int i = 0; i < 10; ++i) {
+        BenchParticleSystem s;
+        s.name = "Fountain" + std::to_string(i);
+        s.displayType = i % 3 == 0 ? "POINT" : "QUAD";
+        s.blendType = "BLEND";
+        s.birthRate = 200;
+        s.lifetime = 3;
+        s.size = 0.3f;
+        s.texture = "spot.tga";
+        s.minColour = {1, 1, 1, 1};
+        s.maxColour = {0.2f, 0.2f, 1, 0};
+        s.minMass = 1;
+        s.maxMass = 2;
+        s.minSpeed = 1;
+        s.maxSpeed = 4;
+        scene->systems.push_back(s);
+    }
+    // About 138 bytes of text per grid vertex (its line and two triangle lines).
+    const int side = static_cast<int>(std::sqrt(megabytes * 1e6 / 138.0));
+    scene->meshes.push_back(gridMesh("Terrain", side < 2 ? 2 : side));
+    scene->meshes.push_back(cubeMesh("Cube"));
+    int32_t world = addWorld(scene, {0, 20, 60});
+    addLights(scene, world, 8, 0);
+    BenchEntity terrain = entity("OBJECT", "STATIC", "Terrain", {0, -10, 0});
+    terrain.link = "Terrain";
+    terrain.material = "Paint1";
+    addChild(scene, world, terrain);
+    for (int i = 0; i < 3; ++i) {
+        addChild(scene, world,
+                 entity("CAMERA", "STATIC", "Cam" + std::to_string(i),
+                        {static_cast<float>(i) * 10.0f, 5, 30}));
+    }
+    for (int i = 0; i < 10; ++i) {
+        BenchEntity emitter = entity("PARTICLE", "STATIC", "Emitter" + std::to_string(i),
+                                     {static_cast<float>(i) * 4.0f - 18.0f, 0, 0});
+        emitter.link = "Fountain" + std::to_string(i);
+        addChild(scene, world, emitter);
+    }
+    for (int g = 0; g < 20; ++g) {
+        int32_t group = addChild(scene, world,
+                                 entity("GROUP", "STATIC", "Flock" + std::to_string(g),
+                                        {static_cast<float>(g) * 3.0f - 30.0f, 0, -20}));
+        for (int i = 0; i < 100; ++i) {
+            BenchEntity thing =
+                entity("OBJECT", i % 10 == 0 ? "SIMULATE" : "ANIMATE",
+                       "Thing" + std::to_string(g * 100 + i), {0, static_cast<float>(i) * 0.5f, 0});
+            thing.link = i % 2 ? "Cube" : "None";
+            thing.material =
+                i % 7 == 0 ? "Screen" + std::to_string(i % 3) : "Paint" + std::to_string(i % 4);
+            thing.velocity = {0, 1, 0};
+            if (thing.motion == "ANIMATE") {
+                BenchKeyframer move{"POSITION", {}};
+                move.keys.push_back({0, {0, 0, 0, 0}});
+                move.keys.push_back({2, {1, static_cast<float>(i) * 0.5f, 0, 0}});
+                move.keys.push_back({4, {0, 0, 0, 0}});
+                BenchKeyframer turn{"ROTATION", {}};
+                turn.keys.push_back({0, {0, 0, 1, 0}});
+                turn.keys.push_back({4, {359, 0, 1, 0}});
+                thing.keyframers.push_back(move);
+                thing.keyframers.push_back(turn);
+            }
+            addChild(scene, group, thing);
+        }
+    }
+}
+
+void writeTexture(Out* out, bool dynamic, const std::string& link, const std::string& file) {
+    if (dynamic) {
+        out->line("TEXTURETYPE: DYNAMIC\nLINK: %s\nTEXTURE: None\n", link.c_str());
+    } else {
+        out->line("TEXTURETYPE: STATIC\nTEXTURE: %s\n", file.c_str());
+    }
+}
+
+void writeColour(Out* out, const char* keyword, Colour c) {
+    out->line("%s: %g %g %g %g\n", keyword, c.r, c.g, c.b, c.a);
+}
+
+void writeEntity(Out* out, const BenchScene& scene, int32_t index) {
+    const BenchEntity& e = scene.entities[index];
+    out->line("------\nENTITY: %s\nTYPE: %s\nNAME: %s\n", e.kind.c_str(), e.motion.c_str(),
+              e.name.c_str());
+    out->line("POSITION: %g %g %g ROTATION: %g %g %g %g SCALE: 1 1 1\n", e.position.x, e.position.y,
+              e.position.z, e.angle, e.axis.x, e.axis.y, e.axis.z);
+    out->line("ACCELERATION: 0 0 0 VELOCITY: %g %g %g\n", e.velocity.x, e.velocity.y, e.velocity.z);
+    out->line("LINK: %s\nMATERIAL: %s\nMASS: %g\n", e.link.c_str(), e.material.c_str(), e.mass);
+    out->line("KEYFRAMERCOUNT: %zu\n", e.keyframers.size());
+    for (const BenchKeyframer& k : e.keyframers) {
+        out->line("KEYFRAMETYPE: %s\nKEYFRAMECOUNT: %zu\n", k.type.c_str(), k.keys.size());
+        for (const BenchKey& key : k.keys) {
+            if (k.type == "ROTATION") {
+                out->line("T: %g KEYFRAME: %g %g %g %g\n", key.time, key.values[0], key.values[1],
+                          key.values[2], key.values[3]);
+            } else {
+                out->line("T: %g KEYFRAME: %g %g %g\n", key.time, key.values[0], key.values[1],
+                          key.values[2]);
+            }
+        }
+    }
+    out->line("CHILDCOUNT: %zu\n", e.children.size());
+    for (int32_t child : e.children) writeEntity(out, scene, child);
+}
+
+void writeMesh(Out* out, const BenchMesh& mesh) {
+    out->line("\tMESH: %s\n\t\tPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\n",
+              mesh.name.c_str());
+    out->line("\t\tVERTEXCOUNT: %zu\n", mesh.vertices.size());
+    out->text.reserve(out->text.size() + mesh.vertices.size() * 96 + mesh.indices.size() * 8);
+    for (const Vertex& v : mesh.vertices) {
+        out->line("\t\tPOSITION: %.4f %.4f %.4f NORMAL: %.4f %.4f %.4f TEXCOORD: %.4f %.4f\n",
+                  v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z,
+                  v.texCoord.u, v.texCoord.v);
+    }
+    out->line("\t\tSURFACECOUNT: 1\n\t\t\tTRIANGLECOUNT: %zu\n", mesh.indices.size() / 3);
+    for (size_t i = 0; i + 2 < mesh.indices.size(); i += 3) {
+        out->line("\t\t\t%u %u %u\n", mesh.indices[i], mesh.indices[i + 1], mesh.indices[i + 2]);
+    }
+}
+
+} // namespace
+
+BenchMesh cubeMesh(const std::string& name) {
+    BenchMesh mesh;
+    mesh.name = name;
+    // Six faces of four vertices each, so every face has its own normal.
+    const Float3 normals[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    for (int f = 0; f < 6; ++f) {
+        const Float3 n = normals[f];
+        // Two axes spanning the face, chosen so the corners wind counter-clockwise seen from n.
+        Float3 u = f < 2 ? Float3{0, 1, 0} : Float3{1, 0, 0};
+        if (f == 4 || f == 5) u = {1, 0, 0};
+        Float3 v = {n.y * u.z - n.z * u.y, n.z * u.x - n.x * u.z, n.x * u.y - n.y * u.x};
+        const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+        const uint32_t base = static_cast<uint32_t>(mesh.vertices.size());
+        for (const auto& c : corners) {
+            Vertex vertex{};
+            vertex.position = {n.x + c[0] * u.x + c[1] * v.x, n.y + c[0] * u.y + c[1] * v.y,
+                               n.z + c[0] * u.z + c[1] * v.z};
+            vertex.normal = n;
+            vertex.texCoord = {(c[0] + 1) * 0.5f, (c[1] + 1) * 0.5f};
+            mesh.vertices.push_back(vertex);
+        }
+        for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u}) mesh.indices.push_back(base + i);
+    }
+    return mesh;
+}
+
+BenchMesh sphereMesh(const std::string& name, int stacks, int slices) {
+    BenchMesh mesh;
+    mesh.name = name;
+    const float radius = 2.5f;
+    for (int i = 0; i <= stacks; ++i) {
+        const float phi = PI * static_cast<float>(i) / static_cast<float>(stacks);
+        for (int j = 0; j <= slices; ++j) {
+            const float theta = 2 * PI * static_cast<float>(j) / static_cast<float>(slices);
+            const Float3 n = {std::sin(phi) * std::cos(theta), std::cos(phi),
+                              -std::sin(phi) * std::sin(theta)};
+            Vertex v{};
+            v.position = {n.x * radius, n.y * radius, n.z * radius};
+            v.normal = n;
+            v.texCoord = {static_cast<float>(j) / static_cast<float>(slices),
+                          static_cast<float>(i) / static_cast<float>(stacks)};
+            mesh.vertices.push_back(v);
+        }
+    }
+    const uint32_t row = static_cast<uint32_t>(slices + 1);
+    for (uint32_t i = 0; i < static_cast<uint32_t>(stacks); ++i) {
+        for (uint32_t j = 0; j < static_cast<uint32_t>(slices); ++j) {
+            const uint32_t a = i * row + j, b = a + row;
+            for (uint32_t k : {a, b, a + 1, a + 1, b, b + 1}) mesh.indices.push_back(k);
+        }
+    }
+    return mesh;
+}
+
+BenchMesh gridMesh(const std::string& name, int side) {
+    BenchMesh mesh;
+    mesh.name = name;
+    mesh.vertices.reserve(static_cast<size_t>(side) * static_cast<size_t>(side));
+    const float scale = 100.0f / static_cast<float>(side - 1);
+    for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+            const float x = static_cast<float>(j) * scale - 50.0f;
+            const float z = static_cast<float>(i) * scale - 50.0f;
+            Vertex v{};
+            v.position = {x, 2.0f * std::sin(x * 0.2f) * std::cos(z * 0.15f), z};
+            Float3 n = {-0.4f * std::cos(x * 0.2f) * std::cos(z * 0.15f), 1,
+                        0.3f * std::sin(x * 0.2f) * std::sin(z * 0.15f)};
+            normaliseFloat3(&n);
+            v.normal = n;
+            v.texCoord = {static_cast<float>(j) / static_cast<float>(side - 1),
+                          static_cast<float>(i) / static_cast<float>(side - 1)};
+            mesh.vertices.push_back(v);
+        }
+    }
+    const uint32_t s = static_cast<uint32_t>(side);
+    mesh.indices.reserve(static_cast<size_t>(side - 1) * static_cast<size_t>(side - 1) * 6);
+    for (uint32_t i = 0; i + 1 < s; ++i) {
+        for (uint32_t j = 0; j + 1 < s; ++j) {
+            const uint32_t a = i * s + j, b = a + s;
+            for (uint32_t k : {a, b, a + 1, a + 1, b, b + 1}) mesh.indices.push_back(k);
+        }
+    }
+    return mesh;
+}
+
+std::vector<uint8_t> spotTga(int size) {
+    std::vector<uint8_t> bytes(18, 0);
+    bytes[2] = 2; // uncompressed true colour
+    bytes[12] = static_cast<uint8_t>(size & 0xFF);
+    bytes[13] = static_cast<uint8_t>(size >> 8);
+    bytes[14] = static_cast<uint8_t>(size & 0xFF);
+    bytes[15] = static_cast<uint8_t>(size >> 8);
+    bytes[16] = 32;
+    bytes[17] = 8; // eight alpha bits
+    const float centre = static_cast<float>(size - 1) * 0.5f;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float dx = (static_cast<float>(x) - centre) / centre;
+            const float dy = (static_cast<float>(y) - centre) / centre;
+            float a = 1.0f - std::sqrt(dx * dx + dy * dy);
+            a = a < 0 ? 0 : a;
+            const uint8_t alpha = static_cast<uint8_t>(a * 255.0f);
+            // B, G, R, A
+            for (uint8_t c : {uint8_t(255), uint8_t(230), uint8_t(200), alpha}) bytes.push_back(c);
+        }
+    }
+    return bytes;
+}
+
+bool makeBenchScene(const std::string& name, double megabytes, BenchScene* scene) {
+    *scene = BenchScene{};
+    scene->gravity = {0, 0, 0};
+    if (name == "cubes") {
+        makeCubes(scene);
+    } else if (name == "spheres") {
+        makeSpheres(scene);
+    } else if (name == "particles") {
+        makeParticles(scene);
+    } else if (name == "dynamic") {
+        makeDynamic(scene);
+    } else if (name == "load") {
+        makeLoad(scene, megabytes);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::string sceneText(const BenchScene& scene) {
+    Out out;
+    out.line("SCENECAMERA: %s\n", scene.camera.c_str());
+    out.line("HUD:\nAPPTIME: -1.3 0.9\nSIMTIME: -1.3 0.8\nTIMECOLOUR: 0.1 0.1 0.1 1\n");
+    size_t buttons = 0;
+    for (const BenchPanel& p : scene.panels) buttons += p.button ? 1 : 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool wantButtons = pass == 1;
+        out.line("%s: %zu\n", wantButtons ? "BUTTONCOUNT" : "BACKGROUNDCOUNT",
+                 wantButtons ? buttons : scene.panels.size() - buttons);
+        for (const BenchPanel& p : scene.panels) {
+            if (p.button != wantButtons) continue;
+            if (p.button) {
+                out.line("ACTIONNAME: %s\nACTIONVALUES: 0 0 1 0 0\nACTIONLINK: %s\n",
+                         p.actionName.c_str(), p.actionLink.c_str());
+            }
+            writeColour(&out, "COLOUR", p.colour);
+            writeTexture(&out, false, "", p.texture);
+            out.line("MIN: %g %g TEX: 0 0\nMAX: %g %g TEX: 1 1\n", p.min.x, p.min.y, p.max.x,
+                     p.max.y);
+        }
+    }
+    out.line("FORCECOUNT: 1\nFORCETYPE: GRAVITY\nSTRENGTH: %g %g %g\n", scene.gravity.x,
+             scene.gravity.y, scene.gravity.z);
+    out.line("PARTICLECOUNT: %zu\n", scene.systems.size());
+    for (const BenchParticleSystem& s : scene.systems) {
+        out.line("PARTICLETYPE: POINT\nDISPLAYTYPE: %s\nBLENDTYPE: %s\nSYSTEMNAME: %s\n",
+                 s.displayType.c_str(), s.blendType.c_str(), s.name.c_str());
+        out.line("BIRTHRATE: %g\nLIFETIME: %g\nSIZE: %g\nINITIAL: ON\n", s.birthRate, s.lifetime,
+                 s.size);
+        out.line("TEXTURETYPE: STATIC\nTEXTURE: %s\n", s.texture.c_str());
+        writeColour(&out, "MINCOLOUR", s.minColour);
+        writeColour(&out, "MAXCOLOUR", s.maxColour);
+        out.line("MINMASS: %g MAXMASS: %g\nMINSPEED: %g MAXSPEED: %g\n", s.minMass, s.maxMass,
+                 s.minSpeed, s.maxSpeed);
+    }
+    out.line("MATERIALCOUNT: %zu\n", scene.materials.size());
+    for (const BenchMaterial& m : scene.materials) {
+        out.line("\tMATERIAL: %s\n", m.name.c_str());
+        writeColour(&out, "\tEMISSION", m.emission);
+        writeColour(&out, "AMBIENT", m.ambient);
+        writeColour(&out, "DIFFUSE", m.diffuse);
+        writeColour(&out, "SPECULAR", m.specular);
+        out.line("SHININESS: %g\n", m.shininess);
+        writeTexture(&out, m.dynamic, m.link, m.texture);
+    }
+    out.line("MESHCOUNT: %zu\n", scene.meshes.size());
+    for (const BenchMesh& mesh : scene.meshes) writeMesh(&out, mesh);
+    out.line("SCENEGRAPH:\n");
+    if (!scene.entities.empty()) writeEntity(&out, scene, 0);
+    return std::move(out.text);
+}
+
+bool writeBenchScene(const BenchScene& scene, const std::string& folder) {
+    auto writeFile = [&](const std::string& name, const void* data, size_t size) {
+        std::FILE* f = std::fopen((folder + "/" + name).c_str(), "wb");
+        if (!f) return false;
+        const bool ok = std::fwrite(data, 1, size, f) == size;
+        return std::fclose(f) == 0 && ok;
+    };
+    const std::string text = sceneText(scene);
+    if (!writeFile("scene.txt", text.data(), text.size())) return false;
+    for (const BenchFile& file : scene.files) {
+        if (!writeFile(file.name, file.bytes.data(), file.bytes.size())) return false;
+    }
+    return true;
+}
+
+size_t meshDataBytes(const BenchScene& scene) {
+    size_t bytes = 0;
+    for (const BenchMesh& m : scene.meshes)
+        bytes += m.vertices.size() * sizeof(Vertex) + m.indices.size() * sizeof(uint32_t);
+    return bytes;
+}
+
+} // namespace bench
