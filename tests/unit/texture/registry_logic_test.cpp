@@ -65,7 +65,8 @@ TEST(DynamicTextureList, CamerasAndIndicesInAscendingEntryOrder) {
 }
 
 TEST(DynamicTextureList, ResolvedLinksNameEntitiesAndUnknownNamesGiveTheRoot) {
-    Scene* scene = createScene();
+    // Scenes live for the whole run (there is no way to free one): keep it reachable.
+    static Scene* scene = createScene();
     Entity camera{};
     std::strcpy(camera.name, "Cam1");
     camera.entityType = EntityType::CAMERA;

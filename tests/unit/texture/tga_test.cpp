@@ -88,7 +88,7 @@ class TempDir {
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
 }
 
@@ -426,8 +426,12 @@ TEST(ConvertedTga, OddSizedImagesDecodePixelForPixel) {
         // a top-left origin must hold the top row first.
         const uint8_t firstGreen = file[18 + 1];
         const bool topDown = firstGreen == patternPixel(0, 0, c.alpha).g;
-        if (!topDown) ASSERT_EQ(firstGreen, patternPixel(0, c.height - 1, c.alpha).g);
-        if ((file[17] & 0x20) != 0) EXPECT_TRUE(topDown) << "top-left origin, bottom row first";
+        if (!topDown) {
+            ASSERT_EQ(firstGreen, patternPixel(0, c.height - 1, c.alpha).g);
+        }
+        if ((file[17] & 0x20) != 0) {
+            EXPECT_TRUE(topDown) << "top-left origin, bottom row first";
+        }
 
         Decoded d = decode(file);
         ASSERT_NE(d.image, nullptr) << d.error;
