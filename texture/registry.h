@@ -21,7 +21,7 @@ struct Texture {
     char link[NAME_SIZE]; // DYNAMIC: camera entity name
     int32_t linkEntity;   // DYNAMIC: resolved camera entity index
     char fileName[NAME_SIZE]; // STATIC: TGA path
-    uint32_t glName;      // 0 when no image was made for the entry
+    uint32_t glName;      // entry 0's texture when no image was made for the entry
 };
 
 struct TextureRegistry {
