@@ -1,0 +1,58 @@
+// The checks of krestel-check: parses a scene file's text with the engine's own parser, reads
+// on past errors by replacing the broken record with a well-formed stand-in, and looks for what
+// loads but is probably a mistake. Works on text and bytes in memory: no GL, no files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class Severity : int32_t { Error, Warning, Note };
+
+struct Finding {
+    Severity severity;
+    int32_t line;     // 0 when the finding is about the file as a whole
+    std::string code; // stable identifier: the parser's error kind, or e.g. "LinkUnknown"
+    std::string message;
+};
+
+// A STATIC image file the scene names (other than "None"), at its first TEXTURE line.
+struct TextureUse {
+    std::string file;
+    int32_t line;
+};
+
+struct SceneSummary {
+    int32_t entities;
+    int32_t meshes;
+    int32_t materials;
+    int32_t textures; // distinct image files and dynamic textures, the white "None" not counted
+    int32_t particleSystems;
+    int32_t keyframers;
+    int32_t buttons;
+    int32_t backgrounds;
+    int32_t forces;
+};
+
+struct CheckReport {
+    bool loads = false;            // the engine's parser reads the file without an error
+    bool complete = true;          // the checker read to the end (false: it stopped at an error)
+    std::vector<Finding> findings; // errors in file order of discovery, then warnings by line
+    SceneSummary summary{};        // of what could be read
+    std::vector<TextureUse> textures;
+};
+
+CheckReport checkScene(std::string_view text);
+
+// Errors and notes stay in the order found, warnings follow them sorted by line.
+void sortFindings(CheckReport* report);
+
+// Empty when the engine reads the bytes as the uncompressed 24- or 32-bit TGA they should be;
+// otherwise what is wrong with them, e.g. "is run-length encoded (image type 10); expected
+// uncompressed true-colour (type 2)".
+std::string tgaProblem(const uint8_t* bytes, size_t size);
+
+// Findings are capped: past this many errors the checker stops reading on.
+inline constexpr int32_t MAX_REPORTED_ERRORS = 50;

@@ -1,0 +1,95 @@
+// Cuts the text of a scene file into its sections and records by their keywords, without
+// reading the records themselves, so that the checker can replace one broken record by a
+// well-formed stand-in and let the engine's parser read on. Works on the text in memory; no
+// GL, no I/O. Offsets are byte offsets into the text; lines are 1-based.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct Token {
+    size_t begin;
+    size_t end;
+    int32_t line;
+};
+
+// The parts of a scene file in file order. A header holds a section's keyword and count; a
+// record kind follows its header.
+enum class UnitKind : int32_t {
+    SceneCamera,
+    HudHeader,
+    Background,
+    ButtonHeader,
+    Button,
+    ForceHeader,
+    Force,
+    ParticleHeader,
+    ParticleSystem,
+    MaterialHeader,
+    Material,
+    MeshHeader,
+    Mesh,
+    GraphHeader,
+    Entity,
+};
+
+// A run of the text from one unit's first token to the next unit's first token. A header whose
+// keywords are all missing is an empty unit (begin == end) where it belongs.
+struct Unit {
+    UnitKind kind;
+    size_t begin;
+    size_t end;
+    int32_t line;       // line of the first token (of the next token for an empty unit)
+    int32_t firstToken; // index into Segmentation::tokens
+    int32_t endToken;   // one past the unit's last token
+    int32_t ordinal;    // position among the units of the same kind
+};
+
+struct Segmentation {
+    std::vector<Token> tokens;
+    std::vector<Unit> units; // in file order
+};
+
+// Runs of non-blank characters, with their lines.
+std::vector<Token> tokenize(std::string_view text);
+
+Segmentation segmentScene(std::string_view text);
+
+bool isHeader(UnitKind kind);
+// The record kind that follows a header (the header itself for SceneCamera).
+UnitKind recordKindOf(UnitKind header);
+// "MESHCOUNT:", "BACKGROUNDCOUNT:", ...; null for SceneCamera and GraphHeader.
+const char* countKeywordOf(UnitKind header);
+// The keyword a unit starts with ("MESH:", "------", "HUD:", ...).
+const char* startKeywordOf(UnitKind kind);
+// "mesh", "entity", "background", ...: for messages.
+const char* unitNoun(UnitKind kind);
+
+// The records of the kind that follows `header` (the index of a header unit).
+int32_t recordsAfterHeader(const Segmentation& s, size_t header);
+
+// The word after the first exact `keyword` token in the unit ("NAME: Foo" or "NAME:Foo"); empty
+// when there is none.
+std::string wordAfter(std::string_view text, const Segmentation& s, const Unit& unit,
+                      std::string_view keyword, bool last = false);
+// Line of the first `keyword` token in the unit, or the unit's line.
+int32_t keywordLine(std::string_view text, const Segmentation& s, const Unit& unit,
+                    std::string_view keyword);
+
+// A well-formed record or header of the unit's kind, on one line: names are kept where the
+// broken unit still shows them, counts are the records found (headers) or the CHILDCOUNT the
+// entity shows (entities).
+std::string standIn(std::string_view text, const Segmentation& s, size_t unit);
+
+// The text with the unit replaced by its stand-in, every line after it where it was.
+std::string replaceUnit(std::string_view text, const Segmentation& s, size_t unit);
+// How many more ENTITY records the CHILDCOUNTs of the records present announce than follow
+// (0 when the tree is complete; records past its end are not counted).
+int32_t entityShortfall(std::string_view text, const Segmentation& s);
+
+// The text with the header's count replaced by `count`, on the same line.
+std::string replaceCount(std::string_view text, const Segmentation& s, size_t header,
+                         int32_t count);
