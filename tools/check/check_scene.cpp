@@ -180,14 +180,16 @@ struct Checker {
         return -1;
     }
 
-    void checkDuplicates(UnitKind kind, const std::vector<std::string>& names, const char* what) {
+    // `keyword` is the line that holds the name ("NAME:" for entities).
+    void checkDuplicates(UnitKind kind, const std::vector<std::string>& names, const char* what,
+                         const char* keyword) {
         for (size_t i = 0; i < names.size(); ++i) {
             if (isStandIn(kind, i)) continue;
             for (size_t j = 0; j < i; ++j) {
                 if (names[j] != names[i]) continue;
-                warn("DuplicateName", lines.lineOf(kind, i),
+                warn("DuplicateName", fieldLine(kind, i, keyword),
                      "a second " + str(what) + " named '" + names[i] + "' (the first is at line " +
-                         std::to_string(lines.lineOf(kind, j)) +
+                         std::to_string(fieldLine(kind, j, keyword)) +
                          "): every reference finds the first; expected a name of its own");
                 break;
             }
@@ -221,10 +223,10 @@ struct Checker {
         for (const MaterialDescription& m : d.materials) materialNames.push_back(m.material.name);
         for (const EntityDescription& e : d.entities) entityNames.push_back(str(e.name));
 
-        checkDuplicates(UnitKind::Mesh, meshNames, "MESH");
-        checkDuplicates(UnitKind::Material, materialNames, "MATERIAL");
-        checkDuplicates(UnitKind::ParticleSystem, systemNames, "particle system (SYSTEMNAME)");
-        checkDuplicates(UnitKind::Entity, entityNames, "entity");
+        checkDuplicates(UnitKind::Mesh, meshNames, "MESH", "MESH:");
+        checkDuplicates(UnitKind::Material, materialNames, "MATERIAL", "MATERIAL:");
+        checkDuplicates(UnitKind::ParticleSystem, systemNames, "particle system", "SYSTEMNAME:");
+        checkDuplicates(UnitKind::Entity, entityNames, "entity", "NAME:");
 
         for (size_t i = 0; i < d.entities.size(); ++i) {
             if (isStandIn(UnitKind::Entity, i)) continue;
