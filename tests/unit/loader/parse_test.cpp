@@ -556,3 +556,39 @@ TEST(ParseErrors, UnprintableBytesAreNotEchoed) {
 }
 
 } // namespace
+
+namespace {
+
+std::string readSourceFile(const char* relative) {
+    std::string here = __FILE__;
+    std::string root = here.substr(0, here.rfind("tests/unit/loader/"));
+    FILE* file = std::fopen((root + relative).c_str(), "rb");
+    if (!file) return {};
+    std::string text;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, got);
+    std::fclose(file);
+    return text;
+}
+
+TEST(ParseShippedScenes, TheDemoSceneAndTheDocumentedExampleAreWellFormed) {
+    std::string demo = readSourceFile("demo/scene.txt");
+    ASSERT_FALSE(demo.empty());
+    SceneDescription d = parseOk(demo);
+    EXPECT_EQ(d.hud.backgrounds.size(), 2u);
+    EXPECT_EQ(d.particleSystems.size(), 2u);
+    EXPECT_EQ(d.meshes.size(), 3u);
+    EXPECT_GT(d.entities.size(), 10u);
+
+    std::string doc = readSourceFile("docs/scene-format.md");
+    size_t begin = doc.find("```\nSCENECAMERA:");
+    ASSERT_NE(begin, std::string::npos);
+    begin += 4;
+    size_t end = doc.find("```", begin);
+    SceneDescription example = parseOk(std::string_view(doc).substr(begin, end - begin));
+    ASSERT_EQ(example.entities.size(), 4u);
+    EXPECT_STREQ(example.entities[3].name.text, "Spinner");
+}
+
+} // namespace
