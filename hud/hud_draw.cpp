@@ -84,6 +84,9 @@ void drawHud(Hud* hud, Resources* resources) {
         drawQuad(resources, b.colour, b.texture, b.min, b.max, b.texMin, b.texMax);
     }
 
+    // The read-outs are drawn with texturing still on: bind the white texture so that their
+    // colour is TIMECOLOUR and not tinted by the last panel's image.
+    if (resources) bindTexture(resources, 0);
     double simTime = hud->clock ? getSimTime(hud->clock) : 0.0;
     double appTime = hud->clock ? getAppTime(hud->clock) : 0.0;
     drawText(hud->simTime.x, hud->simTime.y, hud->timeColour, "Simulation Time: %.2f", simTime);

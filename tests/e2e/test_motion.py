@@ -5,7 +5,7 @@ screenshots taken a moment apart, by where each object's colour lies on screen."
 import time
 import unittest
 
-from harness import Engine, require_display
+from harness import Engine
 
 MATERIAL = """MATERIAL: {name}
     EMISSION: {r} {g} {b} 1
@@ -111,9 +111,6 @@ def centre(image, predicate, step=2):
 
 
 class MotionOnScreen(unittest.TestCase):
-    def setUp(self):
-        require_display(self)
-
     def test_animated_object_slides_and_body_falls(self):
         with Engine(SCENE, name="motion") as engine:
             first = engine.screenshot("first")
