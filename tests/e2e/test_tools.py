@@ -1,0 +1,363 @@
+"""The authoring tools as a user runs them: krestel-check on a table of broken scene files (each
+expected line and exit status), without a display; krestel-import on an OBJ cube with and
+without normals and a glTF file with an embedded buffer, its output pasted into a whole scene
+that the checker (the engine's parser) and the engine itself load."""
+
+import base64
+import json
+import os
+import re
+import struct
+import subprocess
+import tempfile
+import unittest
+
+from harness import Engine
+
+BUILD = os.path.dirname(os.path.abspath(os.environ.get(
+    "KRESTEL_BINARY", os.path.join(os.path.dirname(__file__), "../../build/krestel"))))
+CHECK = os.path.join(BUILD, "krestel-check")
+IMPORT = os.path.join(BUILD, "krestel-import")
+
+SCENE = """SCENECAMERA: Camera1
+HUD:
+APPTIME: -1.3 0.9
+SIMTIME: -1.3 0.8
+TIMECOLOUR: 1 1 1 1
+BACKGROUNDCOUNT: 1
+COLOUR: 1 1 1 0.5
+TEXTURETYPE: STATIC
+TEXTURE: panel.tga
+MIN: -1.3 -1 TEX: 0 0
+MAX: -0.8 -0.5 TEX: 1 1
+BUTTONCOUNT: 1
+ACTIONNAME: ENTITYMOVE
+ACTIONVALUES: 0 0 1 0 0
+ACTIONLINK: Spinner
+COLOUR: 1 1 1 1
+TEXTURETYPE: DYNAMIC
+LINK: Camera1
+TEXTURE: None
+MIN: -1.2 -0.9 TEX: 0 0
+MAX: -1.0 -0.7 TEX: 1 1
+FORCECOUNT: 1
+FORCETYPE: GRAVITY
+STRENGTH: 0 -9.8 0
+PARTICLECOUNT: 1
+PARTICLETYPE: POINT
+DISPLAYTYPE: QUAD
+BLENDTYPE: BLEND
+SYSTEMNAME: Smoke
+BIRTHRATE: 20
+LIFETIME: 2
+SIZE: 0.2
+INITIAL: ON
+TEXTURETYPE: STATIC
+TEXTURE: smoke.tga
+MINCOLOUR: 1 1 1 1
+MAXCOLOUR: 0.5 0.5 0.5 0
+MINMASS: 0.5 MAXMASS: 1
+MINSPEED: 0.5 MAXSPEED: 1.5
+MATERIALCOUNT: 1
+MATERIAL: Red
+EMISSION: 0 0 0 1
+AMBIENT: 0.2 0 0 1
+DIFFUSE: 0.8 0 0 1
+SPECULAR: 1 1 1 1
+SHININESS: 32
+TEXTURETYPE: STATIC
+TEXTURE: None
+MESHCOUNT: 1
+MESH: Tri
+POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
+VERTEXCOUNT: 3
+POSITION: 0 0 0 NORMAL: 0 0 1 TEXCOORD: 0 0
+POSITION: 1 0 0 NORMAL: 0 0 1 TEXCOORD: 1 0
+POSITION: 0 1 0 NORMAL: 0 0 1 TEXCOORD: 0 1
+SURFACECOUNT: 1
+TRIANGLECOUNT: 1
+0 1 2
+SCENEGRAPH:
+------
+ENTITY: GROUP
+TYPE: STATIC
+NAME: World
+POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
+ACCELERATION: 0 0 0 VELOCITY: 0 0 0
+LINK: None
+MATERIAL: None
+MASS: 1
+KEYFRAMERCOUNT: 0
+CHILDCOUNT: 2
+------
+ENTITY: CAMERA
+TYPE: STATIC
+NAME: Camera1
+POSITION: 0 2 10 ROTATION: 0 0 1 0 SCALE: 1 1 1
+ACCELERATION: 0 0 0 VELOCITY: 0 0 0
+LINK: None
+MATERIAL: None
+MASS: 1
+KEYFRAMERCOUNT: 0
+CHILDCOUNT: 0
+------
+ENTITY: OBJECT
+TYPE: ANIMATE
+NAME: Spinner
+POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
+ACCELERATION: 0 0 0 VELOCITY: 0 0 0
+LINK: Tri
+MATERIAL: Red
+MASS: 1
+KEYFRAMERCOUNT: 1
+KEYFRAMETYPE: ROTATION
+KEYFRAMECOUNT: 2
+T: 0 KEYFRAME: 0 0 1 0
+T: 4 KEYFRAME: 180 0 1 0
+CHILDCOUNT: 0
+"""
+
+
+def tga(width, height, depth=24, image_type=2, descriptor=0):
+    header = struct.pack("<BBBHHBHHHHBB", 0, 0, image_type, 0, 0, 0, 0, 0, width, height,
+                         depth, descriptor)
+    return header + bytes([200, 100, 50, 255][:depth // 8]) * (width * height)
+
+
+GOOD_FILES = {"panel.tga": tga(2, 2), "smoke.tga": tga(2, 2, 32)}
+
+
+def edited(*edits):
+    text = SCENE
+    for old, new in edits:
+        assert old in text, old
+        text = text.replace(old, new, 1)
+    return text
+
+
+def run(args, cwd, env=None):
+    return subprocess.run(args, cwd=cwd, capture_output=True, text=True, timeout=60, env=env)
+
+
+def without_display():
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)
+    return env
+
+
+def in_folder(scene, files, name="scene.txt"):
+    folder = tempfile.mkdtemp(prefix="krestel-tools-")
+    if scene is not None:
+        with open(os.path.join(folder, name), "w") as f:
+            f.write(scene)
+    for file_name, content in files.items():
+        with open(os.path.join(folder, file_name), "wb") as f:
+            f.write(content)
+    return folder
+
+
+class CheckerTable(unittest.TestCase):
+    """Each case: the scene, its image files, the exit status, and every ERROR or WARNING line
+    (as a pattern) that must be printed; no other ERROR or WARNING line may be."""
+
+    CASES = [
+        ("clean", SCENE, GOOD_FILES, 0, []),
+        ("typo in a keyword, read on to the next one",
+         edited(("MASS: 1\nKEYFRAMERCOUNT: 0\nCHILDCOUNT: 2", "MAS: 1\nKEYFRAMERCOUNT: 0\nCHILDCOUNT: 2"),
+                ("TYPE: ANIMATE", "TYPE: ANIMATED")),
+         GOOD_FILES, 1,
+         [r"ERROR: 'scene.txt' line 68: expected 'MASS:' but found 'MAS:'",
+          r"ERROR: 'scene.txt' line 84: expected one of SIMULATE, ANIMATE, STATIC after 'TYPE:' "
+          r"but found 'ANIMATED'"]),
+        ("count too large", edited(("MESHCOUNT: 1", "MESHCOUNT: 2")), GOOD_FILES, 1,
+         [r"ERROR: 'scene.txt' line 59: expected 'MESH:' but found 'SCENEGRAPH:'"]),
+        ("names that name nothing", edited(("LINK: Tri", "LINK: Box"), ("MATERIAL: Red\nMASS", "MATERIAL: Blue\nMASS"),
+                                           ("ACTIONLINK: Spinner", "ACTIONLINK: Spiner")),
+         GOOD_FILES, 0,
+         [r"WARNING: 'scene.txt' line 15: ACTIONLINK 'Spiner' .* names no entity",
+          r"WARNING: 'scene.txt' line 88: LINK 'Box' of OBJECT 'Spinner' names no mesh; expected "
+          r"one \(the names are Tri\): it draws the first mesh, 'Tri'",
+          r"WARNING: 'scene.txt' line 89: MATERIAL 'Blue' .* names no material"]),
+        ("textures missing or not uncompressed", SCENE,
+         {"smoke.tga": tga(2, 2, 24, image_type=10)}, 0,
+         [r"WARNING: 'scene.txt' line 9: texture 'panel.tga' cannot be opened",
+          r"WARNING: 'scene.txt' line 35: texture 'smoke.tga' is run-length encoded true-colour "
+          r"\(image type 10\); expected uncompressed true-colour \(type 2\)"]),
+        ("16-bit texture", SCENE, {"panel.tga": tga(2, 2, 16), "smoke.tga": tga(2, 2)}, 0,
+         [r"WARNING: 'scene.txt' line 9: texture 'panel.tga' has 16 bits per pixel; expected 24 "
+          r"or 32"]),
+        ("scene camera, unreachable button, keyframers on a STATIC entity",
+         edited(("SCENECAMERA: Camera1", "SCENECAMERA: Spinner"),
+                ("MIN: -1.2 -0.9", "MIN: 0.5 0.5"), ("MAX: -1.0 -0.7", "MAX: 0.6 0.6"),
+                ("TYPE: ANIMATE", "TYPE: STATIC")),
+         GOOD_FILES, 0,
+         [r"WARNING: 'scene.txt' line 1: SCENECAMERA 'Spinner' names an OBJECT entity",
+          r"WARNING: 'scene.txt' line 13: button 1 \(ENTITYMOVE\) lies outside every background",
+          r"WARNING: 'scene.txt' line 91: OBJECT 'Spinner' has 1 keyframer but its TYPE is STATIC"]),
+        ("CHILDCOUNT too large", edited(("CHILDCOUNT: 2", "CHILDCOUNT: 3")), GOOD_FILES, 1,
+         [r"ERROR: 'scene.txt' line 97: expected '------' but found end of file"]),
+    ]
+
+    def test_table(self):
+        for name, scene, files, status, patterns in self.CASES:
+            with self.subTest(name):
+                folder = in_folder(scene, files)
+                result = run([CHECK], folder, env=without_display())
+                out = result.stdout
+                self.assertEqual(result.returncode, status, out + result.stderr)
+                lines = [l for l in out.splitlines() if l.startswith(("ERROR", "WARNING"))]
+                for pattern in patterns:
+                    self.assertTrue(any(re.match(pattern, l) for l in lines),
+                                    f"no line matches {pattern!r} in:\n{out}")
+                self.assertEqual(len(lines), len(patterns), out)
+                summary = out.splitlines()[-1]
+                self.assertIn("loads" if status == 0 else "does not load", summary)
+
+    def test_summary_of_a_clean_scene(self):
+        folder = in_folder(SCENE, GOOD_FILES)
+        result = run([CHECK, "scene.txt"], folder, env=without_display())
+        self.assertEqual(result.returncode, 0, result.stdout)
+        self.assertEqual(result.stdout.strip(),
+                         "'scene.txt' loads: 0 errors, 0 warnings; 3 entities, 1 mesh, "
+                         "1 material, 3 textures, 1 particle system, 1 keyframer, 1 button, "
+                         "1 background, 1 force")
+
+    def test_unreadable_file_and_other_folder(self):
+        folder = in_folder(None, {})
+        result = run([CHECK], folder)
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("ERROR: 'scene.txt' cannot be read", result.stdout)
+        # A scene in another folder: its images are looked for beside it.
+        folder = in_folder(SCENE, GOOD_FILES, name="level.txt")
+        result = run([CHECK, os.path.join(folder, "level.txt")], tempfile.gettempdir())
+        self.assertEqual(result.returncode, 0, result.stdout)
+        self.assertNotIn("WARNING", result.stdout)
+
+
+CUBE = ("v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n"
+        "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 3 4 8 7\nf 2 3 7 6\nf 1 5 8 4\n")
+CUBE_NORMALS = ("v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\n"
+                "v -1 1 1\nvn 0 0 -1\nvn 0 0 1\nvn 0 -1 0\nvn 0 1 0\nvn 1 0 0\nvn -1 0 0\n"
+                "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nmtllib cube.mtl\nusemtl wood\n"
+                "f 1/1/1 4/4/1 3/3/1 2/2/1\nf 5/1/2 6/2/2 7/3/2 8/4/2\nf 1/1/3 2/2/3 6/3/3 5/4/3\n"
+                "f 3/1/4 4/2/4 8/3/4 7/4/4\nf 2/1/5 3/2/5 7/3/5 6/4/5\nf 1/1/6 5/2/6 8/3/6 4/4/6\n")
+
+
+def quad_gltf():
+    data = struct.pack("<12f", 0, 0, 0, 2, 0, 0, 0, 3, 0, 2, 3, 0) + struct.pack("<7H", 0, 1, 2, 2, 1, 3, 0)
+    return json.dumps({
+        "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1]}],
+        "nodes": [{"mesh": 0}, {"mesh": 0, "translation": [10, 0, 0]}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1}]}],
+        "buffers": [{"byteLength": len(data),
+                     "uri": "data:application/octet-stream;base64," + base64.b64encode(data).decode()}],
+        "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 48},
+                        {"buffer": 0, "byteOffset": 48, "byteLength": 12}],
+        "accessors": [{"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3",
+                       "min": [0, 0, 0], "max": [2, 3, 0]},
+                      {"bufferView": 1, "componentType": 5123, "count": 6, "type": "SCALAR"}]})
+
+
+def vertices_of(record):
+    found = re.findall(r"POSITION: (\S+) (\S+) (\S+) NORMAL: (\S+) (\S+) (\S+) TEXCOORD: (\S+) (\S+)",
+                       record)
+    return [tuple(float(x) for x in v) for v in found]
+
+
+def with_mesh(record, name):
+    """The imported record pasted into the clean scene as a second mesh, drawn by Spinner."""
+    return edited(("MESHCOUNT: 1", "MESHCOUNT: 2"), ("SCENEGRAPH:", record + "SCENEGRAPH:"),
+                  ("LINK: Tri", "LINK: " + name))
+
+
+@unittest.skipUnless(os.path.exists(IMPORT), "krestel-import was not built (no assimp)")
+class Importer(unittest.TestCase):
+    def import_model(self, files, *args):
+        folder = in_folder(None, {k: v.encode() for k, v in files.items()})
+        return run([IMPORT, *args], folder), folder
+
+    def test_models_load_through_the_engine_parser(self):
+        cases = [
+            ("cube without normals", {"cube.obj": CUBE}, ["cube.obj", "Cube"], 24, 12,
+             (-1, -1, -1), (1, 1, 1)),
+            ("cube with normals, scaled", {"cube.obj": CUBE_NORMALS, "cube.mtl": "newmtl wood\n"},
+             ["--scale", "0.5", "cube.obj"], 24, 12, (-0.5, -0.5, -0.5), (0.5, 0.5, 0.5)),
+            ("glTF with an embedded buffer, two nodes merged, centred",
+             {"quads.gltf": quad_gltf()}, ["--centre", "quads.gltf"], 8, 4, (-6, -1.5, 0),
+             (6, 1.5, 0)),
+        ]
+        for name, files, args, vertices, triangles, lo, hi in cases:
+            with self.subTest(name):
+                result, folder = self.import_model(files, *args)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                record = result.stdout
+                mesh = re.search(r"MESH: (\S+)", record).group(1)
+                self.assertEqual(mesh, args[-1] if args[-1] == "Cube" else
+                                 os.path.splitext(args[-1])[0])
+                self.assertIn("POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1", record)
+                self.assertIn(f"VERTEXCOUNT: {vertices}", record)
+                self.assertIn("SURFACECOUNT: 1", record)
+                self.assertIn(f"TRIANGLECOUNT: {triangles}", record)
+                vs = vertices_of(record)
+                self.assertEqual(len(vs), vertices)
+                for axis in range(3):
+                    self.assertAlmostEqual(min(v[axis] for v in vs), lo[axis], places=5)
+                    self.assertAlmostEqual(max(v[axis] for v in vs), hi[axis], places=5)
+                for v in vs:  # unit normals everywhere, generated where the file had none
+                    self.assertAlmostEqual(v[3] ** 2 + v[4] ** 2 + v[5] ** 2, 1.0, places=4)
+                with open(os.path.join(folder, "scene.txt"), "w") as f:
+                    f.write(with_mesh(record, mesh))
+                for file_name, content in GOOD_FILES.items():
+                    with open(os.path.join(folder, file_name), "wb") as f:
+                        f.write(content)
+                check = run([CHECK], folder, env=without_display())
+                self.assertEqual(check.returncode, 0, check.stdout)
+                self.assertIn("2 meshes", check.stdout)
+                self.assertNotIn("WARNING", check.stdout)
+
+    def test_imported_cube_loads_in_the_engine(self):
+        if not os.environ.get("DISPLAY"):
+            self.skipTest("no display")
+        result, _ = self.import_model({"cube.obj": CUBE}, "cube.obj", "Cube")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with Engine(with_mesh(result.stdout, "Cube"), GOOD_FILES, name="imported-cube") as engine:
+            self.assertIn('File Load ("scene.txt"): Success', engine.stdout())
+            self.assertTrue(engine.alive(), engine.stderr())
+
+    def test_texture_advice_on_standard_error(self):
+        files = {"cube.obj": CUBE_NORMALS, "cube.mtl": "newmtl wood\nmap_Kd wood grain.png\n"}
+        result, _ = self.import_model(files, "cube.obj")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("# make it an uncompressed TGA with: convert 'wood grain.png' -type TrueColor "
+                      "-compress none wood_grain.tga", result.stderr)
+        self.assertNotIn("#", result.stdout)
+
+    def test_errors(self):
+        cases = [
+            ("missing file", {}, ["nothing.obj"], "cannot open 'nothing.obj'"),
+            ("not a model", {"junk.gltf": "{ not json"}, ["junk.gltf"], "cannot read 'junk.gltf'"),
+            ("no triangles", {"lines.obj": "v 0 0 0\nv 1 0 0\nl 1 2\n"}, ["lines.obj"],
+             "holds no triangles"),
+            ("name too long", {"cube.obj": CUBE}, ["cube.obj", "TwentyCharactersLong"],
+             "has 20 characters"),
+            ("default name too long", {"a_model_with_a_long_name.obj": CUBE},
+             ["a_model_with_a_long_name.obj"], "give a NAME"),
+            ("bad scale", {"cube.obj": CUBE}, ["--scale", "-2", "cube.obj"],
+             "--scale needs a number greater than 0"),
+            ("no arguments", {}, [], "no model file given"),
+        ]
+        for name, files, args, message in cases:
+            with self.subTest(name):
+                result, _ = self.import_model(files, *args)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stdout, "")
+                self.assertIn(message, result.stderr)
+
+    def test_help_says_to_raise_meshcount(self):
+        result, _ = self.import_model({}, "--help")
+        self.assertEqual(result.returncode, 0)
+        self.assertIn("raise MESHCOUNT by one", result.stdout)
+
+
+if __name__ == "__main__":
+    unittest.main()
