@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -57,7 +58,9 @@ Loaded* load(const std::string& text) {
     SceneDescription d;
     ParseError error = parseScene(text, &d);
     EXPECT_EQ(error.kind, ParseErrorKind::None) << error.line << ": " << error.message;
-    auto* loaded = new Loaded{};
+    // Kept reachable: the engine's objects are never freed, as in the program.
+    static auto* everyLoad = new std::vector<Loaded*>();
+    auto* loaded = everyLoad->emplace_back(new Loaded{});
     loaded->scene = createScene();
     loaded->hud.scene = loaded->scene;
     applySceneDescription(d, loaded->scene, &loaded->keyframers, &loaded->forces, &loaded->hud,
