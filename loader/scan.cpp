@@ -259,9 +259,10 @@ bool matchVariant(Parser* p, const Word& word, const char* keyword,
         list += name;
         ++i;
     }
+    const char* text = word.text;
     return fail(p, ParseErrorKind::UnknownVariant, p->tokenLine,
-                "expected one of " + list + " after '" + keyword + "' but found '" + word.text +
-                    "'");
+                "expected one of " + list + " after '" + keyword + "' but found " +
+                    quoteFound(text, text + std::strlen(text)));
 }
 
 bool checkCount(Parser* p, int32_t count, size_t minBytes, const char* keyword) {

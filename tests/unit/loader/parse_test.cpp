@@ -566,6 +566,10 @@ TEST(ParseErrors, UnprintableBytesAreNotEchoed) {
     ParseError error = parseScene(replaceFirst(EXAMPLE_SCENE, "HUD:", "H\x01\x7f\xff:"), &d);
     EXPECT_EQ(error.kind, ParseErrorKind::ExpectedLiteral);
     EXPECT_EQ(error.message, "expected 'HUD:' but found 'H???:'");
+    error = parseScene(replaceFirst(EXAMPLE_SCENE, "DISPLAYTYPE: QUAD", "DISPLAYTYPE: Q\x02"), &d);
+    EXPECT_EQ(error.kind, ParseErrorKind::UnknownVariant);
+    EXPECT_EQ(error.message,
+              "expected one of POINT, TRIANGLE, QUAD after 'DISPLAYTYPE:' but found 'Q?'");
 }
 
 } // namespace
@@ -589,10 +593,10 @@ TEST(ParseShippedScenes, TheDemoSceneAndTheDocumentedExampleAreWellFormed) {
     std::string demo = readSourceFile("demo/scene.txt");
     ASSERT_FALSE(demo.empty());
     SceneDescription d = parseOk(demo);
-    EXPECT_EQ(d.hud.backgrounds.size(), 2u);
-    EXPECT_EQ(d.particleSystems.size(), 2u);
-    EXPECT_EQ(d.meshes.size(), 3u);
-    EXPECT_GT(d.entities.size(), 10u);
+    EXPECT_FALSE(d.hud.backgrounds.empty());
+    EXPECT_FALSE(d.particleSystems.empty());
+    EXPECT_FALSE(d.meshes.empty());
+    EXPECT_FALSE(d.entities.empty());
 
     std::string doc = readSourceFile("docs/scene-format.md");
     size_t begin = doc.find("```\nSCENECAMERA:");
