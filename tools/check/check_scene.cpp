@@ -138,7 +138,7 @@ std::vector<Repair> repairsFor(const std::string& text, const Segmentation& s, i
 
 struct Lines {
     // Per record kind, the units of the final text in order.
-    std::vector<const Unit*> byKind[16];
+    std::vector<const Unit*> byKind[UNIT_KIND_COUNT];
     std::vector<int32_t> textureTypeTokens; // indices of "TEXTURETYPE:" tokens, file order
 
     int32_t lineOf(UnitKind kind, size_t ordinal) const {
@@ -310,7 +310,8 @@ struct Checker {
     }
 
     void checkHud() {
-        const ActionTable* table = createActionTable();
+        // The engine's own table, so the checker knows exactly the names the engine binds.
+        static const ActionTable* const table = createActionTable();
         std::string actionNames;
         for (int32_t i = 0; i < table->count; ++i) {
             if (i > 0) actionNames += ", ";

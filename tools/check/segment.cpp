@@ -291,7 +291,7 @@ Segmentation segmentScene(std::string_view text) {
     }
 
     // Offsets and lines; units are contiguous, so each ends where the next begins.
-    int32_t ordinals[32] = {};
+    int32_t ordinals[UNIT_KIND_COUNT] = {};
     for (Unit& u : s.units) {
         const bool pastEnd = u.firstToken >= n;
         u.begin = pastEnd ? text.size() : s.tokens[size_t(u.firstToken)].begin;

@@ -35,6 +35,7 @@ enum class UnitKind : int32_t {
     GraphHeader,
     Entity,
 };
+inline constexpr int32_t UNIT_KIND_COUNT = int32_t(UnitKind::Entity) + 1;
 
 // A run of the text from one unit's first token to the next unit's first token. A header whose
 // keywords are all missing is an empty unit (begin == end) where it belongs.
