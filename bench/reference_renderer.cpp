@@ -208,6 +208,7 @@ void drawHudOverlay(ReferenceRenderer* r, double aspect) {
         glVertex2f(p.min.x, p.max.y);
         glEnd();
     }
+    bind(r, r->white);
     const Colour text = {0.1f, 0.1f, 0.1f, 1};
     drawText(-1.3f, 0.8f, text, "Simulation Time", r->simTime);
     drawText(-1.3f, 0.9f, text, "Application Time", r->appTime);
