@@ -8,5 +8,8 @@ namespace bench {
 
 // Allocations (and reallocations) since the process started.
 long long allocationCount();
+// Those of them called from the executable's own code (the engine is linked in statically;
+// the GL driver and the C++ library are shared objects), operator new included.
+long long ownAllocationCount();
 
 } // namespace bench
