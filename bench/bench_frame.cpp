@@ -4,7 +4,9 @@
 // systems reach their steady state, and then engine frames (renderFrame + drawHud + swap, as the
 // display callback does) and reference frames are timed in alternating batches, glFinish before
 // every clock reading. Needs a display (scripts/with-display.sh provides one).
-//   bench_frame [--rounds=N] [scene ...]      scenes: cubes spheres particles dynamic
+//   bench_frame [--rounds=N] [--out=DIR] [scene ...]   scenes: cubes spheres particles dynamic
+// Each scene is written to DIR/<scene>/ (a new folder under /tmp without --out), together with
+// the engine's and the reference's picture (engine.ppm, reference.ppm).
 #include "app/engine.h"
 #include "bench/alloc_count.h"
 #include "bench/reference_renderer.h"
@@ -281,6 +283,8 @@ SceneResult runScene(const std::string& name, const std::string& root, int round
                 result.ratio, result.medianRatio, result.cpuEngine * 1e3, result.cpuReference * 1e3,
                 result.cpuRatio, result.differing * 100, folder.c_str());
     for (double x : ratios) std::printf(" %.3f", x);
+    std::printf("; CPU ratio per round:");
+    for (double x : cpuRatios) std::printf(" %.3f", x);
     std::printf("\n");
     return result;
 }
@@ -299,10 +303,13 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     glutInit(&argc, argv);
     int rounds = 7;
+    std::string out;
     std::vector<std::string> names;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--rounds=", 9) == 0) {
             rounds = std::max(1, std::atoi(argv[i] + 9));
+        } else if (std::strncmp(argv[i], "--out=", 6) == 0) {
+            out = argv[i] + 6;
         } else {
             names.push_back(argv[i]);
         }
@@ -316,8 +323,10 @@ int main(int argc, char** argv) {
     glutDisplayFunc([] {});
     std::printf("GL renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
-    char root[] = "/tmp/krestel-bench-frame-XXXXXX";
-    if (!mkdtemp(root)) return 1;
+    char made[] = "/tmp/krestel-bench-frame-XXXXXX";
+    if (out.empty() && !mkdtemp(made)) return 1;
+    const std::string root = out.empty() ? std::string(made) : out;
+    mkdir(root.c_str(), 0755); // an existing folder is fine
     std::vector<SceneResult> results;
     for (const std::string& name : names) {
         bench::BenchScene probe;

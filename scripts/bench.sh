@@ -2,7 +2,8 @@
 # Builds the benchmarks and runs them all, then prints one table of figures, each beside the
 # baseline measured in the same run. Frame benchmarks run under a display (a private Xvfb when
 # none is set). The build goes to build-bench/ (or KRESTEL_BENCH_BUILD_DIR); the raw output and
-# the table are kept there as bench-raw.log and bench-results.md.
+# the table are kept there as bench-raw.log and bench-results.md, and the frame scenes with the
+# engine's and the reference renderer's pictures in bench-frames/.
 #   scripts/bench.sh            everything (about three minutes on two cores)
 #   KRESTEL_BENCH_MB=10 ...     a smaller generated load scene
 #   KRESTEL_BENCH_ROUNDS=3 ...  fewer alternating rounds of frames
@@ -10,7 +11,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KRESTEL_BENCH_BUILD_DIR:-$root/build-bench}"
 megabytes="${KRESTEL_BENCH_MB:-50}"
-rounds="${KRESTEL_BENCH_ROUNDS:-9}"
+rounds="${KRESTEL_BENCH_ROUNDS:-15}"
 
 echo "Building the benchmarks in $build ..."
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRESTEL_BENCH=ON >/dev/null
@@ -40,7 +41,7 @@ run "whole load under GLUT" "$root/scripts/with-display.sh" "$bin/bench_load_pea
 run "idle step" "$bin/bench_idle" --benchmark_enable_random_interleaving=true \
   --benchmark_color=false
 run "frames against the reference renderer" "$root/scripts/with-display.sh" \
-  "$bin/bench_frame" --rounds="$rounds"
+  "$bin/bench_frame" --rounds="$rounds" --out="$build/bench-frames"
 
 renderer="$(grep -m1 '^GL renderer:' "$raw" | sed 's/^GL renderer: //' || true)"
 {
