@@ -75,6 +75,11 @@ bool parseTextureType(Parser* p, TextureRef* texture, Word* typeWord) {
 bool parseIndex(Parser* p, int32_t vertexCount, uint32_t* index) {
     int32_t v = 0;
     if (!scan(p, "%d", {&v})) return false;
+    if (vertexCount <= 0) {
+        return fail(p, ParseErrorKind::IndexOutOfRange, p->tokenLine,
+                    "expected no triangles: the mesh has no vertices, but found index " +
+                        std::to_string(v));
+    }
     if (v < 0 || v >= vertexCount) {
         return fail(p, ParseErrorKind::IndexOutOfRange, p->tokenLine,
                     "expected a vertex index from 0 to " + std::to_string(vertexCount - 1) +

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang's libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer,
+# outside the CMake build: only the GL-free reader sources are compiled, so a reader that starts
+# to need GL fails to link here. Output in build-fuzz/ (or KRESTEL_FUZZ_BUILD_DIR).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+out="${KRESTEL_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+cxx="${CXX_FUZZ:-clang++-14}"
+mkdir -p "$out/obj"
+flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -I"$root"
+       -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+
+# The scene parser: the template scanner and the section readers, not the apply step (apply.cpp)
+# nor the file layer (loader.cpp). core/ for boundsOfVertices.
+scene_sources=(loader/parse.cpp loader/scan.cpp loader/parse_graph.cpp loader/parse_hud.cpp
+               loader/parse_resources.cpp core/math.cpp core/list.cpp render/records.cpp)
+tga_sources=(texture/tga.cpp core/math.cpp)
+
+compile() { # source -> object, rebuilt when the source or a header it names is newer
+  local src="$1" obj="$out/obj/$(echo "$1" | tr / _).o"
+  if [ ! -f "$obj" ] || [ -n "$(find "$root/$src" "$root/loader" "$root/core" "$root/texture" \
+        "$root/render/records.h" "$root/fuzz" -newer "$obj" -name '*.[ch]*' -print -quit)" ]; then
+    "$cxx" "${flags[@]}" -c "$root/$src" -o "$obj"
+  fi
+  echo "$obj"
+}
+
+link() { # target name, main source, engine sources...
+  local name="$1" main="$2"
+  shift 2
+  local objs=()
+  for src in "$main" "$@"; do objs+=("$(compile "$src")"); done
+  "$cxx" "${flags[@]}" "${objs[@]}" -o "$out/$name"
+  echo "built $out/$name"
+}
+
+link parse_scene fuzz/parse_scene_fuzz.cpp "${scene_sources[@]}"
+link decode_tga fuzz/decode_tga_fuzz.cpp "${tga_sources[@]}"

@@ -1,0 +1,83 @@
+// What every parse of a scene text must leave true, whatever the text: shared by the fuzz target
+// and the replay test, so a corpus file that breaks an invariant fails both. No GL, no I/O.
+#pragma once
+
+#include "loader/parse.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+// Returns an empty string when the description and error are consistent, else what broke.
+inline std::string checkParsedScene(const SceneDescription& d, const ParseError& error,
+                                    std::string_view text) {
+    auto wordOk = [](const Word& w) { return std::memchr(w.text, 0, sizeof(w.text)) != nullptr; };
+    if (error.kind != ParseErrorKind::None) {
+        if (error.message.empty()) return "an error without a message";
+        if (error.line < 1) return "an error on line " + std::to_string(error.line);
+        // A line cannot lie beyond the number of line ends in the text, plus one.
+        size_t lines = 1;
+        for (char c : text) lines += c == '\n';
+        if (static_cast<size_t>(error.line) > lines) return "an error line past the text";
+        return "";
+    }
+    if (!wordOk(d.sceneCamera)) return "scene camera word without a terminator";
+    if (d.entities.empty()) return "a parsed scene without its top entity";
+    for (const MeshDescription& m : d.meshes) {
+        if (!wordOk(m.name)) return "mesh name without a terminator";
+        if (m.indices.size() % 3 != 0) return "index count not a multiple of three";
+        for (uint32_t i : m.indices) {
+            if (i >= m.vertices.size()) return "triangle index beyond the vertex count";
+        }
+        for (const Vertex& v : m.vertices) {
+            if (!std::isfinite(v.position.x) || !std::isfinite(v.position.y) ||
+                !std::isfinite(v.position.z)) {
+                return "a vertex position that is not finite";
+            }
+        }
+    }
+    size_t keyTotal = 0;
+    for (size_t i = 0; i < d.entities.size(); ++i) {
+        const EntityDescription& e = d.entities[i];
+        if (!wordOk(e.name) || !wordOk(e.link) || !wordOk(e.material)) {
+            return "entity word without a terminator";
+        }
+        if (i == 0 ? e.parent != -1 : (e.parent < 0 || static_cast<size_t>(e.parent) >= i)) {
+            return "entity parent not an earlier record";
+        }
+        if (e.entityType < 0 || e.entityType > 4 || e.type < 0 || e.type > 2) {
+            return "entity kind or motion code out of range";
+        }
+        if (e.keyframerCount < 0 || e.firstKeyframer < 0 ||
+            static_cast<size_t>(e.firstKeyframer) + static_cast<size_t>(e.keyframerCount) >
+                d.keyframers.size()) {
+            return "entity keyframer range outside the keyframer list";
+        }
+        if (!std::isfinite(e.position.x) || !std::isfinite(e.mass) ||
+            !std::isfinite(e.velocity.y)) {
+            return "an entity number that is not finite";
+        }
+    }
+    for (const KeyframerDescription& k : d.keyframers) {
+        if (k.keyframeType < 0 || k.keyframeType > 2) return "keyframe type out of range";
+        if (k.keyCount < 0 || k.firstKey < 0 ||
+            static_cast<size_t>(k.firstKey) + static_cast<size_t>(k.keyCount) > d.keys.size()) {
+            return "keyframer key range outside the key list";
+        }
+        keyTotal += static_cast<size_t>(k.keyCount);
+    }
+    if (keyTotal != d.keys.size()) return "keys not owned by exactly one keyframer";
+    for (const ParticleSystemDescription& s : d.particleSystems) {
+        if (s.displayType < 0 || s.displayType > 2 || s.blendType < 0 || s.blendType > 1) {
+            return "particle display or blend code out of range";
+        }
+        if (s.texture.kind != 0 && s.texture.kind != 1) return "texture kind out of range";
+    }
+    for (const MaterialDescription& m : d.materials) {
+        if (m.texture.kind != 0 && m.texture.kind != 1) return "texture kind out of range";
+        if (std::memchr(m.material.name, 0, sizeof(m.material.name)) == nullptr) {
+            return "material name without a terminator";
+        }
+    }
+    return "";
+}

@@ -1,0 +1,393 @@
+// Hostile scene texts: garbage, empty files, files cut anywhere, over-long words, absurd counts
+// and triangle indices outside the mesh. Each must give one readable error naming its line, or,
+// where the format allows the input, a scene that holds what the file said.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "hostile_scene.h"
+#include "loader/parse.h"
+
+namespace {
+
+ParseError parse(const std::string& text, SceneDescription* d) {
+    return parseScene(text, d);
+}
+
+ParseError parse(const std::string& text) {
+    SceneDescription d;
+    return parseScene(text, &d);
+}
+
+// Bytes from a fixed linear congruential sequence, so a failure can be reproduced.
+std::string garbage(size_t size, uint32_t seed) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<char>(seed >> 24);
+    }
+    return bytes;
+}
+
+// The text of the 1-based line, without its line end.
+std::string lineText(const std::string& text, int line) {
+    size_t begin = 0;
+    for (int i = 1; i < line && begin != std::string::npos; ++i) {
+        begin = text.find('\n', begin);
+        if (begin != std::string::npos) ++begin;
+    }
+    if (begin == std::string::npos) return {};
+    return text.substr(begin, text.find('\n', begin) - begin);
+}
+
+void expectReadableError(const ParseError& error, const std::string& text,
+                         const std::string& what) {
+    EXPECT_NE(error.kind, ParseErrorKind::None) << what;
+    EXPECT_GE(error.line, 1) << what;
+    EXPECT_LE(error.line, lineCount(text)) << what;
+    EXPECT_TRUE(readableMessage(error.message)) << what << ": '" << error.message << "'";
+}
+
+} // namespace
+
+TEST(HostileScene, TheFullSceneParses) {
+    SceneDescription d;
+    const ParseError error = parse(FULL_SCENE, &d);
+    ASSERT_EQ(error.kind, ParseErrorKind::None) << error.line << ": " << error.message;
+    EXPECT_EQ(d.entities.size(), 3u);
+    EXPECT_EQ(d.keys.size(), 3u);
+}
+
+TEST(HostileScene, BinaryGarbageGivesAReadableError) {
+    const std::string full = FULL_SCENE;
+    struct Case {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"one byte", garbage(1, 1)},
+        {"a header's worth", garbage(18, 2)},
+        {"four kilobytes", garbage(4096, 3)},
+        {"a megabyte", garbage(1 << 20, 4)},
+        {"zero bytes", std::string(1000, '\0')},
+        {"0xFF bytes", std::string(1000, '\xff')},
+        {"garbage after the first keyword", "SCENECAMERA: " + garbage(500, 5)},
+        {"a NUL inside a keyword",
+         replaceFirst(full, "BIRTHRATE:", std::string("BIRTH\0RATE:", 11))},
+        {"escape codes in a type word",
+         replaceFirst(full, "DISPLAYTYPE: QUAD", "DISPLAYTYPE: \x1b[2J")},
+        {"control bytes in the entity kind",
+         replaceFirst(full, "ENTITY: CAMERA", "ENTITY: \r\x07X")},
+        {"high bytes in a variant",
+         replaceFirst(full, "BLENDTYPE: BLEND", "BLENDTYPE: \xc3\xa9t\xe9")},
+        {"the demo's bytes reversed", std::string(full.rbegin(), full.rend())},
+    };
+    for (const Case& c : cases) {
+        ASSERT_FALSE(c.text.empty()) << c.name;
+        expectReadableError(parse(c.text), c.text, c.name);
+    }
+}
+
+TEST(HostileScene, EmptyAndBlankFilesExpectTheFirstKeyword) {
+    const ParseError empty = parse("");
+    EXPECT_EQ(empty.kind, ParseErrorKind::UnexpectedEnd);
+    EXPECT_EQ(empty.line, 1);
+    EXPECT_EQ(empty.message, "expected 'SCENECAMERA:' but found end of file");
+    // The first keyword opens the file: its template starts with no whitespace to skip.
+    for (const char* text : {" ", "\n\n\n", "\t\r\n  \r\n"}) {
+        const ParseError error = parse(text);
+        EXPECT_EQ(error.kind, ParseErrorKind::ExpectedLiteral) << '"' << text << '"';
+        EXPECT_EQ(error.line, 1);
+        EXPECT_EQ(error.message.rfind("expected 'SCENECAMERA:' but found ", 0), 0u)
+            << error.message;
+    }
+}
+
+TEST(HostileScene, EveryCutBeforeTheLastTokenIsReported) {
+    const std::string full = FULL_SCENE;
+    // The scene is complete once the last child count has been read.
+    const size_t complete = full.rfind("CHILDCOUNT: 0") + std::strlen("CHILDCOUNT: 0");
+    for (size_t length = 0; length < complete; ++length) {
+        const std::string cut = full.substr(0, length);
+        expectReadableError(parse(cut), cut, "cut after " + std::to_string(length) + " bytes");
+    }
+    EXPECT_EQ(parse(full.substr(0, complete)).kind, ParseErrorKind::None);
+}
+
+TEST(HostileScene, ACutInEachSectionNamesTheEndOrTheCountThatCannotBeMet) {
+    // Where a count still waits for records when the text ends, the count is the error (the
+    // rest of the file cannot hold what it announced), on the count's line; otherwise the end of
+    // the file is, on the last line, after the keyword whose value is missing.
+    struct Case {
+        const char* section;
+        const char* cutAfter; // the text ends right after the first occurrence of this
+    } cases[] = {
+        {"scene camera", "SCENECAMERA:"},
+        {"HUD", "APPTIME: -1.3"},
+        {"background", "LINK: PanelCam\nTEXTURE:"},
+        {"button", "ACTIONVALUES: 0 0 1"},
+        {"force", "STRENGTH: 0 -9.8"},
+        {"particle system", "MINMASS: 0.5 MAXMASS:"},
+        {"particle camera", "DYNAMIC ("},
+        {"material", "SPECULAR: 1 1"},
+        {"mesh", "POSITION: 1 0 0 NORMAL:"},
+        {"triangles", "TRIANGLECOUNT: 1\n0 1"},
+        {"scene graph", "ENTITY: CAMERA\nTYPE:"},
+        {"keyframer", "T: 1 KEYFRAME: 45"},
+        {"material key", "T: 2 KEYFRAME:\nEMISSION: 0 0 0 1\nAMBIENT:"},
+        {"last record", "TYPE: ANIMATE\nNAME: Mover\nPOSITION:"},
+    };
+    const std::string full = FULL_SCENE;
+    int countErrors = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.section);
+        const size_t at = full.find(c.cutAfter);
+        ASSERT_NE(at, std::string::npos);
+        const std::string cut = full.substr(0, at + std::strlen(c.cutAfter));
+        const ParseError error = parse(cut);
+        EXPECT_TRUE(readableMessage(error.message)) << error.message;
+        if (error.kind == ParseErrorKind::CountTooLarge) {
+            ++countErrors;
+            const size_t open = error.message.find("after '") + 7;
+            const std::string keyword =
+                error.message.substr(open, error.message.find('\'', open) - open);
+            EXPECT_NE(lineText(cut, error.line).find(keyword), std::string::npos) << error.message;
+            EXPECT_NE(error.message.find("(the rest of the file cannot hold more)"),
+                      std::string::npos);
+            continue;
+        }
+        EXPECT_TRUE(error.kind == ParseErrorKind::UnexpectedEnd ||
+                    error.kind == ParseErrorKind::ExpectedWord)
+            << parseErrorKindName(error.kind) << ": " << error.message;
+        EXPECT_EQ(error.line, lineCount(cut)) << error.message;
+        const std::string tail = "but found end of file";
+        ASSERT_GE(error.message.size(), tail.size());
+        EXPECT_EQ(error.message.substr(error.message.size() - tail.size()), tail);
+    }
+    // Both kinds of report occur among the cuts, so both branches above are checked.
+    EXPECT_GT(countErrors, 0);
+    EXPECT_LT(countErrors, static_cast<int>(std::size(cases)));
+}
+
+TEST(HostileScene, WordsOf19CharactersLoadAnd20Or4000AreRefused) {
+    using Getter = std::function<std::string(const SceneDescription&)>;
+    struct Slot {
+        const char* name;
+        const char* from;
+        const char* prefix; // replaces `from`, followed by the word and `suffix`
+        const char* suffix;
+        Getter stored;
+    } slots[] = {
+        {"scene camera", "SCENECAMERA: Cam", "SCENECAMERA: ", "",
+         [](const SceneDescription& d) { return std::string(d.sceneCamera.text); }},
+        {"HUD link", "LINK: PanelCam", "LINK: ", "",
+         [](const SceneDescription& d) {
+             return std::string(d.hud.backgrounds[0].texture.link.text);
+         }},
+        {"action name", "ACTIONNAME: ENTITYMOVE", "ACTIONNAME: ", "",
+         [](const SceneDescription& d) { return std::string(d.hud.buttons[0].button.actionName); }},
+        {"action link", "ACTIONLINK: Mover", "ACTIONLINK: ", "",
+         [](const SceneDescription& d) { return std::string(d.hud.buttons[0].button.actionLink); }},
+        {"button texture", "TEXTURE: button.tga", "TEXTURE: ", "",
+         [](const SceneDescription& d) { return std::string(d.hud.buttons[0].texture.file.text); }},
+        {"system name", "SYSTEMNAME: Smoke", "SYSTEMNAME: ", "",
+         [](const SceneDescription& d) { return std::string(d.particleSystems[0].name.text); }},
+        {"particle camera", "(SmokeCam)", "(", ")",
+         [](const SceneDescription& d) {
+             return std::string(d.particleSystems[0].texture.link.text);
+         }},
+        {"material name", "MATERIAL: Red", "MATERIAL: ", "",
+         [](const SceneDescription& d) { return std::string(d.materials[0].material.name); }},
+        {"material texture", "TEXTURE: red.tga", "TEXTURE: ", "",
+         [](const SceneDescription& d) { return std::string(d.materials[0].texture.file.text); }},
+        {"mesh name", "MESH: Tri", "MESH: ", "",
+         [](const SceneDescription& d) { return std::string(d.meshes[0].name.text); }},
+        {"entity name", "NAME: Mover", "NAME: ", "",
+         [](const SceneDescription& d) { return std::string(d.entities[2].name.text); }},
+        {"entity link", "LINK: Tri", "LINK: ", "",
+         [](const SceneDescription& d) { return std::string(d.entities[2].link.text); }},
+        {"entity material", "LINK: Tri\nMATERIAL: Red", "LINK: Tri\nMATERIAL: ", "",
+         [](const SceneDescription& d) { return std::string(d.entities[2].material.text); }},
+        {"material key camera", "(KeyCam)", "(", ")",
+         [](const SceneDescription& d) { return std::string(d.keys[2].texture.link.text); }},
+    };
+    auto word = [](size_t length) {
+        std::string w;
+        for (size_t i = 0; i < length; ++i) w += static_cast<char>('a' + i % 26);
+        return w;
+    };
+    for (const Slot& slot : slots) {
+        SCOPED_TRACE(slot.name);
+        for (size_t length : {19u, 20u, 4000u}) {
+            const std::string w = word(length);
+            const std::string text =
+                replaceFirst(FULL_SCENE, slot.from, std::string(slot.prefix) + w + slot.suffix);
+            ASSERT_FALSE(text.empty());
+            SceneDescription d;
+            const ParseError error = parse(text, &d);
+            if (length == 19) {
+                ASSERT_EQ(error.kind, ParseErrorKind::None) << error.message;
+                EXPECT_EQ(slot.stored(d), w);
+                continue;
+            }
+            EXPECT_EQ(error.kind, ParseErrorKind::WordTooLong) << error.message;
+            EXPECT_EQ(error.line, lineOf(text, w)) << error.message;
+            EXPECT_NE(error.message.find("(" + std::to_string(length) + " characters)"),
+                      std::string::npos)
+                << error.message;
+            EXPECT_TRUE(readableMessage(error.message)) << error.message;
+        }
+    }
+}
+
+namespace {
+
+// Every count of the file at 0, except one mesh without vertices or triangles and one
+// keyframer without keys, so that each count has a line of its own to replace.
+constexpr const char* COUNTS_SCENE = R"(SCENECAMERA: Cam
+HUD:
+APPTIME: 0 0
+SIMTIME: 0 0
+TIMECOLOUR: 1 1 1 1
+BACKGROUNDCOUNT: 0
+BUTTONCOUNT: 0
+FORCECOUNT: 0
+PARTICLECOUNT: 0
+MATERIALCOUNT: 0
+MESHCOUNT: 1
+MESH: Empty
+POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
+VERTEXCOUNT: 0
+SURFACECOUNT: 1
+TRIANGLECOUNT: 0
+SCENEGRAPH:
+------
+ENTITY: GROUP
+TYPE: STATIC
+NAME: World
+POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
+ACCELERATION: 0 0 0 VELOCITY: 0 0 0
+LINK: None
+MATERIAL: None
+MASS: 1
+KEYFRAMERCOUNT: 1
+KEYFRAMETYPE: POSITION
+KEYFRAMECOUNT: 0
+CHILDCOUNT: 0
+)";
+
+} // namespace
+
+TEST(HostileScene, CountsOfMinusOneAndZeroMeanNoRecordsAndHugeCountsAreRefused) {
+    using Size = std::function<size_t(const SceneDescription&)>;
+    struct Count {
+        const char* keyword;
+        const char* from; // the count line and the records that only a positive count reads
+        Size records;
+    } counts[] = {
+        {"BACKGROUNDCOUNT:", "BACKGROUNDCOUNT: 0\n",
+         [](const SceneDescription& d) { return d.hud.backgrounds.size(); }},
+        {"BUTTONCOUNT:", "BUTTONCOUNT: 0\n",
+         [](const SceneDescription& d) { return d.hud.buttons.size(); }},
+        {"FORCECOUNT:", "FORCECOUNT: 0\n",
+         [](const SceneDescription& d) { return d.forces.size(); }},
+        {"PARTICLECOUNT:", "PARTICLECOUNT: 0\n",
+         [](const SceneDescription& d) { return d.particleSystems.size(); }},
+        {"MATERIALCOUNT:", "MATERIALCOUNT: 0\n",
+         [](const SceneDescription& d) { return d.materials.size(); }},
+        {"MESHCOUNT:",
+         "MESHCOUNT: 1\nMESH: Empty\nPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\n"
+         "VERTEXCOUNT: 0\nSURFACECOUNT: 1\nTRIANGLECOUNT: 0\n",
+         [](const SceneDescription& d) { return d.meshes.size(); }},
+        {"VERTEXCOUNT:", "VERTEXCOUNT: 0\n",
+         [](const SceneDescription& d) { return d.meshes[0].vertices.size(); }},
+        {"TRIANGLECOUNT:", "TRIANGLECOUNT: 0\n",
+         [](const SceneDescription& d) { return d.meshes[0].indices.size(); }},
+        {"KEYFRAMERCOUNT:", "KEYFRAMERCOUNT: 1\nKEYFRAMETYPE: POSITION\nKEYFRAMECOUNT: 0\n",
+         [](const SceneDescription& d) { return d.keyframers.size(); }},
+        {"KEYFRAMECOUNT:", "KEYFRAMECOUNT: 0\n",
+         [](const SceneDescription& d) { return d.keys.size(); }},
+        {"CHILDCOUNT:", "CHILDCOUNT: 0\n",
+         [](const SceneDescription& d) { return d.entities.size() - 1; }},
+    };
+    for (const Count& c : counts) {
+        SCOPED_TRACE(c.keyword);
+        for (const char* value : {"-1", "0", "-2147483648"}) {
+            const std::string text =
+                replaceFirst(COUNTS_SCENE, c.from, std::string(c.keyword) + " " + value + "\n");
+            ASSERT_FALSE(text.empty());
+            SceneDescription d;
+            const ParseError error = parse(text, &d);
+            ASSERT_EQ(error.kind, ParseErrorKind::None) << value << ": " << error.message;
+            EXPECT_EQ(c.records(d), 0u) << value;
+        }
+        struct Refused {
+            const char* value;
+            ParseErrorKind kind;
+            const char* says;
+        } refused[] = {
+            {"2147483647", ParseErrorKind::CountTooLarge, "but found 2147483647"},
+            {"2147483648", ParseErrorKind::NumberOutOfRange, "does not fit in 32 bits"},
+            {"-99999999999", ParseErrorKind::NumberOutOfRange, "does not fit in 32 bits"},
+        };
+        for (const Refused& r : refused) {
+            const std::string line = std::string(c.keyword) + " " + r.value;
+            const std::string text = replaceFirst(COUNTS_SCENE, c.from, line + "\n");
+            const ParseError error = parse(text);
+            EXPECT_EQ(error.kind, r.kind) << r.value << ": " << error.message;
+            EXPECT_EQ(error.line, lineOf(text, line)) << r.value;
+            EXPECT_NE(error.message.find(c.keyword), std::string::npos) << error.message;
+            EXPECT_NE(error.message.find(r.says), std::string::npos) << error.message;
+        }
+    }
+}
+
+TEST(HostileScene, TriangleIndicesMustLieInsideTheMesh) {
+    const char* triangles = "TRIANGLECOUNT: 1\n0 1 2\n";
+    struct Case {
+        const char* replacement;
+        ParseErrorKind kind;
+        const char* message; // null when the mesh loads
+    } cases[] = {
+        {"TRIANGLECOUNT: 1\n0 1 2\n", ParseErrorKind::None, nullptr},
+        {"TRIANGLECOUNT: 1\n2 2 2\n", ParseErrorKind::None, nullptr},
+        {"TRIANGLECOUNT: 1\n0 1 3\n", ParseErrorKind::IndexOutOfRange,
+         "expected a vertex index from 0 to 2 but found 3"},
+        {"TRIANGLECOUNT: 1\n3 0 1\n", ParseErrorKind::IndexOutOfRange,
+         "expected a vertex index from 0 to 2 but found 3"},
+        {"TRIANGLECOUNT: 1\n0 1 4\n", ParseErrorKind::IndexOutOfRange,
+         "expected a vertex index from 0 to 2 but found 4"},
+        {"TRIANGLECOUNT: 1\n0 1 2147483647\n", ParseErrorKind::IndexOutOfRange,
+         "expected a vertex index from 0 to 2 but found 2147483647"},
+        {"TRIANGLECOUNT: 1\n0 -1 1\n", ParseErrorKind::IndexOutOfRange,
+         "expected a vertex index from 0 to 2 but found -1"},
+        {"TRIANGLECOUNT: 1\n0 1 2147483648\n", ParseErrorKind::NumberOutOfRange,
+         "number '2147483648' does not fit in 32 bits"},
+        {"TRIANGLECOUNT: 1\n0 1 1.5\n", ParseErrorKind::ExpectedLiteral,
+         "expected 'SCENEGRAPH:' but found '.5'"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = replaceFirst(FULL_SCENE, triangles, c.replacement);
+        SceneDescription d;
+        const ParseError error = parse(text, &d);
+        EXPECT_EQ(error.kind, c.kind) << c.replacement << error.message;
+        if (c.message) {
+            EXPECT_EQ(error.message, c.message);
+            EXPECT_EQ(error.line, lineOf(text, "TRIANGLECOUNT:") + 1) << c.replacement;
+        }
+    }
+    // A mesh without vertices has no index to give at all.
+    const std::string none =
+        replaceFirst(replaceFirst(FULL_SCENE,
+                                  "VERTEXCOUNT: 3\nPOSITION: 0 0 0 NORMAL: 0 0 1 TEXCOORD: 0 0\n"
+                                  "POSITION: 1 0 0 NORMAL: 0 0 1 TEXCOORD: 1 0\n"
+                                  "POSITION: 0 1 0 NORMAL: 0 0 1 TEXCOORD: 0 1\n",
+                                  "VERTEXCOUNT: 0\n"),
+                     triangles, "TRIANGLECOUNT: 1\n0 0 0\n");
+    const ParseError error = parse(none);
+    EXPECT_EQ(error.kind, ParseErrorKind::IndexOutOfRange);
+    EXPECT_EQ(error.message, "expected no triangles: the mesh has no vertices, but found index 0");
+}
