@@ -2,43 +2,18 @@
 // in double where a formula allows and every stored component is a float.
 #include "core/math.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "render/records.h"
 
-Float3 addFloat3(Float3 a, Float3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-
-Float3 scaleFloat3(Float3 v, float s) { return {v.x * s, v.y * s, v.z * s}; }
-
-float dotFloat3(Float3 a, Float3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
 float lengthFloat3(Float3 v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
-// A zero vector divides by zero and yields non-numbers; no caller produces one.
 void normaliseFloat3(Float3* v) {
     const float length = lengthFloat3(*v);
     v->x /= length;
     v->y /= length;
     v->z /= length;
-}
-
-Float3 lerpFloat3(Float3 a, Float3 b, float t) {
-    return {(1 - t) * a.x + t * b.x, (1 - t) * a.y + t * b.y, (1 - t) * a.z + t * b.z};
-}
-
-Colour setColour(Colour* c, float r, float g, float b, float a) {
-    *c = {r, g, b, a};
-    return *c;
-}
-
-Colour addColour(Colour* c, float r, float g, float b, float a) {
-    *c = {c->r + r, c->g + g, c->b + b, c->a + a};
-    return *c;
-}
-
-Colour lerpColour(Colour a, Colour b, float t) {
-    return {(1 - t) * a.r + t * b.r, (1 - t) * a.g + t * b.g, (1 - t) * a.b + t * b.b,
-            (1 - t) * a.a + t * b.a};
 }
 
 Quaternion quaternionFromAxisAngle(float angleDegrees, float ax, float ay, float az) {
@@ -169,7 +144,31 @@ void boxCorners(BoundingBox b, Vertex* out) {
 }
 } // namespace
 
+namespace {
+bool axisAligned(const BoundingBox& b) {
+    return b.axis0.y == 0 && b.axis0.z == 0 && b.axis1.x == 0 && b.axis1.z == 0 &&
+           b.axis2.x == 0 && b.axis2.y == 0;
+}
+} // namespace
+
 BoundingBox mergeBoxes(BoundingBox a, BoundingBox b) {
+    // Boxes that are already axis-aligned (every world box after an update) have their extreme
+    // corners at centre -/+ half-extent: the same numbers the sixteen corners give, found
+    // without forming them. The transform update merges every child's box into its parent's.
+    if (axisAligned(a) && axisAligned(b)) {
+        const float ax = std::fabs(a.axis0.x), ay = std::fabs(a.axis1.y), az = std::fabs(a.axis2.z);
+        const float bx = std::fabs(b.axis0.x), by = std::fabs(b.axis1.y), bz = std::fabs(b.axis2.z);
+        const float loX = std::min(a.centre.x - ax, b.centre.x - bx);
+        const float hiX = std::max(a.centre.x + ax, b.centre.x + bx);
+        const float loY = std::min(a.centre.y - ay, b.centre.y - by);
+        const float hiY = std::max(a.centre.y + ay, b.centre.y + by);
+        const float loZ = std::min(a.centre.z - az, b.centre.z - bz);
+        const float hiZ = std::max(a.centre.z + az, b.centre.z + bz);
+        return {{(hiX - loX) * 0.5f, 0, 0},
+                {0, (hiY - loY) * 0.5f, 0},
+                {0, 0, (hiZ - loZ) * 0.5f},
+                {(hiX + loX) * 0.5f, (hiY + loY) * 0.5f, (hiZ + loZ) * 0.5f}};
+    }
     Vertex corners[16] = {};
     boxCorners(a, corners);
     boxCorners(b, corners + 8);

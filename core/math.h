@@ -42,16 +42,30 @@ struct BoundingBox {
 
 struct Vertex;
 
-Float3 addFloat3(Float3 a, Float3 b);
-Float3 scaleFloat3(Float3 v, float s);
-float dotFloat3(Float3 a, Float3 b);
+// The smallest operations are defined here so that the per-particle and per-entity loops of the
+// idle step inline them.
+inline Float3 addFloat3(Float3 a, Float3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Float3 scaleFloat3(Float3 v, float s) { return {v.x * s, v.y * s, v.z * s}; }
+inline float dotFloat3(Float3 a, Float3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 float lengthFloat3(Float3 v);
+// Divides by the length without a guard: a zero vector gives non-numbers.
 void normaliseFloat3(Float3* v);
-Float3 lerpFloat3(Float3 a, Float3 b, float t);
+inline Float3 lerpFloat3(Float3 a, Float3 b, float t) {
+    return {(1 - t) * a.x + t * b.x, (1 - t) * a.y + t * b.y, (1 - t) * a.z + t * b.z};
+}
 
-Colour setColour(Colour* c, float r, float g, float b, float a);
-Colour addColour(Colour* c, float r, float g, float b, float a);
-Colour lerpColour(Colour a, Colour b, float t);
+inline Colour setColour(Colour* c, float r, float g, float b, float a) {
+    *c = {r, g, b, a};
+    return *c;
+}
+inline Colour addColour(Colour* c, float r, float g, float b, float a) {
+    *c = {c->r + r, c->g + g, c->b + b, c->a + a};
+    return *c;
+}
+inline Colour lerpColour(Colour a, Colour b, float t) {
+    return {(1 - t) * a.r + t * b.r, (1 - t) * a.g + t * b.g, (1 - t) * a.b + t * b.b,
+            (1 - t) * a.a + t * b.a};
+}
 
 Quaternion quaternionFromAxisAngle(float angleDegrees, float ax, float ay, float az);
 float quaternionLength(Quaternion q);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "core/math.h"
 #include "render/records.h"
@@ -150,4 +151,32 @@ TEST(Box, MergeAndTransform) {
     const BoundingBox moved = transformBox(box({1, 2, 3}, {1, 1, 1}), translationMatrix(5, 0, 0));
     expectFloat3(moved.axis1, {0, 2, 0});
     expectFloat3(moved.centre, {6, 1, 1});
+}
+
+TEST(Box, AxisAlignedMergeEqualsTheSixteenCornerHull) {
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> value(-10, 10);
+    for (int i = 0; i < 2000; ++i) {
+        // Negative half-extents occur after a half turn and must give the same hull.
+        const BoundingBox a = box({value(rng), value(rng), value(rng)}, {value(rng), value(rng), value(rng)});
+        const BoundingBox b = box({value(rng), value(rng), value(rng)}, {value(rng), value(rng), value(rng)});
+        Vertex corners[16] = {};
+        int k = 0;
+        for (const BoundingBox& src : {a, b})
+            for (int s0 : {-1, 1})
+                for (int s1 : {-1, 1})
+                    for (int s2 : {-1, 1})
+                        corners[k++].position = addFloat3(
+                            addFloat3(addFloat3(src.centre, scaleFloat3(src.axis0, float(s0))),
+                                      scaleFloat3(src.axis1, float(s1))),
+                            scaleFloat3(src.axis2, float(s2)));
+        const BoundingBox expected = boundsOfVertices(corners, 16);
+        const BoundingBox merged = mergeBoxes(a, b);
+        EXPECT_EQ(merged.axis0.x, expected.axis0.x);
+        EXPECT_EQ(merged.axis1.y, expected.axis1.y);
+        EXPECT_EQ(merged.axis2.z, expected.axis2.z);
+        EXPECT_EQ(merged.centre.x, expected.centre.x);
+        EXPECT_EQ(merged.centre.y, expected.centre.y);
+        EXPECT_EQ(merged.centre.z, expected.centre.z);
+    }
 }
