@@ -1,0 +1,345 @@
+"""The shipped demo, end to end: demo/ copied to a temporary folder loads with its success line,
+shows the colours of its parts where the demo puts them, and every HUD button does what its
+label says (MOVE and TURN the cart, SPARKS on and off, FASTER, SLOWER, SPEED 1X read back from
+the simulation-time read-out, BOXES draws white box lines). The time read-outs are read with
+the glyphs of the engine's 12-point bitmap font below."""
+
+import contextlib
+import os
+import subprocess
+import tempfile
+import time
+import unittest
+
+from harness import Engine, near, source_path
+
+DEMO = source_path("demo")
+
+# Centres of the seven buttons along the bottom panel, in window pixels (800 by 600): the
+# buttons are 0.34 HUD units wide with equal gaps, from x = -1.3334 to 1.3334.
+BUTTON_Y = 576
+BUTTONS = ["MOVE", "TURN", "SPARKS", "FASTER", "SLOWER", "SPEED 1X", "BOXES"]
+
+
+def button_x(label):
+    return int(61.8 + 112.76 * BUTTONS.index(label))
+
+
+# Digits of the read-outs as the engine draws them (white, 5 columns by 9 rows, "1" narrower).
+DIGITS = {
+    "0": ".###. #...# #...# #...# #...# #...# #...# #...# .###.",
+    "1": "..# ### ..# ..# ..# ..# ..# ..# ..#",
+    "2": ".###. #...# ....# ...#. ..#.. .#... #.... #.... #####",
+    "3": ".###. #...# ....# ..##. ....# ....# #...# #...# .###.",
+    "4": "....#. ...##. ..#.#. ..#.#. .#..#. #...#. ###### ....#. ....#.",
+    "5": "##### #.... #.... ####. ....# ....# #...# #...# .###.",
+    "6": ".###. #...# #.... #.##. ##..# #...# #...# #...# .###.",
+    "7": "##### ....# ...#. ...#. ..#.. ..#.. ..#.. .#... .#...",
+    "8": ".###. #...# #...# .###. #...# #...# #...# #...# .###.",
+    "9": ".###. #...# #...# #...# .#### ....# ....# #...# .###.",
+}
+GLYPHS = {tuple(rows.split()): digit for digit, rows in DIGITS.items()}
+
+
+def demo_files():
+    files = {}
+    for name in os.listdir(DEMO):
+        if name == "scene.txt" or name.endswith(".tga"):
+            with open(os.path.join(DEMO, name), "rb") as f:
+                files[name] = f.read()
+    return files
+
+
+def text_lines(image, x0=0, x1=240, y0=0, y1=70):
+    """Rows of white text in the read-out corner: a list of (top, bottom) pixel rows."""
+    rows = [y for y in range(y0, y1) if any(min(image.pixel(x, y)) > 235 for x in range(x0, x1))]
+    lines = []
+    for y in rows:
+        if lines and y == lines[-1][1] + 1:
+            lines[-1][1] = y
+        else:
+            lines.append([y, y])
+    return [tuple(line) for line in lines if line[1] - line[0] >= 6]
+
+
+def read_number(image, line, x0=0, x1=240):
+    """The number at the end of one read-out line, e.g. 12.34 from "Simulation Time: 12.34"."""
+    top, bottom = line
+    white = [[min(image.pixel(x, y)) > 235 for y in range(top, bottom + 1)] for x in range(x0, x1)]
+    glyphs, current = [], []
+    for column in white + [[False]]:
+        if any(column):
+            current.append(column)
+        elif current:
+            glyphs.append(current)
+            current = []
+    text = ""
+    for g in glyphs:
+        ys = [y for y in range(len(g[0])) if any(c[y] for c in g)]
+        rows = tuple("".join("#" if c[y] else "." for c in g) for y in range(ys[0], ys[-1] + 1))
+        if len(rows) <= 2 and len(g) <= 2:
+            text += "."
+        else:
+            text += GLYPHS.get(rows, "?")
+    number = text.rsplit("?", 1)[-1]
+    return float(number) if number.count(".") == 1 and number[0] != "." else None
+
+
+def read_times(image):
+    """(application time, simulation time) from the two read-outs of one frame."""
+    lines = text_lines(image)
+    if len(lines) != 2:
+        raise AssertionError("expected two read-out lines, found %r in %s" % (lines, image.path))
+    app, sim = (read_number(image, line) for line in lines)  # application time is drawn above
+    if app is None or sim is None:
+        raise AssertionError("unreadable read-outs in %s" % image.path)
+    return app, sim
+
+
+def red_paint(p):
+    """The cart's red paint; blue about equal to green tells it from crates lit by the fire."""
+    return p[0] > 110 and p[1] < 70 and p[2] < 70 and p[2] > 0.5 * p[1]
+
+
+def mask(image, predicate, box):
+    x0, y0, x1, y1 = box
+    return {(x, y) for y in range(y0, y1, 2) for x in range(x0, x1, 2) if predicate(image.pixel(x, y))}
+
+
+def centroid(points):
+    return (sum(p[0] for p in points) / len(points), sum(p[1] for p in points) / len(points))
+
+
+class DemoTest(unittest.TestCase):
+    @contextlib.contextmanager
+    def engine(self, name):
+        # On a busy machine the X server now and then refuses one connection; try again then.
+        for attempt in range(3):
+            e = Engine(None, demo_files(), name=name)
+            try:
+                e.start()
+                break
+            except AssertionError as error:
+                e.stop()
+                if "open display" not in str(error) or attempt == 2:
+                    raise
+                time.sleep(1)
+        try:
+            yield e
+        finally:
+            e.stop()
+
+    def click(self, e, label, hold=0.05):
+        e.move_mouse(button_x(label), BUTTON_Y)
+        time.sleep(0.1)
+        e.mouse_down()
+        time.sleep(hold)
+        e.mouse_up()
+
+    def rate(self, e, seconds=1.0):
+        """Simulation seconds per application second, from two frames seconds apart."""
+        a0, s0 = read_times(e.screenshot("rate0"))
+        time.sleep(seconds)
+        a1, s1 = read_times(e.screenshot("rate1"))
+        self.assertGreater(a1 - a0, 0.5 * seconds)
+        return (s1 - s0) / (a1 - a0)
+
+    def test_loads_and_shows_its_parts(self):
+        with self.engine("demo-look") as e:
+            time.sleep(1.5)
+            image = e.screenshot("look")
+            out, err = e.stdout(), e.stderr()
+        self.assertIn('File Load ("scene.txt"): Success', out)
+        self.assertNotIn("ERROR", out + err)
+        self.assertNotIn("TGA_READ", err)
+        for name in demo_files():
+            if name.endswith(".tga"):
+                self.assertIn("'%s' (" % name, out)
+
+        # Not blank: many colours overall, and each part in its place.
+        self.assertGreater(len(image.region_colours(0, 0, 800, 600, step=3)), 2000, image.path)
+        self.assertTrue(near(image.pixel(560, 40), (217, 217, 242), 8), image.path)  # sky
+        panel = image.pixel(400, 594)
+        self.assertTrue(all(c < 110 for c in panel), (panel, image.path))  # dark bottom strip
+        # Buttons: teal MOVE, orange SPARKS, gold FASTER, violet BOXES, each with a white label.
+        hues = {"MOVE": lambda p: p[1] > p[0] + 40 and p[2] > p[0] + 40,
+                "SPARKS": lambda p: p[0] > p[1] + 40 and p[1] > p[2] + 20,
+                "FASTER": lambda p: p[0] > p[2] + 80 and p[1] > p[2] + 60,
+                "BOXES": lambda p: p[2] > p[1] + 60 and p[0] > p[1] + 20}
+        for label, hue in hues.items():
+            x = button_x(label)
+            self.assertTrue(hue(image.pixel(x - 45, BUTTON_Y + 6)), (label, image.pixel(x - 45, BUTTON_Y + 6)))
+            whites = sum(1 for yy in range(BUTTON_Y - 10, BUTTON_Y + 10) for xx in range(x - 45, x + 45)
+                         if min(image.pixel(xx, yy)) > 235)
+            self.assertGreater(whites, 40, (label, image.path))
+        # The monitor shows the orbiting camera's picture: many colours, not the white of a
+        # texture that was never drawn into.
+        screen = image.region_colours(130, 90, 260, 170, step=2)
+        self.assertGreater(len(screen), 150, image.path)
+        self.assertLess(sum(1 for p in screen if min(p) > 245), len(screen) // 4, image.path)
+        # The cart's red paint and the dark slate floor.
+        self.assertGreater(len(mask(image, red_paint, (430, 320, 680, 480))), 300, image.path)
+        floor = image.pixel(400, 520)
+        self.assertTrue(60 < floor[0] < 170 and abs(floor[0] - floor[2]) < 40, (floor, image.path))
+
+    def test_read_outs_start_together_and_count_seconds(self):
+        with self.engine("demo-clock") as e:
+            t0 = time.time()
+            app, sim = read_times(e.screenshot("clock0"))
+            t1 = time.time()
+            self.assertAlmostEqual(app, sim, delta=0.011)  # simulation time starts as application time
+            time.sleep(2)
+            t2 = time.time()
+            app2, sim2 = read_times(e.screenshot("clock1"))
+            t3 = time.time()
+        # Application time is wall-clock time: the read-outs were captured somewhere inside the
+        # two screenshot calls.
+        self.assertGreater(app2 - app, t2 - t1 - 0.1)
+        self.assertLess(app2 - app, t3 - t0 + 0.1)
+        self.assertAlmostEqual(sim2 - sim, app2 - app, delta=0.05)  # at rate 1 they keep together
+
+    def test_time_buttons_speed_up_slow_down_and_reset(self):
+        with self.engine("demo-time") as e:
+            normal = self.rate(e)
+            self.assertAlmostEqual(normal, 1.0, delta=0.1)
+
+            e.hold_mouse(button_x("FASTER"), BUTTON_Y, 1.5)  # +1 per second held
+            faster = self.rate(e)
+            self.assertGreater(faster, 1.8)
+
+            e.hold_mouse(button_x("SLOWER"), BUTTON_Y, 1.0)  # -1 per second held
+            slower = self.rate(e)
+            self.assertLess(slower, faster - 0.6)
+
+            self.click(e, "SPEED 1X")
+            time.sleep(0.2)
+            self.assertAlmostEqual(self.rate(e), 1.0, delta=0.1)
+
+            # Below zero the simulation runs backwards.
+            e.hold_mouse(button_x("SLOWER"), BUTTON_Y, 2.0)
+            self.assertLess(self.rate(e), -0.3)
+
+    def test_move_and_turn_drive_the_cart(self):
+        box = (300, 250, 800, 540)
+        with self.engine("demo-cart") as e:
+            before = mask(e.screenshot("cart0"), red_paint, box)
+            time.sleep(0.5)
+            still = mask(e.screenshot("cart1"), red_paint, box)
+            e.hold_mouse(button_x("MOVE"), BUTTON_Y, 0.8)
+            moved = mask(e.screenshot("cart2"), red_paint, box)
+            e.hold_mouse(button_x("TURN"), BUTTON_Y, 1.0)
+            turned = mask(e.screenshot("cart3"), red_paint, box)
+        for m in (before, still, moved, turned):
+            self.assertGreater(len(m), 150)
+        # Left alone the cart stays; MOVE drives it to the right across the screen.
+        self.assertLess(abs(centroid(still)[0] - centroid(before)[0]), 3)
+        self.assertGreater(centroid(moved)[0] - centroid(still)[0], 30)
+        # TURN swings it round: much of its red outline changes place.
+        changed = len(moved ^ turned) / len(moved | turned)
+        unchanged = len(before ^ still) / len(before | still)
+        self.assertLess(unchanged, 0.1)
+        self.assertGreater(changed, 0.4)
+
+    def test_sparks_switch_on_and_off(self):
+        box = (590, 230, 800, 430)  # around the brazier on the right
+
+        def sparks(image):
+            return len(mask(image, lambda p: p[0] > 230 and p[1] > 120 and p[0] - p[2] > 90, box))
+
+        with self.engine("demo-sparks") as e:
+            off = sparks(e.screenshot("sparks-off"))
+            # The action switches on every frame while the button is held, so a tap may land on
+            # an even number of frames: tap until the sparks show, as a user would.
+            on = off
+            for attempt in range(10):
+                self.click(e, "SPARKS", hold=0.03)
+                time.sleep(0.6)
+                on = sparks(e.screenshot("sparks-on"))
+                if on > off + 60:
+                    break
+            self.assertGreater(on, off + 60, "sparks never appeared")
+            for attempt in range(10):
+                self.click(e, "SPARKS", hold=0.03)
+                time.sleep(1.4)  # sparks live 0.9 s
+                gone = sparks(e.screenshot("sparks-gone"))
+                if gone < off + 20:
+                    break
+            self.assertLess(gone, off + 20, "sparks never stopped")
+
+    def test_boxes_button_draws_white_box_lines(self):
+        # Box lines are white at half opacity: over the sky they are brighter than the sky itself
+        # (217, 217, 242), and nothing else in the upper part of the view is that white.
+        def white_lines(image):
+            return sum(1 for y in range(40, 240) for x in range(0, 800, 1)
+                       if min(image.pixel(x, y)) > 228 and max(image.pixel(x, y)) - min(image.pixel(x, y)) < 20)
+
+        with self.engine("demo-boxes") as e:
+            plain = white_lines(e.screenshot("boxes-off"))
+            # One toggle per tap at most ten times a second; a tap shorter than a frame may not
+            # register, so tap until the boxes show, as a user would.
+            shown = plain
+            for attempt in range(10):
+                self.click(e, "BOXES", hold=0.08)
+                time.sleep(0.3)
+                shown = white_lines(e.screenshot("boxes-on"))
+                if shown > plain + 1500:
+                    break
+            self.assertGreater(shown, plain + 1500, "no box lines appeared")
+            hidden = shown
+            for attempt in range(10):
+                self.click(e, "BOXES", hold=0.08)
+                time.sleep(0.3)
+                hidden = white_lines(e.screenshot("boxes-hidden"))
+                if hidden < plain + 500:
+                    break
+            self.assertLess(hidden, plain + 500, "box lines stayed")
+
+
+class ReadOutReaderTest(unittest.TestCase):
+    """The glyph reader on a made-up image: it must read digits back and refuse a damaged one."""
+
+    class Fake:
+        path = "fake"
+
+        def __init__(self, text, damage=False):
+            self.cells = {}
+            x = 10
+            for ch in text:
+                if ch == ".":
+                    self.cells[(x, 18)] = True
+                    x += 3
+                    continue
+                rows = DIGITS[ch].split()
+                for y, row in enumerate(rows):
+                    for dx, c in enumerate(row):
+                        if c == "#":
+                            self.cells[(x + dx, 10 + y)] = True
+                x += len(rows[0]) + 2
+            if damage:
+                self.cells[(11, 12)] = True
+
+        def pixel(self, x, y):
+            return (255, 255, 255) if self.cells.get((x, y)) else (90, 90, 100)
+
+    def test_reads_digits_and_rejects_damaged_glyphs(self):
+        self.assertEqual(read_number(self.Fake("10.25"), (10, 18)), 10.25)
+        self.assertEqual(read_number(self.Fake("3.96"), (10, 18)), 3.96)
+        self.assertEqual(read_number(self.Fake("47.80"), (10, 18)), 47.80)
+        self.assertIsNone(read_number(self.Fake("8.25", damage=True), (10, 18)))
+
+
+class TexturesTest(unittest.TestCase):
+    def test_the_script_rewrites_the_shipped_textures_exactly(self):
+        with tempfile.TemporaryDirectory() as folder:
+            subprocess.run(["python3", os.path.join(DEMO, "make_textures.py"), "--quiet"], cwd=folder,
+                           check=True, timeout=60)
+            made = sorted(os.listdir(folder))
+            shipped = sorted(n for n in os.listdir(DEMO) if n.endswith(".tga"))
+            self.assertEqual(made, shipped)
+            for name in made:
+                with open(os.path.join(folder, name), "rb") as a, open(os.path.join(DEMO, name), "rb") as b:
+                    self.assertEqual(a.read(), b.read(), name)
+
+
+if __name__ == "__main__":
+    unittest.main()
