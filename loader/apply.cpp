@@ -77,11 +77,14 @@ std::vector<Material> applyMaterials(const std::vector<MaterialDescription>& lis
     return table;
 }
 
+// With `release` (the same list, owned by a description being consumed) each mesh's arrays are
+// freed as soon as the mesh list holds its copy, so only one mesh exists twice at a time.
 std::vector<NamedIndex> applyMeshes(const std::vector<MeshDescription>& list,
-                                    Resources* resources) {
+                                    std::vector<MeshDescription>* release, Resources* resources) {
     std::vector<NamedIndex> table;
     table.reserve(list.size());
-    for (const MeshDescription& d : list) {
+    for (size_t i = 0; i < list.size(); ++i) {
+        const MeshDescription& d = list[i];
         Mesh mesh{};
         std::memcpy(mesh.name, d.name.text, NAME_SIZE);
         mesh.vertexCount = static_cast<int32_t>(d.vertices.size());
@@ -90,6 +93,10 @@ std::vector<NamedIndex> applyMeshes(const std::vector<MeshDescription>& list,
         mesh.indices = const_cast<uint32_t*>(d.indices.data());
         mesh.bounds = d.bounds;
         table.push_back({d.name, addMesh(resources, mesh)}); // addMesh copies both arrays
+        if (release) {
+            (*release)[i].vertices = std::vector<Vertex>();
+            (*release)[i].indices = std::vector<uint32_t>();
+        }
     }
     return table;
 }
@@ -164,17 +171,27 @@ void applyEntities(const SceneDescription& d, const std::vector<Material>& mater
     }
 }
 
-} // namespace
-
-void applySceneDescription(const SceneDescription& d, Scene* scene, KeyframerList* keyframers,
-                           ForceList* forces, Hud* hud, Resources* resources) {
+void applyAll(const SceneDescription& d, std::vector<MeshDescription>* releaseMeshes, Scene* scene,
+              KeyframerList* keyframers, ForceList* forces, Hud* hud, Resources* resources) {
     applyHud(d.hud, hud, resources);
     for (const Force& force : d.forces) appendRecord(forces, force);
     std::vector<NamedIndex> systems = applyParticleSystems(d.particleSystems, resources);
     std::vector<Material> materials = applyMaterials(d.materials, resources);
-    std::vector<NamedIndex> meshes = applyMeshes(d.meshes, resources);
+    std::vector<NamedIndex> meshes = applyMeshes(d.meshes, releaseMeshes, resources);
     applyEntities(d, materials, meshes, systems, scene, keyframers, resources);
     setSceneCamera(scene, findEntityByName(scene, d.sceneCamera.text));
     resolveTextureLinks(resources, scene);
     resolveButtons(hud);
+}
+
+} // namespace
+
+void applySceneDescription(const SceneDescription& d, Scene* scene, KeyframerList* keyframers,
+                           ForceList* forces, Hud* hud, Resources* resources) {
+    applyAll(d, nullptr, scene, keyframers, forces, hud, resources);
+}
+
+void applySceneDescription(SceneDescription&& d, Scene* scene, KeyframerList* keyframers,
+                           ForceList* forces, Hud* hud, Resources* resources) {
+    applyAll(d, &d.meshes, scene, keyframers, forces, hud, resources);
 }

@@ -15,3 +15,7 @@ struct Resources;
 void applySceneDescription(const SceneDescription& description, Scene* scene,
                            KeyframerList* keyframers, ForceList* forces, Hud* hud,
                            Resources* resources);
+// The same, consuming the description: each mesh's arrays are freed as soon as the mesh list
+// holds its copy (what loadScene does, to keep the load's peak memory down).
+void applySceneDescription(SceneDescription&& description, Scene* scene, KeyframerList* keyframers,
+                           ForceList* forces, Hud* hud, Resources* resources);
