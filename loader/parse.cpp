@@ -30,8 +30,9 @@ const char* parseErrorKindName(ParseErrorKind kind) {
     return "Unknown";
 }
 
-ParseError parseScene(std::string_view text, SceneDescription* scene) {
-    Parser p = makeParser(text);
+namespace {
+
+ParseError parseWith(Parser p, SceneDescription* scene) {
     bool ok = scan(&p, "SCENECAMERA: %s\n", {&scene->sceneCamera}) &&
               parseHudSection(&p, &scene->hud) && parseForceSection(&p, &scene->forces) &&
               parseParticleSection(&p, &scene->particleSystems) &&
@@ -39,4 +40,14 @@ ParseError parseScene(std::string_view text, SceneDescription* scene) {
               parseSceneGraph(&p, scene);
     if (ok) p.error = ParseError{ParseErrorKind::None, 0, {}};
     return p.error;
+}
+
+} // namespace
+
+ParseError parseScene(std::string_view text, SceneDescription* scene) {
+    return parseWith(makeParser(text, true), scene);
+}
+
+ParseError parseSceneByTemplate(std::string_view text, SceneDescription* scene) {
+    return parseWith(makeParser(text, false), scene);
 }

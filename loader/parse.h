@@ -159,3 +159,6 @@ struct SceneDescription {
 // Reads the whole scene; on failure the description holds whatever was read before the error
 // and must not be applied. Text after the scene graph is not read.
 ParseError parseScene(std::string_view text, SceneDescription* scene);
+// The same with every line read by the general template interpreter, without the fast paths
+// for vertex and index lines: the reference that tests hold parseScene to.
+ParseError parseSceneByTemplate(std::string_view text, SceneDescription* scene);

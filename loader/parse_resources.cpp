@@ -97,7 +97,10 @@ bool parseMesh(Parser* p, MeshDescription* mesh) {
         return false;
     }
     mesh->vertices.resize(reserveCount(vertexCount));
+    // Vertex and index lines are nearly all of a large file: the fast paths read their common
+    // spelling and leave anything else, errors included, to the template interpreter.
     for (Vertex& v : mesh->vertices) {
+        if (p->fastPaths && scanVertexFast(p, &v)) continue;
         if (!scan(p, VERTEX_LINE,
                   {&v.position.x, &v.position.y, &v.position.z, &v.normal.x, &v.normal.y,
                    &v.normal.z, &v.texCoord.u, &v.texCoord.v})) {
@@ -117,6 +120,7 @@ bool parseMesh(Parser* p, MeshDescription* mesh) {
     }
     mesh->indices.resize(3 * reserveCount(triangleCount));
     for (uint32_t& index : mesh->indices) {
+        if (p->fastPaths && scanIndexFast(p, vertexCount, &index)) continue;
         if (!parseIndex(p, vertexCount, &index)) return false;
     }
     if (!scan(p, "\n")) return false;

@@ -2,6 +2,7 @@
 // only allocation is the message of a failure.
 #include "loader/scan.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -12,15 +13,29 @@
 namespace {
 
 // The whitespace of the C library's isspace in the "C" locale, so CR LF files read like LF ones.
+// A table: blanks are tested at nearly every byte of the file.
+constexpr std::array<bool, 256> BLANKS = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f'}) table[c] = true;
+    return table;
+}();
+
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    return BLANKS[static_cast<unsigned char>(c)];
+}
+
+// Skips blanks from pos, counting line breaks into line; returns the first other character's
+// position (or end).
+const char* skipBlanks(const char* pos, const char* end, int32_t* line) {
+    while (pos < end && isBlank(*pos)) {
+        *line += *pos == '\n';
+        ++pos;
+    }
+    return pos;
 }
 
 void skipBlanks(Cursor* c) {
-    while (c->pos < c->end && isBlank(*c->pos)) {
-        if (*c->pos == '\n') ++c->line;
-        ++c->pos;
-    }
+    c->pos = skipBlanks(c->pos, c->end, &c->line);
 }
 
 // The token of the text at pos, for messages: up to the next blank, at most 24 characters,
@@ -147,13 +162,112 @@ bool readWord(Parser* p, Word* word, std::string_view keyword) {
     std::abort();
 }
 
+// Powers of ten that a float holds exactly (5^10 < 2^24).
+constexpr float POWERS_OF_TEN[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                   1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr uint32_t EXACT_MANTISSA = 1u << 24; // every integer up to here is a float
+
+// The fast path's number: [-]digits[.digits] followed by a blank or the end. The digits as an
+// integer m of at most 2^24 and the decimals k of at most 10 are both exact floats, so m / 10^k
+// is one correctly rounded division: the same float from_chars gives for the text. Anything
+// else (a '+', an exponent, a leading '.', more digits) returns false for the interpreter.
+bool readPlainDecimal(const char** at, const char* end, float* value) {
+    const char* s = *at;
+    const bool negative = s < end && *s == '-';
+    if (negative) ++s;
+    uint32_t mantissa = 0;
+    const char* digits = s;
+    for (; s < end && *s >= '0' && *s <= '9'; ++s) {
+        mantissa = mantissa * 10 + static_cast<uint32_t>(*s - '0');
+        if (mantissa > EXACT_MANTISSA) return false;
+    }
+    if (s == digits) return false;
+    int decimals = 0;
+    if (s < end && *s == '.') {
+        const char* fraction = ++s;
+        for (; s < end && *s >= '0' && *s <= '9'; ++s) {
+            mantissa = mantissa * 10 + static_cast<uint32_t>(*s - '0');
+            if (mantissa > EXACT_MANTISSA || ++decimals > 10) return false;
+        }
+        if (s == fraction) return false;
+    }
+    if (s < end && !isBlank(*s)) return false;
+    const float magnitude = static_cast<float>(mantissa) / POWERS_OF_TEN[decimals];
+    *value = negative ? -magnitude : magnitude;
+    *at = s;
+    return true;
+}
+
+// Blanks, then the keyword exactly, as the template's blank and literal run match them. The
+// length is a constant so the comparison is inlined rather than a library call.
+template <size_t N>
+bool skipToAfterKeyword(const char** at, const char* end, int32_t* line, const char (&word)[N]) {
+    const char* s = skipBlanks(*at, end, line);
+    if (static_cast<size_t>(end - s) < N - 1 || std::memcmp(s, word, N - 1) != 0) return false;
+    *at = s + N - 1;
+    return true;
+}
+
+bool readDecimals(const char** at, const char* end, int32_t* line, int32_t* tokenLine,
+                  float* values, int count) {
+    for (int i = 0; i < count; ++i) {
+        *at = skipBlanks(*at, end, line);
+        *tokenLine = *line;
+        if (!readPlainDecimal(at, end, &values[i])) return false;
+    }
+    return true;
+}
+
 } // namespace
 
-Parser makeParser(std::string_view text) {
+Parser makeParser(std::string_view text, bool fastPaths) {
     Parser p{};
     p.cursor = Cursor{text.data(), text.data() + text.size(), 1};
     p.tokenLine = 1;
+    p.fastPaths = fastPaths;
     return p;
+}
+
+bool scanVertexFast(Parser* p, Vertex* vertex) {
+    const char* s = p->cursor.pos;
+    const char* end = p->cursor.end;
+    int32_t line = p->cursor.line;
+    int32_t tokenLine = line;
+    float values[8];
+    if (!skipToAfterKeyword(&s, end, &line, "POSITION:") ||
+        !readDecimals(&s, end, &line, &tokenLine, values, 3) ||
+        !skipToAfterKeyword(&s, end, &line, "NORMAL:") ||
+        !readDecimals(&s, end, &line, &tokenLine, values + 3, 3) ||
+        !skipToAfterKeyword(&s, end, &line, "TEXCOORD:") ||
+        !readDecimals(&s, end, &line, &tokenLine, values + 6, 2)) {
+        return false;
+    }
+    p->cursor.pos = skipBlanks(s, end, &line); // the template's closing newline
+    p->cursor.line = line;
+    p->tokenLine = tokenLine;
+    *vertex = Vertex{{values[0], values[1], values[2]},
+                     {values[3], values[4], values[5]},
+                     {values[6], values[7]}};
+    return true;
+}
+
+bool scanIndexFast(Parser* p, int32_t vertexCount, uint32_t* index) {
+    int32_t line = p->cursor.line;
+    const char* s = skipBlanks(p->cursor.pos, p->cursor.end, &line);
+    const char* digits = s;
+    uint32_t v = 0;
+    // At most 9 digits: no overflow, and the value fits an int32 as from_chars would read it.
+    for (; s < p->cursor.end && *s >= '0' && *s <= '9'; ++s) {
+        if (s - digits == 9) return false;
+        v = v * 10 + static_cast<uint32_t>(*s - '0');
+    }
+    if (s == digits || (s < p->cursor.end && !isBlank(*s))) return false;
+    if (static_cast<int64_t>(v) >= vertexCount) return false;
+    p->cursor.pos = s;
+    p->cursor.line = line;
+    p->tokenLine = line;
+    *index = v;
+    return true;
 }
 
 bool fail(Parser* p, ParseErrorKind kind, int32_t line, std::string message) {

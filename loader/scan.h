@@ -17,6 +17,7 @@ struct Parser {
     Cursor cursor;
     ParseError error;  // kind None until the first failure
     int32_t tokenLine; // line where the last %f, %d or %s started
+    bool fastPaths;    // false: every line through scan, the reference the fast paths match
 };
 
 // Where a conversion of a template stores its value.
@@ -28,11 +29,23 @@ struct ScanTarget {
     void* pointer;
 };
 
-Parser makeParser(std::string_view text);
+Parser makeParser(std::string_view text, bool fastPaths = true);
 
 // Applies the template; returns false and fills p->error on the first mismatch. The targets
 // are taken in order by the non-discarding conversions.
 bool scan(Parser* p, const char* tmpl, std::initializer_list<ScanTarget> targets = {});
+
+// Fast paths for the two lines that are nearly all of a large file (vertices and triangle
+// indices): the template interpreter spends more time walking the template than converting the
+// numbers. Each reads only the common spelling (keywords after blanks, numbers as
+// [-]digits[.digits] with at most 7 significant digits and 10 decimals, each followed by a blank
+// or the end) and gives exactly what scan would (values, position, line, token line). On
+// anything else it returns false and leaves the parser untouched: the caller then reads the
+// same text with scan, so every error is the interpreter's own.
+// "\t\tPOSITION: %f %f %f NORMAL: %f %f %f TEXCOORD: %f %f\n" into the vertex.
+bool scanVertexFast(Parser* p, Vertex* vertex);
+// "%d" into an index in [0, vertexCount).
+bool scanIndexFast(Parser* p, int32_t vertexCount, uint32_t* index);
 
 // Reads "(name)" after a DYNAMIC texture type: whitespace may come before the parenthesis, the
 // name is the non-blank text up to ")", and the parenthesis is not part of it.

@@ -1,12 +1,14 @@
 // The scene parser without GL: the example file read into records, the lexical rules, the
 // DYNAMIC spelling, number and word limits, and one table of malformed inputs with the error
-// kind and line each must report.
+// kind and line each must report. Every parse is also checked against the template interpreter
+// alone (parseBothWays), so these inputs prove the fast paths change nothing.
 #include "loader/parse.h"
 
 #include "anim/keyframe.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
 #include "texture/registry.h"
+#include "unit/loader/describe_scene.h"
 #include "unit/loader/example_scene.h"
 
 #include <gtest/gtest.h>
@@ -19,92 +21,10 @@ namespace {
 
 SceneDescription parseOk(std::string_view text) {
     SceneDescription d;
-    ParseError error = parseScene(text, &d);
+    ParseError error = parseBothWays(text, &d);
     EXPECT_EQ(error.kind, ParseErrorKind::None)
         << parseErrorKindName(error.kind) << " line " << error.line << ": " << error.message;
     return d;
-}
-
-void put(std::string* out, float v) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.9g ", static_cast<double>(v));
-    *out += buffer;
-}
-void put(std::string* out, int32_t v) {
-    *out += std::to_string(v) + " ";
-}
-void put(std::string* out, const char* text) {
-    *out += std::string(text) + "|";
-}
-void put(std::string* out, const Word& w) {
-    put(out, w.text);
-}
-void put(std::string* out, Colour c) {
-    put(out, c.r), put(out, c.g), put(out, c.b), put(out, c.a);
-}
-void put(std::string* out, Float3 v) {
-    put(out, v.x), put(out, v.y), put(out, v.z);
-}
-void put(std::string* out, const TextureRef& t) {
-    put(out, t.kind), put(out, t.file), put(out, t.link);
-}
-void put(std::string* out, const Material& m) {
-    put(out, m.name), put(out, m.ambient), put(out, m.diffuse), put(out, m.emission);
-    put(out, m.shininess), put(out, m.specular), put(out, m.texture), put(out, m.textureId);
-}
-
-// Every field of the description as text, so two parses can be compared whole.
-std::string describe(const SceneDescription& d) {
-    std::string s;
-    put(&s, d.sceneCamera);
-    put(&s, d.hud.appTime.x), put(&s, d.hud.appTime.y), put(&s, d.hud.simTime.x);
-    put(&s, d.hud.simTime.y), put(&s, d.hud.timeColour);
-    for (const auto& b : d.hud.backgrounds) {
-        const Background& g = b.background;
-        put(&s, g.colour), put(&s, b.texture), put(&s, g.min.x), put(&s, g.min.y);
-        put(&s, g.texMin.u), put(&s, g.texMin.v), put(&s, g.max.x), put(&s, g.max.y);
-        put(&s, g.texMax.u), put(&s, g.texMax.v);
-    }
-    for (const auto& b : d.hud.buttons) {
-        const Button& g = b.button;
-        put(&s, g.actionName), put(&s, g.actionLink);
-        for (float v : g.actionValues) put(&s, v);
-        put(&s, g.colour), put(&s, b.texture), put(&s, g.min.x), put(&s, g.min.y);
-        put(&s, g.texMin.u), put(&s, g.texMin.v), put(&s, g.max.x), put(&s, g.max.y);
-        put(&s, g.texMax.u), put(&s, g.texMax.v);
-    }
-    for (const Force& f : d.forces) put(&s, f.forceType), put(&s, f.strength);
-    for (const auto& p : d.particleSystems) {
-        put(&s, p.name), put(&s, p.particleType), put(&s, p.displayType), put(&s, p.blendType);
-        put(&s, p.birthRate), put(&s, p.lifetime), put(&s, p.size), put(&s, p.off);
-        put(&s, p.texture), put(&s, p.minColour), put(&s, p.maxColour), put(&s, p.minMass);
-        put(&s, p.maxMass), put(&s, p.minSpeed), put(&s, p.maxSpeed);
-    }
-    for (const auto& m : d.materials) put(&s, m.material), put(&s, m.texture);
-    for (const auto& m : d.meshes) {
-        put(&s, m.name);
-        for (const Vertex& v : m.vertices) {
-            put(&s, v.position), put(&s, v.normal), put(&s, v.texCoord.u), put(&s, v.texCoord.v);
-        }
-        for (uint32_t i : m.indices) put(&s, static_cast<int32_t>(i));
-        put(&s, m.bounds.axis0), put(&s, m.bounds.axis1), put(&s, m.bounds.axis2);
-        put(&s, m.bounds.centre);
-    }
-    for (const auto& e : d.entities) {
-        put(&s, e.parent), put(&s, e.name), put(&s, e.entityType), put(&s, e.type);
-        put(&s, e.position), put(&s, e.rotationAngle), put(&s, e.rotationAxis);
-        put(&s, e.acceleration), put(&s, e.velocity), put(&s, e.link), put(&s, e.material);
-        put(&s, e.mass), put(&s, e.firstKeyframer), put(&s, e.keyframerCount);
-        put(&s, e.childCount);
-    }
-    for (const auto& k : d.keyframers)
-        put(&s, k.keyframeType), put(&s, k.firstKey), put(&s, k.keyCount);
-    for (const auto& k : d.keys) {
-        put(&s, k.time);
-        for (float v : k.values) put(&s, v);
-        put(&s, k.material), put(&s, k.texture);
-    }
-    return s;
 }
 
 std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
@@ -502,7 +422,7 @@ TEST(ParseErrors, EachBadInputReportsItsKindAndLine) {
         std::string text = replaceFirst(EXAMPLE_SCENE, bad.from, bad.to);
         ASSERT_FALSE(text.empty()) << bad.name << ": fixture text not found";
         SceneDescription d;
-        ParseError error = parseScene(text, &d);
+        ParseError error = parseBothWays(text, &d);
         int line = bad.marker ? lineOf(text, bad.marker) : lineCount(text);
         ASSERT_GT(line, 0) << bad.name << ": marker not found";
         EXPECT_EQ(error.kind, bad.kind) << bad.name << ": got " << parseErrorKindName(error.kind)
@@ -521,17 +441,17 @@ TEST(ParseErrors, TruncatedFilesEndEarlyAtTheirLastLine) {
         ASSERT_NE(at, std::string::npos) << cut;
         std::string truncated = text.substr(0, at + std::strlen(cut));
         SceneDescription d;
-        ParseError error = parseScene(truncated, &d);
+        ParseError error = parseBothWays(truncated, &d);
         EXPECT_EQ(error.kind, ParseErrorKind::UnexpectedEnd) << cut << ": " << error.message;
         EXPECT_EQ(error.line, lineCount(truncated)) << cut;
     }
     // Right after a count, the count itself is the error: the rest cannot hold its records.
     SceneDescription d;
     std::string afterCount = text.substr(0, text.find("MESHCOUNT: 1") + 12);
-    ParseError count = parseScene(afterCount, &d);
+    ParseError count = parseBothWays(afterCount, &d);
     EXPECT_EQ(count.kind, ParseErrorKind::CountTooLarge);
     EXPECT_EQ(count.line, lineCount(afterCount));
-    ParseError empty = parseScene("", &d);
+    ParseError empty = parseBothWays("", &d);
     EXPECT_EQ(empty.kind, ParseErrorKind::UnexpectedEnd);
     EXPECT_EQ(empty.line, 1);
 }
@@ -556,17 +476,18 @@ TEST(ParseErrors, MessagesSayWhatWasExpectedAndWhatWasFound) {
     };
     for (const Case& c : cases) {
         SceneDescription d;
-        ParseError error = parseScene(replaceFirst(EXAMPLE_SCENE, c.from, c.to), &d);
+        ParseError error = parseBothWays(replaceFirst(EXAMPLE_SCENE, c.from, c.to), &d);
         EXPECT_EQ(error.message, c.message);
     }
 }
 
 TEST(ParseErrors, UnprintableBytesAreNotEchoed) {
     SceneDescription d;
-    ParseError error = parseScene(replaceFirst(EXAMPLE_SCENE, "HUD:", "H\x01\x7f\xff:"), &d);
+    ParseError error = parseBothWays(replaceFirst(EXAMPLE_SCENE, "HUD:", "H\x01\x7f\xff:"), &d);
     EXPECT_EQ(error.kind, ParseErrorKind::ExpectedLiteral);
     EXPECT_EQ(error.message, "expected 'HUD:' but found 'H???:'");
-    error = parseScene(replaceFirst(EXAMPLE_SCENE, "DISPLAYTYPE: QUAD", "DISPLAYTYPE: Q\x02"), &d);
+    error =
+        parseBothWays(replaceFirst(EXAMPLE_SCENE, "DISPLAYTYPE: QUAD", "DISPLAYTYPE: Q\x02"), &d);
     EXPECT_EQ(error.kind, ParseErrorKind::UnknownVariant);
     EXPECT_EQ(error.message,
               "expected one of POINT, TRIANGLE, QUAD after 'DISPLAYTYPE:' but found 'Q?'");
@@ -647,7 +568,7 @@ TEST(ParseRobustness, DamagedFilesFailCleanly) {
         // Parse from a heap copy of exactly the text's size, so an overrun is a sanitizer error.
         std::vector<char> exact(text.begin(), text.end());
         SceneDescription d;
-        ParseError error = parseScene(std::string_view(exact.data(), exact.size()), &d);
+        ParseError error = parseBothWays(std::string_view(exact.data(), exact.size()), &d);
         if (error.kind == ParseErrorKind::None) continue;
         ++failures;
         EXPECT_GE(error.line, 1) << text;
