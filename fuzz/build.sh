@@ -7,6 +7,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="${KRESTEL_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 cxx="${CXX_FUZZ:-clang++-14}"
 mkdir -p "$out/obj"
+# Two runs started together must not compile the same objects at once.
+exec 9>"$out/.build.lock"
+flock 9
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -I"$root"
        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 
