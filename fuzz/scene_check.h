@@ -8,6 +8,33 @@
 #include <cstring>
 #include <string>
 
+// The parser reads vertex and index lines through fast paths; the template interpreter alone
+// (parseSceneByTemplate) is the reference. Both must give the same error, and on success the
+// same meshes, bit for bit. Returns an empty string when they agree, else how they differ.
+inline std::string checkFastPathsAgree(std::string_view text) {
+    SceneDescription fast;
+    SceneDescription reference;
+    const ParseError a = parseScene(text, &fast);
+    const ParseError b = parseSceneByTemplate(text, &reference);
+    if (a.kind != b.kind || a.line != b.line || a.message != b.message) {
+        return "fast paths report '" + a.message + "' on line " + std::to_string(a.line) +
+               ", the interpreter '" + b.message + "' on line " + std::to_string(b.line);
+    }
+    if (a.kind != ParseErrorKind::None) return "";
+    if (fast.meshes.size() != reference.meshes.size()) return "fast paths read another mesh count";
+    for (size_t i = 0; i < fast.meshes.size(); ++i) {
+        const MeshDescription& f = fast.meshes[i];
+        const MeshDescription& r = reference.meshes[i];
+        if (f.vertices.size() != r.vertices.size() || f.indices != r.indices ||
+            (!f.vertices.empty() && std::memcmp(f.vertices.data(), r.vertices.data(),
+                                                f.vertices.size() * sizeof(Vertex)) != 0)) {
+            return "fast paths read mesh " + std::to_string(i) + " differently";
+        }
+    }
+    if (fast.entities.size() != reference.entities.size()) return "fast paths changed the graph";
+    return "";
+}
+
 // Returns an empty string when the description and error are consistent, else what broke.
 inline std::string checkParsedScene(const SceneDescription& d, const ParseError& error,
                                     std::string_view text) {

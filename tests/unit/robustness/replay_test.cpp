@@ -1,6 +1,7 @@
 // Replays every fuzz seed and every kept fuzz finding through the readers: the scene parser
-// and the TGA decoder must hold the invariants of fuzz/scene_check.h and fuzz/tga_check.h on
-// each. Runs in the plain and in the sanitizer build, so a fixed finding stays fixed.
+// (with and without its fast paths) and the TGA decoder must hold the invariants of
+// fuzz/scene_check.h and fuzz/tga_check.h on each. Runs in the plain and in the sanitizer build, so
+// a fixed finding stays fixed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,6 +47,7 @@ void replayScene(const fs::path& path) {
     SceneDescription description;
     const ParseError error = parseScene(text, &description);
     EXPECT_EQ(checkParsedScene(description, error, text), "");
+    EXPECT_EQ(checkFastPathsAgree(text), "");
 }
 
 void replayTga(const fs::path& path) {
