@@ -110,24 +110,29 @@ def centroid(points):
     return (sum(p[0] for p in points) / len(points), sum(p[1] for p in points) / len(points))
 
 
-class DemoTest(unittest.TestCase):
-    @contextlib.contextmanager
-    def engine(self, name):
-        # On a busy machine the X server now and then refuses one connection; try again then.
-        for attempt in range(3):
-            e = Engine(None, demo_files(), name=name)
-            try:
-                e.start()
-                break
-            except AssertionError as error:
-                e.stop()
-                if "open display" not in str(error) or attempt == 2:
-                    raise
-                time.sleep(1)
+@contextlib.contextmanager
+def running(scene, files, name):
+    """An Engine, started; on a busy machine the X server now and then refuses one connection,
+    so a start that cannot open the display is tried again."""
+    for attempt in range(3):
+        e = Engine(scene, files, name=name)
         try:
-            yield e
-        finally:
+            e.start()
+            break
+        except AssertionError as error:
             e.stop()
+            if "open display" not in str(error) or attempt == 2:
+                raise
+            time.sleep(1)
+    try:
+        yield e
+    finally:
+        e.stop()
+
+
+class DemoTest(unittest.TestCase):
+    def engine(self, name):
+        return running(None, demo_files(), name)
 
     def click(self, e, label, hold=0.05):
         e.move_mouse(button_x(label), BUTTON_Y)
@@ -326,6 +331,69 @@ class ReadOutReaderTest(unittest.TestCase):
         self.assertEqual(read_number(self.Fake("3.96"), (10, 18)), 3.96)
         self.assertEqual(read_number(self.Fake("47.80"), (10, 18)), 47.80)
         self.assertIsNone(read_number(self.Fake("8.25", damage=True), (10, 18)))
+
+
+def fenced_blocks(markdown, info):
+    """The bodies of the markdown code blocks that open with ``` followed by info."""
+    blocks, body = [], None
+    for line in markdown.splitlines():
+        if body is None and line.strip() == "```" + info:
+            body = []
+        elif body is not None and line.strip() == "```":
+            blocks.append(body)
+            body = None
+        elif body is not None:
+            body.append(line)
+    return blocks
+
+
+def excerpt_found(excerpt, lines):
+    """True when the excerpt's lines occur in lines in order: consecutive runs, with "..." standing
+    for any number of lines left out. Indentation and blank lines do not count."""
+    runs = [[]]
+    for line in excerpt:
+        if line.strip() == "...":
+            runs.append([])
+        elif line.strip():
+            runs[-1].append(line.strip())
+    at = 0
+    for run in runs:
+        while at + len(run) <= len(lines) and lines[at:at + len(run)] != run:
+            at += 1
+        if at + len(run) > len(lines):
+            return False
+        at += len(run)
+    return True
+
+
+class DocumentationTest(unittest.TestCase):
+    """The scene format guide quotes the demo: every quoted excerpt must still be in the demo,
+    and its complete example must load in the engine."""
+
+    def setUp(self):
+        with open(source_path("docs", "scene-format.md")) as f:
+            self.guide = f.read()
+        with open(os.path.join(DEMO, "scene.txt")) as f:
+            self.demo_lines = [line.strip() for line in f if line.strip()]
+
+    def test_every_quoted_demo_excerpt_is_in_the_demo(self):
+        excerpts = fenced_blocks(self.guide, "scene")
+        self.assertGreaterEqual(len(excerpts), 12)
+        for excerpt in excerpts:
+            self.assertTrue(excerpt_found(excerpt, self.demo_lines), "not in demo/scene.txt:\n" + "\n".join(excerpt))
+        # The matcher itself: a changed number or lines out of order are not found.
+        self.assertTrue(excerpt_found(["SCENEGRAPH:", "...", "NAME: Viewer"], self.demo_lines))
+        self.assertFalse(excerpt_found(["FORCECOUNT: 1", "FORCETYPE: GRAVITY", "STRENGTH: 0 -9.9 0"],
+                                       self.demo_lines))
+        self.assertFalse(excerpt_found(["NAME: Viewer", "...", "SCENEGRAPH:"], self.demo_lines))
+
+    def test_the_complete_example_loads(self):
+        example = [b for b in fenced_blocks(self.guide, "") if b and b[0].startswith("SCENECAMERA:")]
+        self.assertEqual(len(example), 1)
+        with running("\n".join(example[0]) + "\n", None, "guide-example") as e:
+            time.sleep(0.5)
+        self.assertIn('File Load ("scene.txt"): Success', e.stdout())
+        self.assertEqual(e.stderr(), "")
 
 
 class TexturesTest(unittest.TestCase):
