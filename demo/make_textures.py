@@ -1,5 +1,6 @@
-"""Writes the demo's TGA textures into the folder it is run from: uncompressed 24-bit, rows
-stored bottom row first (the reader maps the first stored row to texture coordinate v = 0).
+"""Writes the demo's TGA textures into the folder it is run from: uncompressed, 24-bit (32-bit
+with alpha for drop.tga), rows stored bottom row first (the reader maps the first stored row to
+texture coordinate v = 0).
 Standard library only. Button labels are drawn with the small 5 by 7 pixel font below, so a
 texture can be relabelled by editing one word here and running the script again."""
 
@@ -56,7 +57,9 @@ FONT = {
 
 
 def glyph(ch):
-    rows = FONT[ch].split()
+    if ch.upper() not in FONT:
+        raise SystemExit("make_textures.py: no letter %r in the 5 by 7 font; add it to FONT" % ch)
+    rows = FONT[ch.upper()].split()
     return [[c == "#" for c in row] for row in rows]
 
 
@@ -73,28 +76,25 @@ class Canvas:
         if 0 <= x < self.width and 0 <= y < self.height:
             self.rows[y][x] = tuple(clamp(c) for c in colour)
 
-    def get(self, x, y):
-        return self.rows[y][x]
-
     def fill(self, fn):
         for y in range(self.height):
             for x in range(self.width):
                 self.set(x, y, fn(x, y))
 
     def text(self, x, y, word, colour, scale=1, shadow=None):
-        """Draws word with its top-left corner at (x, y); each font pixel is scale by scale."""
-        for layer, (dx, dy, c) in enumerate(((1, 1, shadow), (0, 0, colour))):
-            if c is None:
-                continue
-            cx = x + dx * scale // 2 if layer == 0 else x
-            for ch in word:
-                for gy, row in enumerate(glyph(ch)):
-                    for gx, on in enumerate(row):
-                        if on:
-                            for sy in range(scale):
-                                for sx in range(scale):
-                                    self.set(cx + gx * scale + sx, y + dy * scale // 2 + gy * scale + sy, c)
-                cx += 6 * scale
+        """Draws word with its top-left corner at (x, y); each font pixel becomes scale by scale
+        pixels. A shadow colour draws the word once more beneath, offset down and right."""
+        if shadow is not None:
+            offset = max(1, scale // 2)
+            self.text(x + offset, y + offset, word, shadow, scale)
+        for i, ch in enumerate(word):
+            for gy, row in enumerate(glyph(ch)):
+                for gx, on in enumerate(row):
+                    if not on:
+                        continue
+                    for sy in range(scale):
+                        for sx in range(scale):
+                            self.set(x + (6 * i + gx) * scale + sx, y + gy * scale + sy, colour)
 
     def save(self, path):
         depth, descriptor = (32, 8) if self.alpha else (24, 0)  # descriptor: bits of alpha
