@@ -38,8 +38,9 @@ bool scan(Parser* p, const char* tmpl, std::initializer_list<ScanTarget> targets
 // Fast paths for the two lines that are nearly all of a large file (vertices and triangle
 // indices): the template interpreter spends more time walking the template than converting the
 // numbers. Each reads only the common spelling (keywords after blanks, numbers as
-// [-]digits[.digits] with at most 7 significant digits and 10 decimals, each followed by a blank
-// or the end) and gives exactly what scan would (values, position, line, token line). On
+// [-]digits[.digits] whose digits make an integer of at most 2^24, with at most 10 decimals,
+// each followed by a blank or the end) and gives exactly what scan would (values, position,
+// line, token line). On
 // anything else it returns false and leaves the parser untouched: the caller then reads the
 // same text with scan, so every error is the interpreter's own.
 // "\t\tPOSITION: %f %f %f NORMAL: %f %f %f TEXCOORD: %f %f\n" into the vertex.
