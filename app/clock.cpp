@@ -43,14 +43,20 @@ void updateClockAt(Clock* clock, uint32_t nowMs) {
     }
 }
 
-Clock* createClock() { return createClockAt(static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME))); }
+Clock* createClock() {
+    return createClockAt(static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME)));
+}
 
 void updateClock(Clock* clock) {
     updateClockAt(clock, static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME)));
 }
 
-void addTimeRate(Clock* clock, float d) { clock->timeRate += d; }
-void setTimeRate(Clock* clock, float r) { clock->timeRate = r; }
+void addTimeRate(Clock* clock, float d) {
+    clock->timeRate += d;
+}
+void setTimeRate(Clock* clock, float r) {
+    clock->timeRate = r;
+}
 
 double getAppTime(const Clock* clock) {
     return static_cast<double>(clock->appTimeMs) * static_cast<double>(MS_TO_SECONDS);

@@ -15,7 +15,7 @@ struct Clock {
 
 Clock* createClockAt(uint32_t nowMs);
 void updateClockAt(Clock* clock, uint32_t nowMs);
-Clock* createClock();       // GLUT
+Clock* createClock();           // GLUT
 void updateClock(Clock* clock); // GLUT
 
 void addTimeRate(Clock* clock, float d);

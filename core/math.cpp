@@ -7,7 +7,9 @@
 
 #include "render/records.h"
 
-float lengthFloat3(Float3 v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+float lengthFloat3(Float3 v) {
+    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
 
 void normaliseFloat3(Float3* v) {
     const float length = lengthFloat3(*v);
@@ -146,8 +148,8 @@ void boxCorners(BoundingBox b, Vertex* out) {
 
 namespace {
 bool axisAligned(const BoundingBox& b) {
-    return b.axis0.y == 0 && b.axis0.z == 0 && b.axis1.x == 0 && b.axis1.z == 0 &&
-           b.axis2.x == 0 && b.axis2.y == 0;
+    return b.axis0.y == 0 && b.axis0.z == 0 && b.axis1.x == 0 && b.axis1.z == 0 && b.axis2.x == 0 &&
+           b.axis2.y == 0;
 }
 } // namespace
 

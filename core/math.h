@@ -44,9 +44,15 @@ struct Vertex;
 
 // The smallest operations are defined here so that the per-particle and per-entity loops of the
 // idle step inline them.
-inline Float3 addFloat3(Float3 a, Float3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Float3 scaleFloat3(Float3 v, float s) { return {v.x * s, v.y * s, v.z * s}; }
-inline float dotFloat3(Float3 a, Float3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Float3 addFloat3(Float3 a, Float3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Float3 scaleFloat3(Float3 v, float s) {
+    return {v.x * s, v.y * s, v.z * s};
+}
+inline float dotFloat3(Float3 a, Float3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 float lengthFloat3(Float3 v);
 // Divides by the length without a guard: a zero vector gives non-numbers.
 void normaliseFloat3(Float3* v);

@@ -19,7 +19,8 @@ void updateCameraAxes(Camera* camera) {
     const double p = camera->pitch * DEG_TO_RAD;
     const double sy = std::sin(y), cy = std::cos(y), sp = std::sin(p), cp = std::cos(p);
     camera->right = {static_cast<float>(cy), 0.0f, static_cast<float>(sy)};
-    camera->up = {static_cast<float>(-sp * sy), static_cast<float>(cp), static_cast<float>(sp * cy)};
+    camera->up = {static_cast<float>(-sp * sy), static_cast<float>(cp),
+                  static_cast<float>(sp * cy)};
     camera->back = {static_cast<float>(-cp * sy), static_cast<float>(-sp),
                     static_cast<float>(cp * cy)};
     normaliseFloat3(&camera->right);

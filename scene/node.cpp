@@ -38,8 +38,7 @@ namespace {
 void markSubtree(SceneNode* node) {
     if (node->dirty == 1) return;
     node->dirty = 1;
-    for (SceneNode* child = node->firstChild; child; child = child->nextSibling)
-        markSubtree(child);
+    for (SceneNode* child = node->firstChild; child; child = child->nextSibling) markSubtree(child);
 }
 } // namespace
 
@@ -55,8 +54,9 @@ void updateLocalMatrices(Scene* scene) {
     for (int32_t i = 0; i < list->count; ++i) {
         Entity& e = list->items[i];
         if (e.changed != 1) continue;
-        e.node->local = multiplyMatrices(translationMatrix(e.position.x, e.position.y, e.position.z),
-                                         matrixFromQuaternion(e.rotation));
+        e.node->local =
+            multiplyMatrices(translationMatrix(e.position.x, e.position.y, e.position.z),
+                             matrixFromQuaternion(e.rotation));
         markDirty(e.node);
         e.changed = 0;
     }

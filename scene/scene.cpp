@@ -10,7 +10,9 @@ bool validIndex(const Scene* scene, int32_t index) {
     return index >= 0 && index < scene->entities->count;
 }
 
-Entity& entityAt(const Scene* scene, int32_t index) { return scene->entities->items[index]; }
+Entity& entityAt(const Scene* scene, int32_t index) {
+    return scene->entities->items[index];
+}
 
 // Flags the ancestors of a newly attached node so that their boxes take it in.
 void markAncestors(SceneNode* node) {
@@ -93,15 +95,33 @@ IndexList* findEntitiesByType(const Scene* scene, int32_t entityType) {
     return list;
 }
 
-int32_t getEntityCount(const Scene* scene) { return scene->entities->count; }
-int32_t getEntityType(const Scene* scene, int32_t i) { return entityAt(scene, i).entityType; }
-int32_t getEntityMotionType(const Scene* scene, int32_t i) { return entityAt(scene, i).type; }
-float getEntityMass(const Scene* scene, int32_t i) { return entityAt(scene, i).mass; }
-Float3 getEntityPosition(const Scene* scene, int32_t i) { return entityAt(scene, i).position; }
-Quaternion getEntityRotation(const Scene* scene, int32_t i) { return entityAt(scene, i).rotation; }
-Float3 getEntityVelocity(const Scene* scene, int32_t i) { return entityAt(scene, i).velocity; }
-int32_t getEntityLink(const Scene* scene, int32_t i) { return entityAt(scene, i).link; }
-SceneNode* getEntityNode(const Scene* scene, int32_t i) { return entityAt(scene, i).node; }
+int32_t getEntityCount(const Scene* scene) {
+    return scene->entities->count;
+}
+int32_t getEntityType(const Scene* scene, int32_t i) {
+    return entityAt(scene, i).entityType;
+}
+int32_t getEntityMotionType(const Scene* scene, int32_t i) {
+    return entityAt(scene, i).type;
+}
+float getEntityMass(const Scene* scene, int32_t i) {
+    return entityAt(scene, i).mass;
+}
+Float3 getEntityPosition(const Scene* scene, int32_t i) {
+    return entityAt(scene, i).position;
+}
+Quaternion getEntityRotation(const Scene* scene, int32_t i) {
+    return entityAt(scene, i).rotation;
+}
+Float3 getEntityVelocity(const Scene* scene, int32_t i) {
+    return entityAt(scene, i).velocity;
+}
+int32_t getEntityLink(const Scene* scene, int32_t i) {
+    return entityAt(scene, i).link;
+}
+SceneNode* getEntityNode(const Scene* scene, int32_t i) {
+    return entityAt(scene, i).node;
+}
 
 void setEntityVelocity(Scene* scene, int32_t i, Float3 velocity) {
     entityAt(scene, i).velocity = velocity;

@@ -23,9 +23,9 @@ struct Entity {
     int32_t index;
     SceneNode* node;
     char name[NAME_SIZE];
-    int32_t entityType; // EntityType
-    int32_t type;       // MotionType
-    Float3 position;    // in the parent's frame
+    int32_t entityType;  // EntityType
+    int32_t type;        // MotionType
+    Float3 position;     // in the parent's frame
     Quaternion rotation; // relative to the parent's frame; not kept normalised
     Material material;
     int32_t link; // OBJECT: mesh index; PARTICLE: particle-system index; else 0
@@ -80,8 +80,8 @@ void setEntityVelocity(Scene* scene, int32_t index, Float3 velocity);
 void setEntityAcceleration(Scene* scene, int32_t index, Float3 acceleration);
 int32_t getEntityLink(const Scene* scene, int32_t index);
 SceneNode* getEntityNode(const Scene* scene, int32_t index);
-void setEntityPosition(Scene* scene, int32_t index, Float3 position);       // range-checked
-void setEntityRotation(Scene* scene, int32_t index, Quaternion rotation);   // range-checked
+void setEntityPosition(Scene* scene, int32_t index, Float3 position);          // range-checked
+void setEntityRotation(Scene* scene, int32_t index, Quaternion rotation);      // range-checked
 void setEntityMaterial(Scene* scene, int32_t index, const Material& material); // range-checked
 // Moves along the entity's own axes as of the last transform update.
 void moveEntityAlongAxes(Scene* scene, int32_t index, float dx, float dy, float dz);

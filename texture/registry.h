@@ -18,10 +18,10 @@ inline constexpr int32_t DYNAMIC_TEXTURE_SIZE = 256;
 
 struct Texture {
     int32_t textureType;
-    char link[NAME_SIZE]; // DYNAMIC: camera entity name
-    int32_t linkEntity;   // DYNAMIC: resolved camera entity index
+    char link[NAME_SIZE];     // DYNAMIC: camera entity name
+    int32_t linkEntity;       // DYNAMIC: resolved camera entity index
     char fileName[NAME_SIZE]; // STATIC: TGA path
-    uint32_t glName;      // entry 0's texture when no image was made for the entry
+    uint32_t glName;          // entry 0's texture when no image was made for the entry
 };
 
 struct TextureRegistry {

@@ -46,7 +46,9 @@ std::vector<Rgba8> readPixels(int x, int y, int width, int height) {
     return pixels;
 }
 
-Rgba8 pixelAt(int x, int y) { return readPixels(x, y, 1, 1)[0]; }
+Rgba8 pixelAt(int x, int y) {
+    return readPixels(x, y, 1, 1)[0];
+}
 
 bool nearColour(Rgba8 a, Rgba8 b, int tolerance) {
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
@@ -79,15 +81,14 @@ std::string dumpFrame(const std::string& name) {
 
 void GlTest::SetUp() {
     ensureGlContext();
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) {}
 }
 
 ::testing::AssertionResult ColourNear(const char* ae, const char* be, const char* te, Rgba8 a,
                                       Rgba8 b, int tolerance) {
     if (nearColour(a, b, tolerance)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
-           << ae << " = (" << int(a.r) << ", " << int(a.g) << ", " << int(a.b) << ", "
-           << int(a.a) << ") is not within " << te << " of " << be << " = (" << int(b.r) << ", "
-           << int(b.g) << ", " << int(b.b) << ", " << int(b.a) << ")";
+           << ae << " = (" << int(a.r) << ", " << int(a.g) << ", " << int(a.b) << ", " << int(a.a)
+           << ") is not within " << te << " of " << be << " = (" << int(b.r) << ", " << int(b.g)
+           << ", " << int(b.b) << ", " << int(b.a) << ")";
 }

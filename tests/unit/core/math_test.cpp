@@ -69,7 +69,8 @@ TEST(Matrix, RowMajorTranslationAndRotationCompose) {
     EXPECT_FLOAT_EQ(t.m[7], 2);
     EXPECT_FLOAT_EQ(t.m[11], 3);
     for (float angle : {0.f, 33.f, 90.f, 270.f}) {
-        const Matrix44 m = multiplyMatrices(t, matrixFromQuaternion(quaternionFromAxisAngle(angle, 1, 1, 0)));
+        const Matrix44 m =
+            multiplyMatrices(t, matrixFromQuaternion(quaternionFromAxisAngle(angle, 1, 1, 0)));
         expectFloat3(transformPoint(m, {0, 0, 0}), {1, 2, 3});
     }
     // Rotation about y by 90 degrees maps z onto x (counter-clockwise looking down the axis).
@@ -158,8 +159,10 @@ TEST(Box, AxisAlignedMergeEqualsTheSixteenCornerHull) {
     std::uniform_real_distribution<float> value(-10, 10);
     for (int i = 0; i < 2000; ++i) {
         // Negative half-extents occur after a half turn and must give the same hull.
-        const BoundingBox a = box({value(rng), value(rng), value(rng)}, {value(rng), value(rng), value(rng)});
-        const BoundingBox b = box({value(rng), value(rng), value(rng)}, {value(rng), value(rng), value(rng)});
+        const BoundingBox a =
+            box({value(rng), value(rng), value(rng)}, {value(rng), value(rng), value(rng)});
+        const BoundingBox b =
+            box({value(rng), value(rng), value(rng)}, {value(rng), value(rng), value(rng)});
         Vertex corners[16] = {};
         int k = 0;
         for (const BoundingBox& src : {a, b})

@@ -111,7 +111,9 @@ TEST(Scene, SceneCameraOnlyFromACameraEntity) {
 TEST(Scene, MoveAlongAxesUsesTheRotationOfTheLastUpdate) {
     Scene* s = createScene();
     const int32_t e = addEntity(
-        s, makeEntity("Turned", EntityType::OBJECT, {0, 0, 0}, quaternionFromAxisAngle(90, 0, 1, 0)), 0);
+        s,
+        makeEntity("Turned", EntityType::OBJECT, {0, 0, 0}, quaternionFromAxisAngle(90, 0, 1, 0)),
+        0);
     updateTransforms(s);
     moveEntityAlongAxes(s, e, 0, 0, 1);
     const Float3 p = getEntityPosition(s, e);

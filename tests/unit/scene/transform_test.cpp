@@ -22,7 +22,9 @@ Entity makeEntity(int32_t entityType, Float3 position, Quaternion rotation,
     return e;
 }
 
-BoundingBox unitBox() { return {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}}; }
+BoundingBox unitBox() {
+    return {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}};
+}
 
 // Brute force: world matrices from the entity fields alone, boxes merged bottom-up.
 struct Reference {
@@ -109,9 +111,11 @@ TEST(Transform, ChildOfARotatedParent) {
 TEST(Transform, UntouchedSubtreesAreSkipped) {
     Scene* s = createScene();
     const int32_t a = addEntity(s, makeEntity(EntityType::GROUP, {1, 0, 0}, {0, 0, 0, 1}), 0);
-    const int32_t leafA = addEntity(s, makeEntity(EntityType::OBJECT, {0, 1, 0}, {0, 0, 0, 1}, unitBox()), a);
+    const int32_t leafA =
+        addEntity(s, makeEntity(EntityType::OBJECT, {0, 1, 0}, {0, 0, 0, 1}, unitBox()), a);
     const int32_t b = addEntity(s, makeEntity(EntityType::GROUP, {-1, 0, 0}, {0, 0, 0, 1}), 0);
-    const int32_t leafB = addEntity(s, makeEntity(EntityType::OBJECT, {0, 0, 3}, {0, 0, 0, 1}, unitBox()), b);
+    const int32_t leafB =
+        addEntity(s, makeEntity(EntityType::OBJECT, {0, 0, 3}, {0, 0, 0, 1}, unitBox()), b);
     updateTransforms(s);
     for (int32_t i = 0; i < getEntityCount(s); ++i) EXPECT_EQ(getEntityNode(s, i)->dirty, 0);
 
@@ -132,8 +136,10 @@ TEST(Transform, UntouchedSubtreesAreSkipped) {
 TEST(Transform, LeafMovedThenParentRotatedInTheSameTurn) {
     Scene* s = createScene();
     const int32_t p = addEntity(s, makeEntity(EntityType::GROUP, {0, 0, 0}, {0, 0, 0, 1}), 0);
-    const int32_t moved = addEntity(s, makeEntity(EntityType::OBJECT, {1, 0, 0}, {0, 0, 0, 1}, unitBox()), p);
-    const int32_t sibling = addEntity(s, makeEntity(EntityType::OBJECT, {0, 0, 4}, {0, 0, 0, 1}, unitBox()), p);
+    const int32_t moved =
+        addEntity(s, makeEntity(EntityType::OBJECT, {1, 0, 0}, {0, 0, 0, 1}, unitBox()), p);
+    const int32_t sibling =
+        addEntity(s, makeEntity(EntityType::OBJECT, {0, 0, 4}, {0, 0, 0, 1}, unitBox()), p);
     updateTransforms(s);
     setEntityPosition(s, moved, {2, 0, 0});
     setEntityRotation(s, p, quaternionFromAxisAngle(90, 0, 1, 0));
@@ -152,24 +158,29 @@ TEST(Transform, RandomTreesAndWritesMatchAFullRecomputation) {
         Scene* s = createScene();
         const int n = 2 + static_cast<int>(rng() % 40);
         for (int i = 0; i < n; ++i) {
-            const int32_t parent = static_cast<int32_t>(rng() % static_cast<uint32_t>(getEntityCount(s)));
+            const int32_t parent =
+                static_cast<int32_t>(rng() % static_cast<uint32_t>(getEntityCount(s)));
             const bool object = rng() % 2;
-            BoundingBox bounds = object ? BoundingBox{{coord(rng) * 0.2f, 0, 0}, {0, 1, 0}, {0, 0, 0.5f},
+            BoundingBox bounds = object ? BoundingBox{{coord(rng) * 0.2f, 0, 0},
+                                                      {0, 1, 0},
+                                                      {0, 0, 0.5f},
                                                       {coord(rng), coord(rng), coord(rng)}}
                                         : BoundingBox{};
-            addEntity(s,
-                      makeEntity(object ? EntityType::OBJECT : EntityType::GROUP,
-                                 {coord(rng), coord(rng), coord(rng)},
-                                 quaternionFromAxisAngle(angle(rng), coord(rng), coord(rng), coord(rng)),
-                                 bounds),
-                      parent);
+            addEntity(
+                s,
+                makeEntity(object ? EntityType::OBJECT : EntityType::GROUP,
+                           {coord(rng), coord(rng), coord(rng)},
+                           quaternionFromAxisAngle(angle(rng), coord(rng), coord(rng), coord(rng)),
+                           bounds),
+                parent);
         }
         updateTransforms(s);
         expectMatches(s, reference(s));
         for (int turn = 0; turn < 6; ++turn) {
             const int writes = static_cast<int>(rng() % 5);
             for (int w = 0; w < writes; ++w) {
-                const int32_t i = static_cast<int32_t>(rng() % static_cast<uint32_t>(getEntityCount(s)));
+                const int32_t i =
+                    static_cast<int32_t>(rng() % static_cast<uint32_t>(getEntityCount(s)));
                 if (rng() % 2)
                     setEntityPosition(s, i, {coord(rng), coord(rng), coord(rng)});
                 else
