@@ -41,6 +41,13 @@ inline std::string checkParsedScene(const SceneDescription& d, const ParseError&
     auto wordOk = [](const Word& w) { return std::memchr(w.text, 0, sizeof(w.text)) != nullptr; };
     if (error.kind != ParseErrorKind::None) {
         if (error.message.empty()) return "an error without a message";
+        // The message goes to a terminal: printable ASCII only, whatever bytes the file held.
+        if (error.message.size() > 300) return "an error message of a wall of text";
+        for (char c : error.message) {
+            if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) {
+                return "an error message with unprintable bytes";
+            }
+        }
         if (error.line < 1) return "an error on line " + std::to_string(error.line);
         // A line cannot lie beyond the number of line ends in the text, plus one.
         size_t lines = 1;
