@@ -65,27 +65,41 @@ class Engine:
         self.stop()
         return False
 
-    def start(self, timeout=20):
-        self._logs = (open(self.stdout_path, "w"), open(self.stderr_path, "w"))
-        self.process = subprocess.Popen([os.path.abspath(BINARY)], cwd=self.dir,
-                                        stdout=self._logs[0], stderr=self._logs[1])
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if self.process.poll() is not None:
-                raise AssertionError("krestel exited with %d: %s" % (self.process.returncode, self.stderr()))
-            found = run("xdotool", "search", "--pid", str(self.process.pid), "--name", TITLE, check=False)
-            ids = found.stdout.split()
-            if ids:
-                self.window = ids[0]
-                # Wait until the window has its final size and has drawn a few frames.
-                for _ in range(50):
-                    if self.geometry()[2:] == (800, 600):
+    def start(self, timeout=20, attempts=3):
+        """Starts the engine and waits for its window. A start that the X server refused (it
+        sometimes turns a connection away while another client is closing) is tried again."""
+        for attempt in range(attempts):
+            self._close_logs()
+            self._logs = (open(self.stdout_path, "w"), open(self.stderr_path, "w"))
+            self.process = subprocess.Popen([os.path.abspath(BINARY)], cwd=self.dir,
+                                            stdout=self._logs[0], stderr=self._logs[1])
+            deadline = time.time() + timeout
+            while time.time() < deadline:
+                if self.process.poll() is not None:
+                    if "open display" in self.stderr() and attempt + 1 < attempts:
+                        time.sleep(0.5)
                         break
-                    time.sleep(0.1)
-                time.sleep(0.5)
-                return
-            time.sleep(0.1)
-        raise AssertionError("no window titled %r appeared" % TITLE)
+                    raise AssertionError("krestel exited with %d: %s" % (self.process.returncode, self.stderr()))
+                found = run("xdotool", "search", "--pid", str(self.process.pid), "--name", TITLE, check=False)
+                ids = found.stdout.split()
+                if ids:
+                    self.window = ids[0]
+                    # Wait until the window has its final size and has drawn a few frames.
+                    for _ in range(50):
+                        if self.geometry()[2:] == (800, 600):
+                            break
+                        time.sleep(0.1)
+                    time.sleep(0.5)
+                    return
+                time.sleep(0.1)
+            else:
+                self.stop()
+                raise AssertionError("no window titled %r appeared" % TITLE)
+
+    def _close_logs(self):
+        for log in getattr(self, "_logs", ()):
+            log.close()
+        self._logs = ()
 
     def alive(self):
         return self.process is not None and self.process.poll() is None
@@ -98,8 +112,7 @@ class Engine:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-        for log in getattr(self, "_logs", ()):
-            log.close()
+        self._close_logs()
 
     def stdout(self):
         with open(self.stdout_path) as f:

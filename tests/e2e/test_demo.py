@@ -4,7 +4,6 @@ label says (MOVE and TURN the cart, SPARKS on and off, FASTER, SLOWER, SPEED 1X 
 the simulation-time read-out, BOXES draws white box lines). The time read-outs are read with
 the glyphs of the engine's 12-point bitmap font below."""
 
-import contextlib
 import os
 import subprocess
 import tempfile
@@ -110,29 +109,9 @@ def centroid(points):
     return (sum(p[0] for p in points) / len(points), sum(p[1] for p in points) / len(points))
 
 
-@contextlib.contextmanager
-def running(scene, files, name):
-    """An Engine, started; on a busy machine the X server now and then refuses one connection,
-    so a start that cannot open the display is tried again."""
-    for attempt in range(3):
-        e = Engine(scene, files, name=name)
-        try:
-            e.start()
-            break
-        except AssertionError as error:
-            e.stop()
-            if "open display" not in str(error) or attempt == 2:
-                raise
-            time.sleep(1)
-    try:
-        yield e
-    finally:
-        e.stop()
-
-
 class DemoTest(unittest.TestCase):
     def engine(self, name):
-        return running(None, demo_files(), name)
+        return Engine(None, demo_files(), name=name)
 
     def click(self, e, label, hold=0.05):
         e.move_mouse(button_x(label), BUTTON_Y)
@@ -390,7 +369,7 @@ class DocumentationTest(unittest.TestCase):
     def test_the_complete_example_loads(self):
         example = [b for b in fenced_blocks(self.guide, "") if b and b[0].startswith("SCENECAMERA:")]
         self.assertEqual(len(example), 1)
-        with running("\n".join(example[0]) + "\n", None, "guide-example") as e:
+        with Engine("\n".join(example[0]) + "\n", None, name="guide-example") as e:
             time.sleep(0.5)
         self.assertIn('File Load ("scene.txt"): Success', e.stdout())
         self.assertEqual(e.stderr(), "")
