@@ -33,7 +33,8 @@ const char* parseErrorKindName(ParseErrorKind kind) {
 namespace {
 
 ParseError parseWith(Parser p, SceneDescription* scene) {
-    bool ok = scan(&p, "SCENECAMERA: %s\n", {&scene->sceneCamera}) &&
+    // Blank lines and indentation mean nothing anywhere, the start of the file included.
+    bool ok = scan(&p, " SCENECAMERA: %s\n", {&scene->sceneCamera}) &&
               parseHudSection(&p, &scene->hud) && parseForceSection(&p, &scene->forces) &&
               parseParticleSection(&p, &scene->particleSystems) &&
               parseMaterialSection(&p, &scene->materials) && parseMeshSection(&p, &scene->meshes) &&

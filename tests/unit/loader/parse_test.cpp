@@ -190,9 +190,14 @@ TEST(ParseLexical, LayoutBetweenTokensDoesNotMatter) {
     std::string tight =
         replaceAll(replaceAll(text, "MASS: 1", "MASS:1"), "\tSHININESS: 32", "SHININESS:32");
     tight = replaceAll(tight, " TEX: ", "TEX:");
-    for (const std::string* variant : {&oneLine, &spread, &crlf, &indented, &tight}) {
+    // Blank lines and indentation before the first line too.
+    std::string leading = "\n\n  \t" + text;
+    for (const std::string* variant : {&oneLine, &spread, &crlf, &indented, &tight, &leading}) {
         EXPECT_EQ(describe(parseOk(*variant)), base);
     }
+    // Lines before the first record still count in error messages.
+    SceneDescription d;
+    EXPECT_EQ(parseScene("\n\nSCENECAMERA: Cam\nHUB:\n", &d).line, 4);
 }
 
 TEST(ParseLexical, NumbersAcceptSignsFractionsAndExponents) {
