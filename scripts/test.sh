@@ -12,6 +12,8 @@ plain="${KRESTEL_BUILD_DIR:-$root/build}"
 asan="${KRESTEL_ASAN_BUILD_DIR:-$plain-asan}"
 results=()
 failed=0
+total_passed=0
+total_failed=0
 
 # pass NAME BUILD_DIR [cmake options...]: configure, build and run ctest; records the outcome.
 pass() {
@@ -29,6 +31,10 @@ pass() {
   fi
   local counts
   counts=$(grep -E '^[0-9]+% tests passed' "$dir/ctest.log" 2>/dev/null | tail -1)
+  if [[ "$counts" =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    total_failed=$((total_failed + BASH_REMATCH[1]))
+    total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  fi
   local outcome="passed"
   [ "$status" -eq 0 ] || { outcome="FAILED (status $status)"; failed=1; }
   results+=("$name pass $outcome in $((SECONDS - begin)) s${counts:+: $counts}")
@@ -50,4 +56,5 @@ fi
 
 echo "==== summary"
 for line in "${results[@]}"; do echo "$line"; done
+echo "ctest: $total_passed passed, $total_failed failed"
 exit "$failed"
