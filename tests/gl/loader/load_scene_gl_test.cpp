@@ -8,8 +8,8 @@
 #include "loader/loader.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
+#include "test_data.h"
 #include "texture/registry.h"
-#include "unit/loader/example_scene.h"
 
 #include <GL/gl.h>
 
@@ -105,7 +105,7 @@ class LoadSceneTest : public GlTest {
 // The example, with a second "Red" material (DYNAMIC, after the first), a second "Smoke"
 // system (switched off, DYNAMIC), and a MATERIAL keyframer whose key names blue.tga.
 std::string extendedExample() {
-    std::string text = EXAMPLE_SCENE;
+    std::string text = sceneText("example");
     text = replaceFirst(text, "PARTICLECOUNT: 1", "PARTICLECOUNT: 2");
     text = replaceFirst(text, "MATERIALCOUNT: 1", R"(PARTICLETYPE: POINT
 DISPLAYTYPE: TRIANGLE
@@ -232,7 +232,7 @@ TEST_F(LoadSceneTest, TheExampleLoadsInFileOrder) {
 
 TEST_F(LoadSceneTest, AMalformedFileAppliesNothing) {
     writeTga("panel.tga", 255, 0, 0);
-    std::string text = replaceFirst(EXAMPLE_SCENE, "MINSPEED: 0.5", "MINSPEED 0.5");
+    std::string text = replaceFirst(sceneText("example"), "MINSPEED: 0.5", "MINSPEED 0.5");
     writeText("scene.txt", text);
     std::string err;
     std::string out = load("scene.txt", &err);

@@ -7,9 +7,9 @@
 #include "anim/keyframe.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
+#include "test_data.h"
 #include "texture/registry.h"
 #include "unit/loader/describe_scene.h"
-#include "unit/loader/example_scene.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,8 @@
 #include <string>
 
 namespace {
+
+const std::string EXAMPLE_SCENE = sceneText("example");
 
 SceneDescription parseOk(std::string_view text) {
     SceneDescription d;
@@ -165,7 +167,7 @@ TEST(ParseExample, NestedChildrenComeInPreOrderWithTheirParents) {
         std::snprintf(buffer, sizeof buffer, entity.c_str(), name, children);
         return std::string(buffer);
     };
-    std::string head(EXAMPLE_SCENE, std::string_view(EXAMPLE_SCENE).find("SCENEGRAPH:"));
+    std::string head = EXAMPLE_SCENE.substr(0, EXAMPLE_SCENE.find("SCENEGRAPH:"));
     std::string text = head + "SCENEGRAPH:\n" + record("World", 2) + record("A", 2) +
                        record("A1", 0) + record("A2", 0) + record("B", 1) + record("B1", 0) +
                        "anything after the scene graph is not read";
@@ -318,7 +320,7 @@ TEST(ParseSections, EmptyMeshHasTheZeroBox) {
 
 TEST(ParseSections, DeepNestingDoesNotExhaustTheStack) {
     const int depth = 50000;
-    std::string text(EXAMPLE_SCENE, std::string_view(EXAMPLE_SCENE).find("SCENEGRAPH:"));
+    std::string text = EXAMPLE_SCENE.substr(0, EXAMPLE_SCENE.find("SCENEGRAPH:"));
     text += "SCENEGRAPH:\n";
     text.reserve(text.size() + static_cast<size_t>(depth) * 200);
     for (int i = 0; i < depth; ++i) {

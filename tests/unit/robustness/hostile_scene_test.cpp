@@ -11,6 +11,7 @@
 
 #include "hostile_scene.h"
 #include "loader/parse.h"
+#include "test_data.h"
 
 namespace {
 
@@ -251,37 +252,7 @@ namespace {
 
 // Every count of the file at 0, except one mesh without vertices or triangles and one
 // keyframer without keys, so that each count has a line of its own to replace.
-constexpr const char* COUNTS_SCENE = R"(SCENECAMERA: Cam
-HUD:
-APPTIME: 0 0
-SIMTIME: 0 0
-TIMECOLOUR: 1 1 1 1
-BACKGROUNDCOUNT: 0
-BUTTONCOUNT: 0
-FORCECOUNT: 0
-PARTICLECOUNT: 0
-MATERIALCOUNT: 0
-MESHCOUNT: 1
-MESH: Empty
-POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
-VERTEXCOUNT: 0
-SURFACECOUNT: 1
-TRIANGLECOUNT: 0
-SCENEGRAPH:
-------
-ENTITY: GROUP
-TYPE: STATIC
-NAME: World
-POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
-ACCELERATION: 0 0 0 VELOCITY: 0 0 0
-LINK: None
-MATERIAL: None
-MASS: 1
-KEYFRAMERCOUNT: 1
-KEYFRAMETYPE: POSITION
-KEYFRAMECOUNT: 0
-CHILDCOUNT: 0
-)";
+const std::string COUNTS_SCENE = sceneText("counts");
 
 } // namespace
 
