@@ -2,7 +2,6 @@
 // in double where a formula allows and every stored component is a float.
 #include "core/math.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "render/records.h"
@@ -146,31 +145,7 @@ void boxCorners(BoundingBox b, Vertex* out) {
 }
 } // namespace
 
-namespace {
-bool axisAligned(const BoundingBox& b) {
-    return b.axis0.y == 0 && b.axis0.z == 0 && b.axis1.x == 0 && b.axis1.z == 0 && b.axis2.x == 0 &&
-           b.axis2.y == 0;
-}
-} // namespace
-
-BoundingBox mergeBoxes(BoundingBox a, BoundingBox b) {
-    // Boxes that are already axis-aligned (every world box after an update) have their extreme
-    // corners at centre -/+ half-extent: the same numbers the sixteen corners give, found
-    // without forming them. The transform update merges every child's box into its parent's.
-    if (axisAligned(a) && axisAligned(b)) {
-        const float ax = std::fabs(a.axis0.x), ay = std::fabs(a.axis1.y), az = std::fabs(a.axis2.z);
-        const float bx = std::fabs(b.axis0.x), by = std::fabs(b.axis1.y), bz = std::fabs(b.axis2.z);
-        const float loX = std::min(a.centre.x - ax, b.centre.x - bx);
-        const float hiX = std::max(a.centre.x + ax, b.centre.x + bx);
-        const float loY = std::min(a.centre.y - ay, b.centre.y - by);
-        const float hiY = std::max(a.centre.y + ay, b.centre.y + by);
-        const float loZ = std::min(a.centre.z - az, b.centre.z - bz);
-        const float hiZ = std::max(a.centre.z + az, b.centre.z + bz);
-        return {{(hiX - loX) * 0.5f, 0, 0},
-                {0, (hiY - loY) * 0.5f, 0},
-                {0, 0, (hiZ - loZ) * 0.5f},
-                {(hiX + loX) * 0.5f, (hiY + loY) * 0.5f, (hiZ + loZ) * 0.5f}};
-    }
+BoundingBox mergeBoxCorners(BoundingBox a, BoundingBox b) {
     Vertex corners[16] = {};
     boxCorners(a, corners);
     boxCorners(b, corners + 8);

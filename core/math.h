@@ -4,6 +4,8 @@
 // when they are handed to OpenGL.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 // Not the exact pi/180: the engine converts every angle with this value.
@@ -89,5 +91,31 @@ void transposeMatrix(Matrix44* m);
 
 // Reads only the leading position of each 32-byte Vertex. A count below 1 gives the all-zero box.
 BoundingBox boundsOfVertices(const Vertex* vertices, int count);
-BoundingBox mergeBoxes(BoundingBox a, BoundingBox b);
+// The general merge: the axis-aligned box around the sixteen corners of both boxes.
+BoundingBox mergeBoxCorners(BoundingBox a, BoundingBox b);
+
+inline bool isAxisAligned(const BoundingBox& b) {
+    return b.axis0.y == 0 && b.axis0.z == 0 && b.axis1.x == 0 && b.axis1.z == 0 && b.axis2.x == 0 &&
+           b.axis2.y == 0;
+}
+
+// The axis-aligned box enclosing both boxes. Boxes that are already axis-aligned (every world
+// box after an update) have their extreme corners at centre -/+ half-extent: the same numbers
+// the sixteen corners give, found without forming them. The transform update merges every
+// child's box into its parent's, so this path is inline.
+inline BoundingBox mergeBoxes(BoundingBox a, BoundingBox b) {
+    if (!isAxisAligned(a) || !isAxisAligned(b)) return mergeBoxCorners(a, b);
+    const float ax = std::fabs(a.axis0.x), ay = std::fabs(a.axis1.y), az = std::fabs(a.axis2.z);
+    const float bx = std::fabs(b.axis0.x), by = std::fabs(b.axis1.y), bz = std::fabs(b.axis2.z);
+    const float loX = std::min(a.centre.x - ax, b.centre.x - bx);
+    const float hiX = std::max(a.centre.x + ax, b.centre.x + bx);
+    const float loY = std::min(a.centre.y - ay, b.centre.y - by);
+    const float hiY = std::max(a.centre.y + ay, b.centre.y + by);
+    const float loZ = std::min(a.centre.z - az, b.centre.z - bz);
+    const float hiZ = std::max(a.centre.z + az, b.centre.z + bz);
+    return {{(hiX - loX) * 0.5f, 0, 0},
+            {0, (hiY - loY) * 0.5f, 0},
+            {0, 0, (hiZ - loZ) * 0.5f},
+            {(hiX + loX) * 0.5f, (hiY + loY) * 0.5f, (hiZ + loZ) * 0.5f}};
+}
 BoundingBox transformBox(BoundingBox box, Matrix44 m);

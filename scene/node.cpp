@@ -69,15 +69,17 @@ void updateNode(SceneNode* node) {
         if (node->parent != nullptr)
             node->parentWorld = multiplyMatrices(node->parent->parentWorld, node->parent->local);
     }
-    node->worldBounds =
+    BoundingBox box =
         transformBox(node->localBounds, multiplyMatrices(node->parentWorld, node->local));
-    for (SceneNode* child = node->firstChild; child; child = child->nextSibling) updateNode(child);
-    if (node->firstChild != nullptr) {
-        for (SceneNode* child = node->firstChild; child; child = child->nextSibling)
-            node->worldBounds = mergeBoxes(node->worldBounds, child->worldBounds);
-    } else {
-        node->worldBounds = mergeBoxes(node->worldBounds, node->worldBounds);
+    if (node->firstChild == nullptr) box = mergeBoxes(box, box); // the oriented box's hull
+    // Each child is brought up to date and merged in one walk of the child list; a child's box
+    // depends only on its own subtree, so the merges see the same boxes in the same order as
+    // updating every child first would.
+    for (SceneNode* child = node->firstChild; child; child = child->nextSibling) {
+        if (child->dirty == 1 || child->boundsDirty == 1) updateNode(child);
+        box = mergeBoxes(box, child->worldBounds);
     }
+    node->worldBounds = box;
     node->dirty = 0;
     node->boundsDirty = 0;
 }

@@ -15,13 +15,13 @@ struct SceneNode {
     SceneNode* firstChild;
     // 1: this node and its whole subtree must be recomputed at the next update.
     int32_t dirty;
+    // 1: some descendant is dirty, so this node's worldBounds must be merged again, although
+    // its own matrices are still current. Beside dirty so one cache line answers both.
+    int32_t boundsDirty;
     Matrix44 local;       // translation(position) x rotation; no scale
     Matrix44 parentWorld; // parent's frame to world: parent.parentWorld x parent.local
     BoundingBox localBounds;
     BoundingBox worldBounds; // axis-aligned, encloses this node's box and all descendants'
-    // 1: some descendant is dirty, so this node's worldBounds must be merged again, although
-    // its own matrices are still current.
-    int32_t boundsDirty;
 };
 
 SceneNode* createNode(const Entity& entity);
