@@ -17,15 +17,15 @@ bool isBlank(char c) {
 
 constexpr int32_t SECTION_COUNT = 8;
 
-struct SectionSpec {
+struct SectionLayout {
     UnitKind header;
     std::vector<const char*> headerKeywords;
     UnitKind record;
     const char* recordKeyword;
 };
 
-const std::vector<SectionSpec>& sections() {
-    static const std::vector<SectionSpec> specs = {
+const std::vector<SectionLayout>& sections() {
+    static const std::vector<SectionLayout> layouts = {
         {UnitKind::SceneCamera, {"SCENECAMERA:"}, UnitKind::SceneCamera, nullptr},
         {UnitKind::HudHeader,
          {"HUD:", "APPTIME:", "SIMTIME:", "TIMECOLOUR:", "BACKGROUNDCOUNT:"},
@@ -38,7 +38,7 @@ const std::vector<SectionSpec>& sections() {
         {UnitKind::MeshHeader, {"MESHCOUNT:"}, UnitKind::Mesh, "MESH:"},
         {UnitKind::GraphHeader, {"SCENEGRAPH:"}, UnitKind::Entity, "------"},
     };
-    return specs;
+    return layouts;
 }
 
 // Keywords whose value is a word: the token after one of them is a value, never a keyword.
@@ -163,7 +163,7 @@ bool isHeader(UnitKind kind) {
 }
 
 UnitKind recordKindOf(UnitKind header) {
-    for (const SectionSpec& s : sections()) {
+    for (const SectionLayout& s : sections()) {
         if (s.header == header) return s.record;
     }
     return header;
@@ -189,7 +189,7 @@ const char* countKeywordOf(UnitKind header) {
 }
 
 const char* startKeywordOf(UnitKind kind) {
-    for (const SectionSpec& s : sections()) {
+    for (const SectionLayout& s : sections()) {
         if (s.header == kind) return s.headerKeywords[0];
         if (s.record == kind && s.recordKeyword) return s.recordKeyword;
     }
@@ -237,7 +237,7 @@ Segmentation segmentScene(std::string_view text) {
     s.tokens = tokenize(text);
     const int32_t n = static_cast<int32_t>(s.tokens.size());
     const Finder finder{text, s.tokens};
-    const std::vector<SectionSpec>& specs = sections();
+    const std::vector<SectionLayout>& layouts = sections();
 
     // Where each section starts: its own keyword, found exactly in file order, else a
     // misspelling of it, else its first record (the header is then missing).
@@ -247,7 +247,7 @@ Segmentation segmentScene(std::string_view text) {
     headerPresent[0] = true;
     int32_t from = 1;
     for (int32_t k = 1; k < SECTION_COUNT; ++k) {
-        start[k] = finder.find(from, n, specs[size_t(k)].headerKeywords, false);
+        start[k] = finder.find(from, n, layouts[size_t(k)].headerKeywords, false);
         headerPresent[k] = start[k] >= 0;
         if (start[k] >= 0) from = start[k] + 1;
     }
@@ -261,32 +261,32 @@ Segmentation segmentScene(std::string_view text) {
                 break;
             }
         }
-        start[k] = finder.find(lo, hi, specs[size_t(k)].headerKeywords, true);
+        start[k] = finder.find(lo, hi, layouts[size_t(k)].headerKeywords, true);
         headerPresent[k] = start[k] >= 0;
         if (start[k] < 0) {
-            start[k] = finder.find(lo, hi, {specs[size_t(k)].recordKeyword}, false);
+            start[k] = finder.find(lo, hi, {layouts[size_t(k)].recordKeyword}, false);
         }
         if (start[k] < 0) start[k] = hi;
     }
 
     for (int32_t k = 0; k < SECTION_COUNT; ++k) {
-        const SectionSpec& spec = specs[size_t(k)];
+        const SectionLayout& layout = layouts[size_t(k)];
         const int32_t regionEnd = k + 1 < SECTION_COUNT ? start[k + 1] : n;
         const int32_t regionStart = std::min(start[k], regionEnd);
         int32_t recordStart = regionEnd;
         std::vector<int32_t> records;
-        if (spec.recordKeyword) {
+        if (layout.recordKeyword) {
             const int32_t searchFrom = headerPresent[k] ? regionStart + 1 : regionStart;
             for (int32_t i = searchFrom; i < regionEnd; ++i) {
-                if (finder.matches(i, spec.recordKeyword, true)) records.push_back(i);
+                if (finder.matches(i, layout.recordKeyword, true)) records.push_back(i);
             }
             if (!records.empty()) recordStart = records[0];
         }
         const int32_t headerEnd = headerPresent[k] ? recordStart : regionStart;
-        s.units.push_back({spec.header, 0, 0, 0, regionStart, headerEnd, 0});
+        s.units.push_back({layout.header, 0, 0, 0, regionStart, headerEnd, 0});
         for (size_t r = 0; r < records.size(); ++r) {
             const int32_t end = r + 1 < records.size() ? records[r + 1] : regionEnd;
-            s.units.push_back({spec.record, 0, 0, 0, records[r], end, 0});
+            s.units.push_back({layout.record, 0, 0, 0, records[r], end, 0});
         }
     }
 
