@@ -13,126 +13,19 @@ import tempfile
 import unittest
 
 from harness import Engine
+from scenes import edited as edit_scene, read_scene, tga
 
 BUILD = os.path.dirname(os.path.abspath(os.environ.get(
     "KRESTEL_BINARY", os.path.join(os.path.dirname(__file__), "../../build/krestel"))))
 CHECK = os.path.join(BUILD, "krestel-check")
 IMPORT = os.path.join(BUILD, "krestel-import")
 
-SCENE = """SCENECAMERA: Camera1
-HUD:
-APPTIME: -1.3 0.9
-SIMTIME: -1.3 0.8
-TIMECOLOUR: 1 1 1 1
-BACKGROUNDCOUNT: 1
-COLOUR: 1 1 1 0.5
-TEXTURETYPE: STATIC
-TEXTURE: panel.tga
-MIN: -1.3 -1 TEX: 0 0
-MAX: -0.8 -0.5 TEX: 1 1
-BUTTONCOUNT: 1
-ACTIONNAME: ENTITYMOVE
-ACTIONVALUES: 0 0 1 0 0
-ACTIONLINK: Spinner
-COLOUR: 1 1 1 1
-TEXTURETYPE: DYNAMIC
-LINK: Camera1
-TEXTURE: None
-MIN: -1.2 -0.9 TEX: 0 0
-MAX: -1.0 -0.7 TEX: 1 1
-FORCECOUNT: 1
-FORCETYPE: GRAVITY
-STRENGTH: 0 -9.8 0
-PARTICLECOUNT: 1
-PARTICLETYPE: POINT
-DISPLAYTYPE: QUAD
-BLENDTYPE: BLEND
-SYSTEMNAME: Smoke
-BIRTHRATE: 20
-LIFETIME: 2
-SIZE: 0.2
-INITIAL: ON
-TEXTURETYPE: STATIC
-TEXTURE: smoke.tga
-MINCOLOUR: 1 1 1 1
-MAXCOLOUR: 0.5 0.5 0.5 0
-MINMASS: 0.5 MAXMASS: 1
-MINSPEED: 0.5 MAXSPEED: 1.5
-MATERIALCOUNT: 1
-MATERIAL: Red
-EMISSION: 0 0 0 1
-AMBIENT: 0.2 0 0 1
-DIFFUSE: 0.8 0 0 1
-SPECULAR: 1 1 1 1
-SHININESS: 32
-TEXTURETYPE: STATIC
-TEXTURE: None
-MESHCOUNT: 1
-MESH: Tri
-POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
-VERTEXCOUNT: 3
-POSITION: 0 0 0 NORMAL: 0 0 1 TEXCOORD: 0 0
-POSITION: 1 0 0 NORMAL: 0 0 1 TEXCOORD: 1 0
-POSITION: 0 1 0 NORMAL: 0 0 1 TEXCOORD: 0 1
-SURFACECOUNT: 1
-TRIANGLECOUNT: 1
-0 1 2
-SCENEGRAPH:
-------
-ENTITY: GROUP
-TYPE: STATIC
-NAME: World
-POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
-ACCELERATION: 0 0 0 VELOCITY: 0 0 0
-LINK: None
-MATERIAL: None
-MASS: 1
-KEYFRAMERCOUNT: 0
-CHILDCOUNT: 2
-------
-ENTITY: CAMERA
-TYPE: STATIC
-NAME: Camera1
-POSITION: 0 2 10 ROTATION: 0 0 1 0 SCALE: 1 1 1
-ACCELERATION: 0 0 0 VELOCITY: 0 0 0
-LINK: None
-MATERIAL: None
-MASS: 1
-KEYFRAMERCOUNT: 0
-CHILDCOUNT: 0
-------
-ENTITY: OBJECT
-TYPE: ANIMATE
-NAME: Spinner
-POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1
-ACCELERATION: 0 0 0 VELOCITY: 0 0 0
-LINK: Tri
-MATERIAL: Red
-MASS: 1
-KEYFRAMERCOUNT: 1
-KEYFRAMETYPE: ROTATION
-KEYFRAMECOUNT: 2
-T: 0 KEYFRAME: 0 0 1 0
-T: 4 KEYFRAME: 180 0 1 0
-CHILDCOUNT: 0
-"""
-
-
-def tga(width, height, depth=24, image_type=2, descriptor=0):
-    header = struct.pack("<BBBHHBHHHHBB", 0, 0, image_type, 0, 0, 0, 0, 0, width, height,
-                         depth, descriptor)
-    return header + bytes([200, 100, 50, 255][:depth // 8]) * (width * height)
-
-
-GOOD_FILES = {"panel.tga": tga(2, 2), "smoke.tga": tga(2, 2, 32)}
+SCENE = read_scene("example")
+GOOD_FILES = {"panel.tga": tga(2, 2), "smoke.tga": tga(2, 2, depth=32)}
 
 
 def edited(*edits):
-    text = SCENE
-    for old, new in edits:
-        assert old in text, old
-        text = text.replace(old, new, 1)
-    return text
+    return edit_scene(SCENE, *edits)
 
 
 def run(args, cwd, env=None):
@@ -179,11 +72,11 @@ class CheckerTable(unittest.TestCase):
           r"one \(the names are Tri\): it draws the first mesh, 'Tri'",
           r"WARNING: 'scene.txt' line 89: MATERIAL 'Blue' .* names no material"]),
         ("textures missing or not uncompressed", SCENE,
-         {"smoke.tga": tga(2, 2, 24, image_type=10)}, 0,
+         {"smoke.tga": tga(2, 2, image_type=10)}, 0,
          [r"WARNING: 'scene.txt' line 9: texture 'panel.tga' cannot be opened",
           r"WARNING: 'scene.txt' line 35: texture 'smoke.tga' is run-length encoded true-colour "
           r"\(image type 10\); expected uncompressed true-colour \(type 2\)"]),
-        ("16-bit texture", SCENE, {"panel.tga": tga(2, 2, 16), "smoke.tga": tga(2, 2)}, 0,
+        ("16-bit texture", SCENE, {"panel.tga": tga(2, 2, depth=16), "smoke.tga": tga(2, 2)}, 0,
          [r"WARNING: 'scene.txt' line 9: texture 'panel.tga' has 16 bits per pixel; expected 24 "
           r"or 32"]),
         ("scene camera, unreachable button, keyframers on a STATIC entity",
