@@ -231,3 +231,72 @@ TEST(PhysicsTest, LinkToNoSystemIsHarmless) {
     stepSimulation(forces({{0, -1, 0}}), scene, 0.1f, nullptr);
     EXPECT_EQ(ps->count, 0);
 }
+
+// Values that become non-finite at run time (a body thrown past the float range, an entity at
+// its edge) must not crash the step or the transform update, nor spread to other entities.
+TEST(PhysicsTest, NonFiniteValuesRunOnWithoutSpreading) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    auto finite = [](Float3 v) {
+        return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+    };
+    Scene* scene = createScene();
+    Resources resources{};
+    ForceList forces{};
+    appendRecord(&forces, Force{ForceType::GRAVITY, {0.0f, -9.8f, 0.0f}});
+
+    const int32_t plain =
+        addEntity(scene, entity(EntityType::OBJECT, MotionType::SIMULATE, {0, 0, 0}, 1), 0);
+    Entity nanMass = entity(EntityType::OBJECT, MotionType::SIMULATE, {1, 2, 3}, 1);
+    nanMass.mass = nan;
+    const int32_t nanMassIndex = addEntity(scene, nanMass, 0);
+    Entity nanVelocity = entity(EntityType::OBJECT, MotionType::SIMULATE, {0, 0, 0}, 1);
+    nanVelocity.velocity = {nan, 0.0f, 0.0f};
+    const int32_t nanVelocityIndex = addEntity(scene, nanVelocity, 0);
+    Entity thrown = entity(EntityType::OBJECT, MotionType::SIMULATE, {3.0e38f, 0, 0}, 1);
+    thrown.velocity = {3.0e38f, -3.0e38f, 0.0f};
+    const int32_t thrownIndex = addEntity(scene, thrown, 0);
+    const int32_t far =
+        addEntity(scene, entity(EntityType::GROUP, MotionType::STATIC, {inf, 0, 0}, 1), 0);
+    Entity spun = entity(EntityType::OBJECT, MotionType::STATIC, {1, 0, 0}, 1);
+    spun.rotation = Quaternion{nan, 0.0f, 0.0f, nan};
+    const int32_t spunIndex = addEntity(scene, spun, far);
+    Entity emitter = entity(EntityType::PARTICLE, MotionType::STATIC, {0, 0, 0}, 1);
+    emitter.link = 0;
+    const int32_t emitterIndex = addEntity(scene, emitter, far);
+
+    ParticleSystem* system = createParticleSystem(ParticleType::POINT, DisplayType::QUAD,
+                                                  BlendType::BLEND, 2.0f, 100.0f, 0.2f);
+    setParticleSystemOff(system, 0);
+    setParticleSpeeds(system, 1.0f, 2.0f);
+    setParticleMasses(system, 1.0f, 1.0f);
+    addParticleSystem(&resources, system);
+
+    updateTransforms(scene);
+    for (int step = 0; step < 200; ++step) {
+        stepSimulation(&forces, scene, 0.02f, &resources);
+        updateTransforms(scene);
+    }
+
+    // The plain body fell as if the others were not there: v = -9.8 t, p = sum of v dt.
+    const Float3 p = getEntityPosition(scene, plain);
+    EXPECT_NEAR(p.y, -9.8f * 0.02f * 0.02f * (200 * 201 / 2), 0.05f);
+    EXPECT_TRUE(finite(getEntityWorldPosition(scene, plain)));
+    // A NaN mass is not a positive mass: the body does not move.
+    EXPECT_TRUE(finite(getEntityPosition(scene, nanMassIndex)));
+    EXPECT_EQ(getEntityPosition(scene, nanMassIndex).z, 3.0f);
+    // A NaN velocity and a body thrown past the float range stay broken on their own.
+    EXPECT_TRUE(std::isnan(getEntityPosition(scene, nanVelocityIndex).x));
+    EXPECT_FALSE(finite(getEntityPosition(scene, thrownIndex)));
+    EXPECT_FALSE(finite(getEntityWorldPosition(scene, spunIndex)));
+    // The emitter under the group at infinity emits at infinity; the system keeps its bounds.
+    EXPECT_FALSE(finite(system->position));
+    EXPECT_GT(system->count, 0);
+    EXPECT_LE(system->count, system->capacity);
+    EXPECT_LE(system->capacity, 1000);
+    EXPECT_EQ(getEntityLink(scene, emitterIndex), 0);
+    // The root's box merges every child; whatever it holds, the plain entity's box is intact.
+    const SceneNode* node = getEntityNode(scene, plain);
+    ASSERT_NE(node, nullptr);
+    EXPECT_TRUE(finite(node->worldBounds.centre));
+}
