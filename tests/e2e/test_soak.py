@@ -6,13 +6,12 @@ growing: the value at the end within 5 % of the value at the half-way point."""
 
 import os
 import random
-import shutil
-import subprocess
 import sys
 import time
 import unittest
 
-from harness import Engine, source_path
+from harness import Engine
+from test_demo import BUTTON_Y, button_x, demo_files, text_lines
 
 CI = os.environ.get("CI") == "true"
 SECONDS = float(os.environ.get("KRESTEL_SOAK_SECONDS") or (20 if CI else 60))
@@ -21,34 +20,9 @@ SEED = int(os.environ.get("KRESTEL_SOAK_SEED", "2026"))
 # Drags start and end here, clear of the HUD panel at the bottom and the monitor at the top right.
 DRAG_AREA = (80, 120, 580, 440)
 OPPOSITE = {"w": "s", "s": "w", "a": "d", "d": "a", "q": "e", "e": "q"}
-
-
-def to_window(x, y):
-    """HUD coordinates (origin at the centre, y up, 300 pixels a unit) to window pixels."""
-    return int(round(400 + 300 * x)), int(round(300 - 300 * y))
-
-
-def read_hud(scene_text):
-    """The read-out positions and the buttons of a scene file, as (action, first value, centre)."""
-    tokens = scene_text.split()
-    at = 0
-
-    def take(keyword, count):
-        nonlocal at
-        at = tokens.index(keyword, at) + 1
-        values = tokens[at:at + count]
-        at += count
-        return values
-
-    sim_time = [float(v) for v in take("SIMTIME:", 2)]
-    buttons = []
-    for _ in range(int(take("BUTTONCOUNT:", 1)[0])):
-        action = take("ACTIONNAME:", 1)[0]
-        value = float(take("ACTIONVALUES:", 5)[1])
-        x0, y0 = (float(v) for v in take("MIN:", 2))
-        x1, y1 = (float(v) for v in take("MAX:", 2))
-        buttons.append((action, value, to_window((x0 + x1) / 2, (y0 + y1) / 2)))
-    return sim_time, buttons
+# The time-rate buttons belong to the rate phases; the others are fair game for random presses.
+FASTER, SLOWER, RESET = ((button_x(label), BUTTON_Y) for label in ("FASTER", "SLOWER", "SPEED 1X"))
+BUTTONS = [(button_x(label), BUTTON_Y) for label in ("MOVE", "TURN", "SPARKS", "BOXES")]
 
 
 def rss_kb(pid):
@@ -59,46 +33,17 @@ def rss_kb(pid):
     raise AssertionError("no VmRSS for %d" % pid)
 
 
-def text_pixels(image, box):
-    """Positions of the near-white pixels of the read-out text: what changes when the time shown
-    changes, and not when the scene behind it moves."""
-    x0, y0, x1, y1 = box
-    return frozenset((x, y) for y in range(y0, y1) for x in range(x0, x1)
-                     if min(image.pixel(x, y)) > 235)
-
-
 class Soak(unittest.TestCase):
     def setUp(self):
         # A sanitizer build keeps freed memory in quarantine for a while: that is not growth.
         options = os.environ.get("ASAN_OPTIONS", "")
         os.environ["ASAN_OPTIONS"] = (options + ":" if options else "") + "quarantine_size_mb=0"
         self.random = random.Random(SEED)
-        self.engine = Engine(name="soak")
-        for name in os.listdir(source_path("demo")):
-            path = source_path("demo", name)
-            if os.path.isfile(path):
-                shutil.copy(path, self.engine.dir)
-        if os.path.exists(os.path.join(self.engine.dir, "make_textures.py")):
-            subprocess.run([sys.executable, "make_textures.py"], cwd=self.engine.dir, check=True,
-                           capture_output=True, timeout=60)
+        self.engine = Engine(None, demo_files(), name="soak")
         self.rate_phases = []
-        with open(os.path.join(self.engine.dir, "scene.txt")) as f:
-            sim_time, buttons = read_hud(f.read())
-        x, y = to_window(*sim_time)
-        self.sim_readout_box = (max(0, x - 5), max(0, y - 14), x + 230, y + 5)
-        timerate = [(value, centre) for action, value, centre in buttons if action == "TIMERATE"]
-        self.rate_reset = next((c for v, c in timerate if v == 0), None)
-        self.rate_up = next((c for v, c in timerate if v > 0), None)
-        self.rate_down = next((c for v, c in timerate if v < 0), None)
-        # Every other button is fair game for the random presses.
-        self.buttons = [centre for action, _, centre in buttons if action != "TIMERATE"]
-        self.assertIsNotNone(self.rate_reset, "the demo has no TIMERATE button that resets")
-        self.assertTrue(self.buttons, "the demo has no buttons to press")
 
     def tearDown(self):
         self.engine.stop()
-
-    # ---- input ----
 
     def press(self, button, seconds=0.15):
         self.engine.hold_mouse(button[0], button[1], seconds)
@@ -119,38 +64,32 @@ class Soak(unittest.TestCase):
         self.engine.drag(*start, *end, button=button, steps=5, pause=0.02)
         self.engine.drag(*end, *start, button=button, steps=5, pause=0.02)
 
-    def random_button(self):
-        # Everything but the time-rate buttons, which the rate phases own.
-        self.press(self.random.choice(self.buttons), self.random.uniform(0.05, 0.3))
-
     def random_action(self):
-        self.random.choice((self.random_key, self.random_key, self.random_drag,
-                            self.random_button))()
-
-    # ---- the time rate ----
+        r = self.random
+        r.choice((self.random_key, self.random_key, self.random_drag,
+                  lambda: self.press(r.choice(BUTTONS), r.uniform(0.05, 0.3))))()
 
     def sim_readout(self, label):
-        return text_pixels(self.engine.screenshot(label), self.sim_readout_box)
+        """The near-white pixels of the simulation-time text (the lower read-out): what changes
+        when the time shown changes, and not when the scene behind it moves."""
+        image = self.engine.screenshot(label)
+        top, bottom = text_lines(image)[-1]
+        return frozenset((x, y) for y in range(top, bottom + 1) for x in range(0, 240)
+                         if min(image.pixel(x, y)) > 235)
 
     def rate_fast(self):
-        self.press(self.rate_reset)
+        self.press(RESET)
         self.engine.hold_key("equal", 0.4)  # +0.01 per idle turn
-        if self.rate_up:
-            self.press(self.rate_up, 0.6)  # +v per second held
+        self.press(FASTER, 0.6)  # +1 per second held
         self.rate_phases.append("fast")
 
-    def look(self, label):
-        """A screenshot for the record: the view should still be on the scene."""
-        self.engine.screenshot(label)
-
     def rate_to_zero(self):
-        """Holds minus (and the demo's slower button) until simulation time has run back to 0,
-        where the clock stops it at rate 0; on the way the rate is negative. True once the
-        read-out stands still while both are still held."""
+        """Holds minus and the SLOWER button until simulation time has run back to 0, where the
+        clock stops it at rate 0; on the way the rate is negative. True once the read-out stands
+        still while both are still held."""
         self.rate_phases.append("negative")
-        if self.rate_down:
-            self.engine.move_mouse(*self.rate_down)
-            self.engine.mouse_down(1)
+        self.engine.move_mouse(*SLOWER)
+        self.engine.mouse_down(1)
         self.engine.key_down("minus")
         try:
             previous = self.sim_readout("rate-a")
@@ -166,52 +105,42 @@ class Soak(unittest.TestCase):
             return False
         finally:
             self.engine.key_up("minus")
-            if self.rate_down:
-                self.engine.mouse_up(1)
-
-    # ---- the run ----
+            self.engine.mouse_up(1)
 
     def run_until(self, deadline, rate_every):
-        next_rate = time.time() + rate_every
-        zero = True
+        next_rate, zero = time.time() + rate_every, True
         while time.time() < deadline:
             # A rate phase can take several seconds: none starts just before the deadline.
             if time.time() >= next_rate and deadline - time.time() > 4:
-                if zero:
-                    self.rate_fast()
-                else:
-                    self.rate_to_zero()
+                self.rate_fast() if zero else self.rate_to_zero()
                 zero = not zero
                 next_rate = time.time() + rate_every
             self.random_action()
             self.assertTrue(self.engine.alive(), "krestel stopped: " + self.engine.stderr())
 
-    def warm_up(self):
-        """Every button and every rate once, so that the driver's caches and the particle arrays
-        have met everything the scene can show before memory is measured."""
-        for button in self.buttons:
+    def test_demo_stays_up_and_memory_stops_growing(self):
+        start = time.time()
+        self.engine.start()
+        pid = self.engine.process.pid
+        # Every button and every rate once, so that the driver's caches and the particle arrays
+        # have met everything the scene can show before memory is measured.
+        for button in BUTTONS:
             self.press(button, 0.12)
         self.rate_fast()
         self.random_key()
         self.random_drag()
         self.assertTrue(self.rate_to_zero(), "holding minus never stopped simulation time")
-
-    def test_demo_stays_up_and_memory_stops_growing(self):
-        start = time.time()
-        self.engine.start()
-        pid = self.engine.process.pid
-        self.warm_up()
         warm = time.time() - start
         # The half-way sample is taken no earlier than the end of the warm-up.
         half = max(start + SECONDS / 2, time.time())
         self.run_until(half, rate_every=max(2.0, SECONDS / 10))
         rss_half = rss_kb(pid)
-        self.look("half")
+        self.engine.screenshot("half")  # for the record: the view should still be on the scene
         self.run_until(start + SECONDS, rate_every=max(2.0, SECONDS / 10))
         time.sleep(0.5)
         self.assertTrue(self.engine.alive(), "krestel stopped: " + self.engine.stderr())
         rss_end = rss_kb(pid)
-        self.look("end")
+        self.engine.screenshot("end")
         growth = (rss_end - rss_half) / rss_half
         print("soak: %.0f s (warm-up %.0f s), seed %d, RSS %d kB at half-way, %d kB at the end (%+.1f %%), "
               "rate phases %s" % (time.time() - start, warm, SEED, rss_half, rss_end, 100 * growth,

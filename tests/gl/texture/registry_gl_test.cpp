@@ -270,26 +270,6 @@ TEST_F(RegistryTest, OtherKindsGetAnEntryWithoutAnImage) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(RegistryTest, NineteenCharacterNamesFitAndTwentyAreRefused) {
-    const std::string fits = "abcdefghijklmno.tga";     // 19 characters
-    const std::string tooLong = "abcdefghijklmnop.tga"; // 20
-    ASSERT_EQ(fits.size(), 19u);
-    testing::internal::CaptureStderr();
-    const int32_t index = loadTexture(&registry, fits.c_str(), TextureType::STATIC, "");
-    EXPECT_EQ(loadTexture(&registry, tooLong.c_str(), TextureType::STATIC, ""), 0);
-    EXPECT_EQ(loadTexture(&registry, "d", TextureType::DYNAMIC, tooLong.c_str()), 0);
-    const int32_t dynamicIndex =
-        loadTexture(&registry, tooLong.c_str(), TextureType::DYNAMIC, "CameraNumberSeven19");
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(index, 1);
-    EXPECT_EQ(dynamicIndex, 2); // the name is not used for DYNAMIC textures
-    EXPECT_EQ(registry.count, 3);
-    EXPECT_EQ(std::string(registry.entries[index].fileName), fits);
-    EXPECT_STREQ(registry.entries[dynamicIndex].link, "CameraNumberSeven19");
-    EXPECT_EQ(err.find("TGA_READ: failed to open file " + fits + "\n"), 0u) << err;
-    EXPECT_NE(err.find("'" + tooLong + "' is longer than 19 characters"), std::string::npos);
-}
-
 TEST_F(RegistryTest, DynamicTexturesAreSharedByLinkWhateverTheName) {
     const int32_t first = loadTexture(&registry, "screen", TextureType::DYNAMIC, "Cam1");
     const int32_t same = loadTexture(&registry, "other", TextureType::DYNAMIC, "Cam1");
@@ -359,20 +339,6 @@ TEST_F(RegistryTest, BindTextureSkipsRedundantBindsAndMapsBadIndicesToZero) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(RegistryTest, ListIsNullWithOnlyStaticEntries) {
-    EXPECT_EQ(listDynamicTextures(&registry), nullptr);
-    testing::internal::CaptureStderr();
-    loadTexture(&registry, "x.tga", TextureType::STATIC, "");
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(listDynamicTextures(&registry), nullptr);
-    loadTexture(&registry, "", TextureType::DYNAMIC, "Cam");
-    DynamicTextureList* list = listDynamicTextures(&registry);
-    ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->textureIndexes->count, 1);
-    EXPECT_EQ(list->textureIndexes->items[0], 2);
-    freeDynamicTextureList(list);
-}
-
 TEST_F(RegistryTest, CopyTakesTheLowerLeftSquareOfTheBackBuffer) {
     const int32_t screen = loadTexture(&registry, "", TextureType::DYNAMIC, "Cam");
     bindTexture(&registry, 0);
@@ -432,54 +398,6 @@ TEST_F(RegistryTest, CopyIgnoresEntriesThatAreNotDynamic) {
     EXPECT_COLOUR_NEAR(readTexture(registry.entries[big].glName).at(5, 5),
                        (Rgba8{200, 200, 200, 255}), 0);
     EXPECT_COLOUR_NEAR(readTexture(registry.entries[0].glName).at(0, 0), WHITE, 0);
-}
-
-TEST_F(RegistryTest, ResourcesStartEmptyAndPassTextureCallsOn) {
-    Resources* resources = createResources();
-    ASSERT_NE(resources, nullptr);
-    EXPECT_EQ(resources->meshes.count, 0);
-    EXPECT_EQ(resources->particleSystems.count, 0);
-    EXPECT_EQ(resources->drawBoundings, 0);
-    EXPECT_EQ(resources->textures.count, 1);
-    EXPECT_STREQ(resources->textures.entries[0].fileName, "None");
-
-    Vertex vertices[3] = {};
-    uint32_t indices[3] = {0, 1, 2};
-    Mesh mesh{};
-    std::strcpy(mesh.name, "Tri");
-    mesh.vertexCount = 3;
-    mesh.vertices = vertices;
-    mesh.indexCount = 3;
-    mesh.indices = indices;
-    EXPECT_EQ(addMesh(resources, mesh), 0);
-    EXPECT_EQ(addMesh(resources, mesh), 1);
-    EXPECT_EQ(resources->meshes.count, 2);
-    EXPECT_NE(resources->meshes.items[1].vertices, vertices); // a copy, not the caller's
-
-    writeFourColours("r.tga");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(loadTexture(resources, "r.tga", TextureType::STATIC, ""), 1);
-    EXPECT_EQ(loadTexture(resources, "r.tga", TextureType::STATIC, ""), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "'r.tga' (3 byte) image file closed and read.\n");
-    EXPECT_EQ(loadTexture(resources, "", TextureType::DYNAMIC, "Cam"), 2);
-    bindTexture(resources, 0);
-    EXPECT_EQ(resources->textures.boundIndex, 0);
-    DynamicTextureList* list = listDynamicTextures(resources);
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->textureIndexes->items[0], 2);
-    freeDynamicTextureList(list);
-    copyToDynamicTexture(resources, 2);
-    EXPECT_EQ(resources->textures.boundIndex, 2);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-    for (int32_t i = 0; i < resources->meshes.count; ++i) {
-        std::free(resources->meshes.items[i].vertices);
-        std::free(resources->meshes.items[i].indices);
-    }
-    std::free(resources->meshes.items);
-    releaseRegistry(&resources->textures);
-    std::free(resources);
 }
 
 } // namespace

@@ -52,16 +52,6 @@ Material material(float red, float shininess, int32_t textureId, const char* nam
 
 } // namespace
 
-TEST(KeyframerTest, NewKeyframerIsEmpty) {
-    Keyframer* k = createKeyframer(KeyframeType::ROTATION);
-    EXPECT_EQ(k->entity, 0);
-    EXPECT_EQ(k->keyframeType, KeyframeType::ROTATION);
-    EXPECT_EQ(k->keyCount, 0);
-    EXPECT_EQ(k->firstTime, 0.0f);
-    EXPECT_EQ(k->lastTime, 0.0f);
-    EXPECT_EQ(k->keys, nullptr);
-}
-
 TEST(KeyframerTest, KeysAreChainedInTimeOrderWhateverTheOrderAdded) {
     struct Case {
         std::vector<float> added;
@@ -127,14 +117,6 @@ TEST(KeyframerTest, PositionTrackLoopsAndFolds) {
     }
 }
 
-TEST(KeyframerTest, FoldingRepeatsThePeriodFromTimeZero) {
-    Keyframer* k = positionTrack({2, 6});
-    EXPECT_FLOAT_EQ(foldKeyTime(k, 7), 3);
-    EXPECT_FLOAT_EQ(foldKeyTime(k, 9), 1);
-    EXPECT_FLOAT_EQ(foldKeyTime(k, 5), 5); // inside the span: unchanged
-    EXPECT_FLOAT_EQ(foldKeyTime(k, 6), 6);
-}
-
 TEST(KeyframerTest, TrackWithoutSpanGivesItsFirstKeyAtEveryTime) {
     Keyframer* single = createKeyframer(KeyframeType::POSITION);
     addPositionKey(single, {3, 4, 5}, 5);
@@ -173,18 +155,6 @@ TEST(KeyframerTest, EqualTimesMeetTheFirstKeyAtThatTime) {
     expectFloat3(evaluatePosition(k, 2), {7, 0, 0});
     // Past the pair of equal keys the later one in the chain leads.
     expectFloat3(evaluatePosition(k, 3), {3, 0, 0});
-}
-
-TEST(KeyframerTest, KeyPairAtTheEnds) {
-    Keyframer* k = positionTrack({1, 3});
-    const KeyPair low = findKeyPair(k, 1);
-    EXPECT_EQ(low.p, k->keys);
-    EXPECT_EQ(low.q, k->keys);
-    EXPECT_EQ(low.f, 0.0f);
-    const KeyPair high = findKeyPair(k, 3);
-    EXPECT_EQ(high.p, k->keys->next);
-    EXPECT_EQ(high.q, k->keys->next);
-    EXPECT_EQ(high.f, 1.0f);
 }
 
 TEST(KeyframerTest, RotationIsLerpedWithoutNormalising) {

@@ -79,38 +79,10 @@ TEST(Matrix, RowMajorTranslationAndRotationCompose) {
     expectFloat3(transformPoint(multiplyMatrices(t, r), {0, 0, 1}), {2, 2, 3}, 1e-4f);
 }
 
-TEST(Matrix, TransposeTwiceRestoresAndSwapsTranslation) {
-    Matrix44 m;
-    for (int i = 0; i < 16; ++i) m.m[i] = static_cast<float>(i);
-    Matrix44 t = m;
-    transposeMatrix(&t);
-    EXPECT_FLOAT_EQ(t.m[3], 12);
-    EXPECT_FLOAT_EQ(t.m[12], 3);
-    EXPECT_FLOAT_EQ(t.m[6], 9);
-    transposeMatrix(&t);
-    for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(t.m[i], m.m[i]);
-}
-
 TEST(Matrix, TransformPointDividesByW) {
     Matrix44 m = identityMatrix();
     m.m[15] = 2;
     expectFloat3(transformPoint(m, {2, 4, 6}), {1, 2, 3});
-}
-
-TEST(Vector, BasicOperations) {
-    expectFloat3(addFloat3({1, 2, 3}, {4, 5, 6}), {5, 7, 9});
-    expectFloat3(scaleFloat3({1, -2, 3}, 2), {2, -4, 6});
-    EXPECT_FLOAT_EQ(dotFloat3({1, 2, 3}, {4, 5, 6}), 32);
-    EXPECT_FLOAT_EQ(lengthFloat3({3, 4, 12}), 13);
-    Float3 v{0, 3, 4};
-    normaliseFloat3(&v);
-    expectFloat3(v, {0, 0.6f, 0.8f});
-    expectFloat3(lerpFloat3({0, 0, 0}, {4, 8, -4}, 0.25f), {1, 2, -1});
-    Colour c{0.1f, 0.1f, 0.1f, 1};
-    addColour(&c, 0.1f, 0.1f, 0.1f, 1);
-    EXPECT_FLOAT_EQ(c.a, 2); // alpha adds up too, unclamped
-    const Colour l = lerpColour({0, 0, 0, 0}, {1, 1, 1, 1}, 0.5f);
-    EXPECT_FLOAT_EQ(l.a, 0.5f);
 }
 
 TEST(Box, BoundsOfVerticesReadsPositionsAtTheVertexStride) {

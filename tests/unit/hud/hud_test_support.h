@@ -1,10 +1,12 @@
-// Shared set-up for the HUD and action tests: a scene with a few entities, a clock driven by
-// explicit millisecond times, and builders for panels and buttons in HUD coordinates.
+// Shared set-up for the HUD, action and input tests: a scene with a few entities, a clock driven
+// by explicit millisecond times, input reports and idle turns, and builders for panels and
+// buttons in HUD coordinates.
 #pragma once
 
 #include <cstring>
 
 #include "app/clock.h"
+#include "app/input.h"
 #include "hud/actions.h"
 #include "hud/hud.h"
 #include "scene/scene.h"
@@ -48,6 +50,9 @@ inline Button makeButton(float x0, float y0, float x1, float y1, const char* act
     return b;
 }
 
+constexpr int32_t W = 800;
+constexpr int32_t H = 600;
+
 // A HUD over a fresh scene and clock. The clock starts at startMs so that simulation time can
 // run backwards for a while before it is clamped at zero.
 struct HudWorld {
@@ -70,4 +75,30 @@ struct HudWorld {
         nowMs += stepMs;
         updateClockAt(clock, nowMs);
     }
+    // One idle turn: the clock, then the input step with the application step in seconds.
+    void turn(uint32_t stepMs) {
+        tick(stepMs);
+        processInput(&hud, static_cast<float>(getAppDelta(clock)));
+    }
+    void turns(int count, uint32_t stepMs) {
+        for (int i = 0; i < count; ++i) turn(stepMs);
+    }
+
+    // Reports as GLUT's callbacks make them, in an 800 by 600 window: a mouse event gives the
+    // button first, then the event's own position.
+    void key(unsigned char k) { pressInputAt(&hud, InputKind::Key, k, W, H); }
+    void keyUp(unsigned char k) { releaseInput(&hud, InputKind::Key, k); }
+    void motion(int32_t x, int32_t y) {
+        pressInputAt(&hud, InputKind::PointerX, x, W, H);
+        pressInputAt(&hud, InputKind::PointerY, y, W, H);
+    }
+    void mouseDown(int32_t button, int32_t x, int32_t y) {
+        pressInputAt(&hud, InputKind::MouseButton, button, W, H);
+        motion(x, y);
+    }
+    void mouseUp(int32_t button, int32_t x, int32_t y) {
+        releaseInput(&hud, InputKind::MouseButton, button);
+        motion(x, y);
+    }
+    Camera& camera() { return scene->camera; }
 };

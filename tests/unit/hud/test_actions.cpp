@@ -43,30 +43,6 @@ TEST(ActionTable, LookupIsWholeWordAndCaseSensitive) {
     EXPECT_EQ(findAction(&empty, "ENTITYMOVE"), nullptr);
 }
 
-TEST(InitHud, StoresReferencesAndClearsState) {
-    Scene* scene = createScene();
-    Clock* clock = createClockAt(0);
-    Camera viewpoint = createCamera();
-    Resources resources{};
-    Hud hud;
-    std::memset(&hud, 0x5a, sizeof hud);
-    initHud(&hud, scene, &viewpoint, clock, &resources);
-    EXPECT_EQ(hud.scene, scene);
-    EXPECT_EQ(hud.clock, clock);
-    EXPECT_EQ(hud.viewpoint, &viewpoint);
-    EXPECT_EQ(hud.resources, &resources);
-    ASSERT_NE(hud.actions, nullptr);
-    EXPECT_EQ(hud.actions->count, 7);
-    EXPECT_EQ(hud.backgroundCount, 0);
-    EXPECT_EQ(hud.buttonCount, 0);
-    for (int32_t flag :
-         {hud.keyW, hud.keyS, hud.keyA, hud.keyD, hud.keyQ, hud.keyE, hud.keyJ, hud.keyK,
-          hud.keyPlus, hud.keyMinus, hud.leftDown, hud.rightDown, hud.prevX, hud.prevY, hud.mouseX,
-          hud.mouseY, hud.overHud, hud.overButton, hud.hitButton}) {
-        EXPECT_EQ(flag, 0);
-    }
-}
-
 TEST(ResolveButtons, BindsActionsAndLinkedEntities) {
     HudWorld w;
     addEntity(w.scene, makeEntity("Box", EntityType::OBJECT), 0);
@@ -317,21 +293,6 @@ TEST(ActionDrawBoundings, FirstToggleAtApplicationTimeZero) {
     HudWorld w(0);
     actionDrawBoundings(nullptr, &w.hud);
     EXPECT_EQ(w.resources.drawBoundings, 1);
-}
-
-TEST(ActionNone, ChangesNothing) {
-    HudWorld w;
-    int32_t box = addEntity(w.scene, makeEntity("Box", EntityType::OBJECT), 0);
-    float values[5] = {static_cast<float>(box), 1, 1, 1, 1};
-    Hud before;
-    std::memcpy(&before, &w.hud, sizeof before);
-    Clock clockBefore;
-    std::memcpy(&clockBefore, w.clock, sizeof clockBefore);
-    actionNone(values, &w.hud);
-    actionNone(nullptr, nullptr);
-    EXPECT_EQ(std::memcmp(&before, &w.hud, sizeof before), 0);
-    EXPECT_EQ(std::memcmp(&clockBefore, w.clock, sizeof clockBefore), 0);
-    EXPECT_EQ(getEntityPosition(w.scene, box).x, 0.0f);
 }
 
 } // namespace

@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -347,46 +346,26 @@ TEST(HostileScene, ACutInEachSectionNamesTheEndOrTheCountThatCannotBeMet) {
 }
 
 TEST(HostileScene, WordsOf19CharactersLoadAnd20Or4000AreRefused) {
-    using Getter = std::function<std::string(const SceneDescription&)>;
     struct Slot {
         const char* name;
         const char* from;
         const char* prefix; // replaces `from`, followed by the word and `suffix`
         const char* suffix;
-        Getter stored;
     } slots[] = {
-        {"scene camera", "SCENECAMERA: Cam", "SCENECAMERA: ", "",
-         [](const SceneDescription& d) { return std::string(d.sceneCamera.text); }},
-        {"HUD link", "LINK: PanelCam", "LINK: ", "",
-         [](const SceneDescription& d) {
-             return std::string(d.hud.backgrounds[0].texture.link.text);
-         }},
-        {"action name", "ACTIONNAME: ENTITYMOVE", "ACTIONNAME: ", "",
-         [](const SceneDescription& d) { return std::string(d.hud.buttons[0].button.actionName); }},
-        {"action link", "ACTIONLINK: Mover", "ACTIONLINK: ", "",
-         [](const SceneDescription& d) { return std::string(d.hud.buttons[0].button.actionLink); }},
-        {"button texture", "TEXTURE: button.tga", "TEXTURE: ", "",
-         [](const SceneDescription& d) { return std::string(d.hud.buttons[0].texture.file.text); }},
-        {"system name", "SYSTEMNAME: Smoke", "SYSTEMNAME: ", "",
-         [](const SceneDescription& d) { return std::string(d.particleSystems[0].name.text); }},
-        {"particle camera", "(SmokeCam)", "(", ")",
-         [](const SceneDescription& d) {
-             return std::string(d.particleSystems[0].texture.link.text);
-         }},
-        {"material name", "MATERIAL: Red", "MATERIAL: ", "",
-         [](const SceneDescription& d) { return std::string(d.materials[0].material.name); }},
-        {"material texture", "TEXTURE: red.tga", "TEXTURE: ", "",
-         [](const SceneDescription& d) { return std::string(d.materials[0].texture.file.text); }},
-        {"mesh name", "MESH: Tri", "MESH: ", "",
-         [](const SceneDescription& d) { return std::string(d.meshes[0].name.text); }},
-        {"entity name", "NAME: Mover", "NAME: ", "",
-         [](const SceneDescription& d) { return std::string(d.entities[2].name.text); }},
-        {"entity link", "LINK: Tri", "LINK: ", "",
-         [](const SceneDescription& d) { return std::string(d.entities[2].link.text); }},
-        {"entity material", "LINK: Tri\nMATERIAL: Red", "LINK: Tri\nMATERIAL: ", "",
-         [](const SceneDescription& d) { return std::string(d.entities[2].material.text); }},
-        {"material key camera", "(KeyCam)", "(", ")",
-         [](const SceneDescription& d) { return std::string(d.keys[2].texture.link.text); }},
+        {"scene camera", "SCENECAMERA: Cam", "SCENECAMERA: ", ""},
+        {"HUD link", "LINK: PanelCam", "LINK: ", ""},
+        {"action name", "ACTIONNAME: ENTITYMOVE", "ACTIONNAME: ", ""},
+        {"action link", "ACTIONLINK: Mover", "ACTIONLINK: ", ""},
+        {"button texture", "TEXTURE: button.tga", "TEXTURE: ", ""},
+        {"system name", "SYSTEMNAME: Smoke", "SYSTEMNAME: ", ""},
+        {"particle camera", "(SmokeCam)", "(", ")"},
+        {"material name", "MATERIAL: Red", "MATERIAL: ", ""},
+        {"material texture", "TEXTURE: red.tga", "TEXTURE: ", ""},
+        {"mesh name", "MESH: Tri", "MESH: ", ""},
+        {"entity name", "NAME: Mover", "NAME: ", ""},
+        {"entity link", "LINK: Tri", "LINK: ", ""},
+        {"entity material", "LINK: Tri\nMATERIAL: Red", "LINK: Tri\nMATERIAL: ", ""},
+        {"material key camera", "(KeyCam)", "(", ")"},
     };
     auto word = [](size_t length) {
         std::string w;
@@ -404,7 +383,7 @@ TEST(HostileScene, WordsOf19CharactersLoadAnd20Or4000AreRefused) {
             const ParseError error = parse(text, &d);
             if (length == 19) {
                 ASSERT_EQ(error.kind, ParseErrorKind::None) << error.message;
-                EXPECT_EQ(slot.stored(d), w);
+                EXPECT_NE(describe(d).find(w + "|"), std::string::npos); // stored whole
                 continue;
             }
             EXPECT_EQ(error.kind, ParseErrorKind::WordTooLong) << error.message;
@@ -417,48 +396,38 @@ TEST(HostileScene, WordsOf19CharactersLoadAnd20Or4000AreRefused) {
     }
 }
 
-TEST(HostileScene, CountsOfMinusOneAndZeroMeanNoRecordsAndHugeCountsAreRefused) {
-    using Size = std::function<size_t(const SceneDescription&)>;
+TEST(HostileScene, NegativeCountsReadAsZeroAndHugeCountsAreRefused) {
     struct Count {
         const char* keyword;
         const char* from; // the count line and the records that only a positive count reads
-        Size records;
     } counts[] = {
-        {"BACKGROUNDCOUNT:", "BACKGROUNDCOUNT: 0\n",
-         [](const SceneDescription& d) { return d.hud.backgrounds.size(); }},
-        {"BUTTONCOUNT:", "BUTTONCOUNT: 0\n",
-         [](const SceneDescription& d) { return d.hud.buttons.size(); }},
-        {"FORCECOUNT:", "FORCECOUNT: 0\n",
-         [](const SceneDescription& d) { return d.forces.size(); }},
-        {"PARTICLECOUNT:", "PARTICLECOUNT: 0\n",
-         [](const SceneDescription& d) { return d.particleSystems.size(); }},
-        {"MATERIALCOUNT:", "MATERIALCOUNT: 0\n",
-         [](const SceneDescription& d) { return d.materials.size(); }},
-        {"MESHCOUNT:",
-         "MESHCOUNT: 1\nMESH: Empty\nPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\n"
-         "VERTEXCOUNT: 0\nSURFACECOUNT: 1\nTRIANGLECOUNT: 0\n",
-         [](const SceneDescription& d) { return d.meshes.size(); }},
-        {"VERTEXCOUNT:", "VERTEXCOUNT: 0\n",
-         [](const SceneDescription& d) { return d.meshes[0].vertices.size(); }},
-        {"TRIANGLECOUNT:", "TRIANGLECOUNT: 0\n",
-         [](const SceneDescription& d) { return d.meshes[0].indices.size(); }},
-        {"KEYFRAMERCOUNT:", "KEYFRAMERCOUNT: 1\nKEYFRAMETYPE: POSITION\nKEYFRAMECOUNT: 0\n",
-         [](const SceneDescription& d) { return d.keyframers.size(); }},
-        {"KEYFRAMECOUNT:", "KEYFRAMECOUNT: 0\n",
-         [](const SceneDescription& d) { return d.keys.size(); }},
-        {"CHILDCOUNT:", "CHILDCOUNT: 0\n",
-         [](const SceneDescription& d) { return d.entities.size() - 1; }},
+        {"BACKGROUNDCOUNT:", "BACKGROUNDCOUNT: 0\n"},
+        {"BUTTONCOUNT:", "BUTTONCOUNT: 0\n"},
+        {"FORCECOUNT:", "FORCECOUNT: 0\n"},
+        {"PARTICLECOUNT:", "PARTICLECOUNT: 0\n"},
+        {"MATERIALCOUNT:", "MATERIALCOUNT: 0\n"},
+        {"MESHCOUNT:", "MESHCOUNT: 1\nMESH: Empty\nPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\n"
+                       "VERTEXCOUNT: 0\nSURFACECOUNT: 1\nTRIANGLECOUNT: 0\n"},
+        {"VERTEXCOUNT:", "VERTEXCOUNT: 0\n"},
+        {"TRIANGLECOUNT:", "TRIANGLECOUNT: 0\n"},
+        {"KEYFRAMERCOUNT:", "KEYFRAMERCOUNT: 1\nKEYFRAMETYPE: POSITION\nKEYFRAMECOUNT: 0\n"},
+        {"KEYFRAMECOUNT:", "KEYFRAMECOUNT: 0\n"},
+        {"CHILDCOUNT:", "CHILDCOUNT: 0\n"},
     };
     for (const Count& c : counts) {
         SCOPED_TRACE(c.keyword);
-        for (const char* value : {"-1", "0", "-2147483648"}) {
+        SceneDescription zero;
+        ASSERT_EQ(
+            parse(replaceFirst(COUNTS_SCENE, c.from, std::string(c.keyword) + " 0\n"), &zero).kind,
+            ParseErrorKind::None);
+        for (const char* value : {"-1", "-2147483648"}) {
             const std::string text =
                 replaceFirst(COUNTS_SCENE, c.from, std::string(c.keyword) + " " + value + "\n");
             ASSERT_FALSE(text.empty());
             SceneDescription d;
             const ParseError error = parse(text, &d);
             ASSERT_EQ(error.kind, ParseErrorKind::None) << value << ": " << error.message;
-            EXPECT_EQ(c.records(d), 0u) << value;
+            EXPECT_EQ(describe(d), describe(zero)) << value;
         }
         struct Refused {
             const char* value;

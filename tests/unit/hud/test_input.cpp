@@ -5,83 +5,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/clock.h"
-#include "app/input.h"
-#include "hud/actions.h"
-#include "hud/hud.h"
-#include "scene/scene.h"
-#include "texture/registry.h"
+#include "hud_test_support.h"
 
 namespace {
-
-constexpr int32_t W = 800;
-constexpr int32_t H = 600;
-
-struct InputWorld {
-    Scene* scene;
-    Clock* clock;
-    Camera viewpoint;
-    Resources resources;
-    Hud hud;
-    uint32_t nowMs;
-
-    explicit InputWorld(uint32_t startMs = 50000) : resources{}, hud{}, nowMs(startMs) {
-        scene = createScene();
-        clock = createClockAt(startMs);
-        viewpoint = createCamera();
-        initHud(&hud, scene, &viewpoint, clock, &resources);
-    }
-
-    // One idle turn: the clock, then the input step with the application step in seconds.
-    void turn(uint32_t stepMs) {
-        nowMs += stepMs;
-        updateClockAt(clock, nowMs);
-        processInput(&hud, static_cast<float>(getAppDelta(clock)));
-    }
-    void turns(int count, uint32_t stepMs) {
-        for (int i = 0; i < count; ++i) turn(stepMs);
-    }
-
-    void key(unsigned char k) { pressInputAt(&hud, InputKind::Key, k, W, H); }
-    void keyUp(unsigned char k) { releaseInput(&hud, InputKind::Key, k); }
-    void motion(int32_t x, int32_t y) {
-        pressInputAt(&hud, InputKind::PointerX, x, W, H);
-        pressInputAt(&hud, InputKind::PointerY, y, W, H);
-    }
-    // A GLUT mouse event: the button first, then the event's own position.
-    void mouseDown(int32_t button, int32_t x, int32_t y) {
-        pressInputAt(&hud, InputKind::MouseButton, button, W, H);
-        motion(x, y);
-    }
-    void mouseUp(int32_t button, int32_t x, int32_t y) {
-        releaseInput(&hud, InputKind::MouseButton, button);
-        pressInputAt(&hud, InputKind::PointerX, x, W, H);
-        pressInputAt(&hud, InputKind::PointerY, y, W, H);
-    }
-    Camera& camera() { return scene->camera; }
-};
-
-Background panel(float x0, float y0, float x1, float y1) {
-    Background b{};
-    b.colour = Colour{1, 1, 1, 1};
-    b.min = Float2{x0, y0};
-    b.max = Float2{x1, y1};
-    return b;
-}
-
-Button button(float x0, float y0, float x1, float y1, const char* action, const char* link,
-              float v2, float v3, float v4) {
-    Button b{};
-    b.colour = Colour{1, 1, 1, 1};
-    b.min = Float2{x0, y0};
-    b.max = Float2{x1, y1};
-    std::strncpy(b.actionName, action, NAME_SIZE - 1);
-    std::strncpy(b.actionLink, link, NAME_SIZE - 1);
-    b.actionValues[1] = v2;
-    b.actionValues[2] = v3;
-    b.actionValues[3] = v4;
-    return b;
-}
 
 void expectPosition(const Camera& c, float x, float y, float z, const char* what) {
     EXPECT_NEAR(c.position.x, x, 1e-3) << what;
@@ -99,7 +25,7 @@ TEST(InputKeys, EachFlightKeyMovesEightUnitsPerSecond) {
         {'E', 0, 8, 0},  {'e', 0, 8, 0},  {'Q', 0, -8, 0}, {'q', 0, -8, 0},
     };
     for (const auto& c : cases) {
-        InputWorld w;
+        HudWorld w;
         w.key(c.key);
         w.turns(100, 10);
         char what[] = "key ?";
@@ -116,7 +42,7 @@ TEST(InputKeys, FlightSpeedIgnoresTheTimeRateAndTurnLength) {
     } cases[] = {
         {1.0f, 100, 10}, {0.0f, 100, 10}, {-1.0f, 50, 20}, {4.0f, 1000, 1}, {1.0f, 4, 250}};
     for (const auto& c : cases) {
-        InputWorld w;
+        HudWorld w;
         setTimeRate(w.clock, c.rate);
         w.key('W');
         w.turns(c.turns, c.stepMs);
@@ -125,7 +51,7 @@ TEST(InputKeys, FlightSpeedIgnoresTheTimeRateAndTurnLength) {
 }
 
 TEST(InputKeys, OppositeKeysCancelAndReleaseStops) {
-    InputWorld w;
+    HudWorld w;
     w.key('W');
     w.key('s');
     w.key('A');
@@ -140,30 +66,8 @@ TEST(InputKeys, OppositeKeysCancelAndReleaseStops) {
     expectPosition(w.camera(), 8 * 0.5f, 0, -8 * 0.5f, "W and D held");
 }
 
-TEST(InputKeys, BothCasesShareOneFlag) {
-    InputWorld w;
-    w.key('W');
-    w.key('w');
-    w.keyUp('w');
-    EXPECT_EQ(w.hud.keyW, 0);
-    w.key('+');
-    w.keyUp('=');
-    EXPECT_EQ(w.hud.keyPlus, 0);
-    w.key('_');
-    EXPECT_EQ(w.hud.keyMinus, 1);
-    w.keyUp('-');
-    EXPECT_EQ(w.hud.keyMinus, 0);
-    w.key('j');
-    w.key('K');
-    EXPECT_EQ(w.hud.keyJ, 1);
-    EXPECT_EQ(w.hud.keyK, 1);
-    w.turns(10, 10);
-    expectPosition(w.camera(), 0, 0, 0, "J and K do nothing");
-    EXPECT_EQ(w.clock->timeRate, 1.0f);
-}
-
 TEST(InputKeys, OtherKeysAndValuesAreIgnored) {
-    InputWorld w;
+    HudWorld w;
     Hud before;
     std::memcpy(&before, &w.hud, sizeof before);
     for (int32_t value : {int32_t{'x'}, int32_t{'Z'}, int32_t{' '}, 0, 27, 255, -1}) {
@@ -179,23 +83,23 @@ TEST(InputKeys, OtherKeysAndValuesAreIgnored) {
 }
 
 TEST(InputKeys, PlusAndMinusStepTheRatePerTurn) {
-    InputWorld w;
+    HudWorld w;
     w.key('+');
     w.turns(100, 1);
     EXPECT_NEAR(w.clock->timeRate, 2.0f, 1e-4);
     w.keyUp('+');
 
-    InputWorld slow;
+    HudWorld slow;
     slow.key('=');
     slow.turns(100, 50); // turn length does not matter
     EXPECT_NEAR(slow.clock->timeRate, 2.0f, 1e-4);
 
-    InputWorld down;
+    HudWorld down;
     down.key('-');
     down.turns(150, 10);
     EXPECT_NEAR(down.clock->timeRate, -0.5f, 1e-4);
 
-    InputWorld both;
+    HudWorld both;
     both.key('+');
     both.key('_');
     both.turns(30, 10);
@@ -203,7 +107,7 @@ TEST(InputKeys, PlusAndMinusStepTheRatePerTurn) {
 }
 
 TEST(InputDrag, LeftDragTurnsOneDegreePerPixel) {
-    InputWorld w;
+    HudWorld w;
     w.motion(100, 200);
     w.mouseDown(0, 100, 200);
     EXPECT_EQ(w.hud.leftDown, 1);
@@ -231,7 +135,7 @@ TEST(InputDrag, LeftDragTurnsOneDegreePerPixel) {
 }
 
 TEST(InputDrag, OnlyTheLastStepBetweenTurnsCounts) {
-    InputWorld w;
+    HudWorld w;
     w.motion(400, 100);
     w.mouseDown(0, 400, 100);
     w.turn(10);
@@ -242,8 +146,8 @@ TEST(InputDrag, OnlyTheLastStepBetweenTurnsCounts) {
 }
 
 TEST(InputDrag, DragStartedOnAPanelNeverTurns) {
-    InputWorld w;
-    addBackground(&w.hud, panel(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f)); // bottom strip
+    HudWorld w;
+    addBackground(&w.hud, makeBackground(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f)); // bottom strip
     w.motion(100, 580);
     w.mouseDown(0, 100, 580);
     EXPECT_EQ(w.hud.overHud, 1);
@@ -265,9 +169,9 @@ TEST(InputDrag, DragStartedOnAPanelNeverTurns) {
 }
 
 TEST(InputDrag, ButtonOffEveryPanelDoesNotStopADrag) {
-    InputWorld w;
-    addBackground(&w.hud, panel(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f));
-    addButton(&w.hud, button(-0.5f, -0.5f, 0.5f, 0.5f, "TIMERATE", "", 5.0f, 0, 0));
+    HudWorld w;
+    addBackground(&w.hud, makeBackground(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f));
+    addButton(&w.hud, makeButton(-0.5f, -0.5f, 0.5f, 0.5f, "TIMERATE", "", 5.0f, 0, 0));
     resolveButtons(&w.hud);
     w.motion(400, 300);
     w.mouseDown(0, 400, 300);
@@ -278,7 +182,7 @@ TEST(InputDrag, ButtonOffEveryPanelDoesNotStopADrag) {
 }
 
 TEST(InputDrag, RightDragMovesAlongTheViewAxis) {
-    InputWorld w;
+    HudWorld w;
     w.motion(400, 300);
     w.mouseDown(2, 400, 300);
     EXPECT_EQ(w.hud.rightDown, 1);
@@ -297,8 +201,8 @@ TEST(InputDrag, RightDragMovesAlongTheViewAxis) {
 }
 
 TEST(InputMouse, ClickWithoutMotionTestsTheTopLeftCorner) {
-    InputWorld w;
-    addBackground(&w.hud, panel(-4.0f / 3.0f, 0.9f, -1.2f, 1.0f));
+    HudWorld w;
+    addBackground(&w.hud, makeBackground(-4.0f / 3.0f, 0.9f, -1.2f, 1.0f));
     pressInputAt(&w.hud, InputKind::MouseButton, 0, W, H);
     EXPECT_EQ(w.hud.overHud, 1);
     // The event's own position only arrives afterwards.
@@ -308,8 +212,8 @@ TEST(InputMouse, ClickWithoutMotionTestsTheTopLeftCorner) {
 }
 
 TEST(InputMouse, MiddleButtonHitTestsButSetsNoFlag) {
-    InputWorld w;
-    addBackground(&w.hud, panel(-1, -1, 1, 1));
+    HudWorld w;
+    addBackground(&w.hud, makeBackground(-1, -1, 1, 1));
     w.motion(400, 300);
     w.mouseDown(1, 400, 300);
     EXPECT_EQ(w.hud.overHud, 1);
@@ -320,16 +224,11 @@ TEST(InputMouse, MiddleButtonHitTestsButSetsNoFlag) {
 }
 
 TEST(InputButtons, HeldButtonRunsItsActionEveryTurn) {
-    InputWorld w;
-    Entity e{};
-    std::strncpy(e.name, "Cube", NAME_SIZE - 1);
-    e.entityType = EntityType::OBJECT;
-    e.type = MotionType::STATIC;
-    e.rotation = Quaternion{0, 0, 0, 1};
-    int32_t cube = addEntity(w.scene, e, 0);
-    addBackground(&w.hud, panel(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f));
-    addButton(&w.hud, button(-0.2f, -1.0f, 0.2f, -0.8f, "ENTITYMOVE", "Cube", 2.0f, 0, 0));
-    addButton(&w.hud, button(0.4f, -1.0f, 0.6f, -0.8f, "NOSUCHACTION", "Cube", 5.0f, 0, 0));
+    HudWorld w;
+    int32_t cube = addEntity(w.scene, makeEntity("Cube", EntityType::OBJECT), 0);
+    addBackground(&w.hud, makeBackground(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f));
+    addButton(&w.hud, makeButton(-0.2f, -1.0f, 0.2f, -0.8f, "ENTITYMOVE", "Cube", 2.0f, 0, 0));
+    addButton(&w.hud, makeButton(0.4f, -1.0f, 0.6f, -0.8f, "NOSUCHACTION", "Cube", 5.0f, 0, 0));
     resolveButtons(&w.hud);
 
     w.motion(400, 570); // HUD (0, -0.9): on button 0
@@ -357,9 +256,9 @@ TEST(InputButtons, HeldButtonRunsItsActionEveryTurn) {
 }
 
 TEST(InputButtons, StaleButtonIndexIsNotFollowed) {
-    InputWorld w;
-    addBackground(&w.hud, panel(-1, -1, 1, 1));
-    addButton(&w.hud, button(-1, -1, 1, 1, "TIMERATE", "", 1.0f, 0, 0));
+    HudWorld w;
+    addBackground(&w.hud, makeBackground(-1, -1, 1, 1));
+    addButton(&w.hud, makeButton(-1, -1, 1, 1, "TIMERATE", "", 1.0f, 0, 0));
     resolveButtons(&w.hud);
     w.hud.overHud = 1;
     w.hud.overButton = 1;
