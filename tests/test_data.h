@@ -1,11 +1,14 @@
 // Test data shared by the C++ tests: the scene texts of tests/data/scenes (read at run time
-// from the folder the build passes in KRESTEL_TEST_DATA) and small helpers to edit them.
+// from the folder the build passes in KRESTEL_TEST_DATA), small helpers to edit them, and TGA
+// files built byte by byte.
 #pragma once
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The whole file, or an empty text when it cannot be read (the tests then fail on it).
 inline std::string readTextFile(const std::string& path) {
@@ -50,4 +53,50 @@ inline int lineCount(std::string_view text) {
     int line = 1;
     for (char c : text) line += c == '\n';
     return line;
+}
+
+// The header fields of a TGA file; the defaults make an uncompressed 24-bit true-colour image.
+struct TgaHeader {
+    uint8_t idLength = 0;
+    uint8_t colourMapType = 0;
+    uint8_t imageType = 2;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    uint8_t pixelDepth = 24;
+    uint8_t descriptor = 0;
+};
+
+// The header's 18 bytes (16-bit fields little-endian) followed by `body`.
+inline std::vector<uint8_t> makeTga(const TgaHeader& h, const std::vector<uint8_t>& body) {
+    const uint8_t header[18] = {h.idLength,
+                                h.colourMapType,
+                                h.imageType,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                uint8_t(h.width & 0xff),
+                                uint8_t(h.width >> 8),
+                                uint8_t(h.height & 0xff),
+                                uint8_t(h.height >> 8),
+                                h.pixelDepth,
+                                h.descriptor};
+    std::vector<uint8_t> bytes(header, header + 18);
+    for (uint8_t b : body) bytes.push_back(b);
+    return bytes;
+}
+
+inline bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+inline bool writeText(const std::string& path, std::string_view text) {
+    return writeBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }

@@ -3,17 +3,14 @@ expected line and exit status), without a display; krestel-import on an OBJ cube
 without normals and a glTF file with an embedded buffer, its output pasted into a whole scene
 that the checker (the engine's parser) and the engine itself load."""
 
-import base64
-import json
 import os
 import re
-import struct
 import subprocess
 import tempfile
 import unittest
 
 from harness import Engine
-from scenes import edited as edit_scene, read_scene, tga
+from scenes import DATA, edited as edit_scene, read_scene, tga
 
 BUILD = os.path.dirname(os.path.abspath(os.environ.get(
     "KRESTEL_BINARY", os.path.join(os.path.dirname(__file__), "../../build/krestel"))))
@@ -127,28 +124,13 @@ class CheckerTable(unittest.TestCase):
         self.assertNotIn("WARNING", result.stdout)
 
 
-CUBE = ("v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n"
-        "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 3 4 8 7\nf 2 3 7 6\nf 1 5 8 4\n")
-CUBE_NORMALS = ("v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\n"
-                "v -1 1 1\nvn 0 0 -1\nvn 0 0 1\nvn 0 -1 0\nvn 0 1 0\nvn 1 0 0\nvn -1 0 0\n"
-                "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nmtllib cube.mtl\nusemtl wood\n"
-                "f 1/1/1 4/4/1 3/3/1 2/2/1\nf 5/1/2 6/2/2 7/3/2 8/4/2\nf 1/1/3 2/2/3 6/3/3 5/4/3\n"
-                "f 3/1/4 4/2/4 8/3/4 7/4/4\nf 2/1/5 3/2/5 7/3/5 6/4/5\nf 1/1/6 5/2/6 8/3/6 4/4/6\n")
+def model(name):
+    with open(os.path.join(os.path.dirname(DATA), "models", name)) as f:
+        return f.read()
 
 
-def quad_gltf():
-    data = struct.pack("<12f", 0, 0, 0, 2, 0, 0, 0, 3, 0, 2, 3, 0) + struct.pack("<7H", 0, 1, 2, 2, 1, 3, 0)
-    return json.dumps({
-        "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1]}],
-        "nodes": [{"mesh": 0}, {"mesh": 0, "translation": [10, 0, 0]}],
-        "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1}]}],
-        "buffers": [{"byteLength": len(data),
-                     "uri": "data:application/octet-stream;base64," + base64.b64encode(data).decode()}],
-        "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 48},
-                        {"buffer": 0, "byteOffset": 48, "byteLength": 12}],
-        "accessors": [{"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3",
-                       "min": [0, 0, 0], "max": [2, 3, 0]},
-                      {"bufferView": 1, "componentType": 5123, "count": 6, "type": "SCALAR"}]})
+# The models the C++ tests import too: a cube with and without normals, two quads in glTF.
+CUBE, CUBE_NORMALS, QUADS = model("cube.obj"), model("cube-normals.obj"), model("quads.gltf")
 
 
 def vertices_of(record):
@@ -173,10 +155,10 @@ class Importer(unittest.TestCase):
         cases = [
             ("cube without normals", {"cube.obj": CUBE}, ["cube.obj", "Cube"], 24, 12,
              (-1, -1, -1), (1, 1, 1)),
-            ("cube with normals, scaled", {"cube.obj": CUBE_NORMALS, "cube.mtl": "newmtl wood\n"},
+            ("cube with normals, scaled", {"cube.obj": CUBE_NORMALS},
              ["--scale", "0.5", "cube.obj"], 24, 12, (-0.5, -0.5, -0.5), (0.5, 0.5, 0.5)),
             ("glTF with an embedded buffer, two nodes merged, centred",
-             {"quads.gltf": quad_gltf()}, ["--centre", "quads.gltf"], 8, 4, (-6, -1.5, 0),
+             {"quads.gltf": QUADS}, ["--centre", "quads.gltf"], 8, 4, (-6, -1.5, 0),
              (6, 1.5, 0)),
         ]
         for name, files, args, vertices, triangles, lo, hi in cases:
@@ -218,7 +200,8 @@ class Importer(unittest.TestCase):
             self.assertTrue(engine.alive(), engine.stderr())
 
     def test_texture_advice_on_standard_error(self):
-        files = {"cube.obj": CUBE_NORMALS, "cube.mtl": "newmtl wood\nmap_Kd wood grain.png\n"}
+        files = {"cube.obj": "mtllib cube.mtl\nusemtl wood\n" + CUBE_NORMALS,
+                 "cube.mtl": "newmtl wood\nmap_Kd wood grain.png\n"}
         result, _ = self.import_model(files, "cube.obj")
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertIn("# make it an uncompressed TGA with: convert 'wood grain.png' -type TrueColor "

@@ -21,23 +21,9 @@
 namespace {
 
 // A 2 by 2, 24-bit, uncompressed TGA of one colour.
-void writeTga(const char* path, unsigned char r, unsigned char g, unsigned char b) {
-    unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0};
-    FILE* file = std::fopen(path, "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(header, 1, sizeof header, file);
-    for (int i = 0; i < 4; ++i) {
-        unsigned char bgr[3] = {b, g, r};
-        std::fwrite(bgr, 1, 3, file);
-    }
-    std::fclose(file);
-}
-
-void writeText(const char* path, const std::string& text) {
-    FILE* file = std::fopen(path, "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
+void writeTga(const char* path, uint8_t r, uint8_t g, uint8_t b) {
+    ASSERT_TRUE(
+        writeBytes(path, makeTga({.width = 2, .height = 2}, {b, g, r, b, g, r, b, g, r, b, g, r})));
 }
 
 // Runs every test in its own fresh folder, so relative file names resolve there.
@@ -146,7 +132,7 @@ TEST_F(LoadSceneTest, TheExampleLoadsInFileOrder) {
     writeTga("panel.tga", 255, 0, 0);
     writeTga("smoke.tga", 0, 255, 0);
     writeTga("blue.tga", 0, 0, 255);
-    writeText("scene.txt", extendedExample());
+    ASSERT_TRUE(writeText("scene.txt", extendedExample()));
     std::string err;
     std::string out = load("scene.txt", &err);
     EXPECT_NE(out.find("File Load (\"scene.txt\"): Success\n"), std::string::npos) << out;
@@ -233,7 +219,7 @@ TEST_F(LoadSceneTest, TheExampleLoadsInFileOrder) {
 TEST_F(LoadSceneTest, AMalformedFileAppliesNothing) {
     writeTga("panel.tga", 255, 0, 0);
     std::string text = replaceFirst(sceneText("example"), "MINSPEED: 0.5", "MINSPEED 0.5");
-    writeText("scene.txt", text);
+    ASSERT_TRUE(writeText("scene.txt", text));
     std::string err;
     std::string out = load("scene.txt", &err);
     EXPECT_EQ(out, "");

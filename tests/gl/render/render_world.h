@@ -17,6 +17,7 @@
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
+#include "test_data.h"
 #include "texture/registry.h"
 
 namespace render_world {
@@ -179,42 +180,11 @@ inline Rgba8 rgb8(float r, float g, float b, float a = 1.0f) {
     return {c(r), c(g), c(b), c(a)};
 }
 
-// Writes an uncompressed 24-bit TGA whose rows are given bottom row first (the format's default
-// origin), each pixel as 8-bit red, green, blue.
-inline bool writeTga(const char* path, int width, int height, const std::vector<Rgba8>& pixels) {
-    FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return false;
-    const unsigned char header[18] = {0,
-                                      0,
-                                      2,
-                                      0,
-                                      0,
-                                      0,
-                                      0,
-                                      0,
-                                      0,
-                                      0,
-                                      0,
-                                      0,
-                                      static_cast<unsigned char>(width & 0xFF),
-                                      static_cast<unsigned char>(width >> 8),
-                                      static_cast<unsigned char>(height & 0xFF),
-                                      static_cast<unsigned char>(height >> 8),
-                                      24,
-                                      0};
-    std::fwrite(header, 1, sizeof header, file);
-    for (const Rgba8& p : pixels) {
-        const unsigned char bgr[3] = {p.b, p.g, p.r};
-        std::fwrite(bgr, 1, 3, file);
-    }
-    return std::fclose(file) == 0;
-}
-
 // A 2 by 2 texture: red and green along the bottom row, blue and white along the top.
 inline int32_t loadQuadrantTexture(Resources* resources) {
     const char* path = "render_quads.tga";
-    writeTga(path, 2, 2,
-             {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}});
+    writeBytes(
+        path, makeTga({.width = 2, .height = 2}, {0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255}));
     const int32_t index = loadTexture(resources, path, TextureType::STATIC, "");
     std::remove(path);
     return index;

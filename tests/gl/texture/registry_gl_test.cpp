@@ -14,6 +14,7 @@
 
 #include "gl/gl_fixture.h"
 #include "render/records.h"
+#include "test_data.h"
 #include "texture/registry.h"
 #include "texture/tga.h"
 
@@ -60,20 +61,10 @@ class RegistryTest : public GlTest {
     std::filesystem::path previous_;
 };
 
-void writeTga(const char* name, int width, int height, int depth,
+void writeTga(const char* name, uint16_t width, uint16_t height, uint8_t depth,
               const std::vector<uint8_t>& pixels) {
-    std::vector<uint8_t> bytes(18, 0);
-    bytes[2] = 2;
-    bytes[12] = uint8_t(width);
-    bytes[13] = uint8_t(width >> 8);
-    bytes[14] = uint8_t(height);
-    bytes[15] = uint8_t(height >> 8);
-    bytes[16] = uint8_t(depth);
-    bytes.insert(bytes.end(), pixels.begin(), pixels.end());
-    FILE* file = std::fopen(name, "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    ASSERT_TRUE(
+        writeBytes(name, makeTga({.width = width, .height = height, .pixelDepth = depth}, pixels)));
 }
 
 // The 2 by 2 image blue, green, red, white in file order.

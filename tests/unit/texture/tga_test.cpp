@@ -12,34 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "test_data.h"
 #include "texture/tga.h"
 
 namespace {
 
 constexpr float UNIT = 0.003921569f;
-
-struct HeaderFields {
-    uint8_t idLength = 0;
-    uint8_t colourMapType = 0;
-    uint8_t imageType = 2;
-    uint16_t width = 0;
-    uint16_t height = 0;
-    uint8_t pixelDepth = 24;
-    uint8_t descriptor = 0;
-};
-
-std::vector<uint8_t> makeTga(const HeaderFields& h, const std::vector<uint8_t>& body) {
-    std::vector<uint8_t> bytes = {h.idLength, h.colourMapType, h.imageType, 0, 0, 0, 0, 0, 0, 0, 0,
-                                  0};
-    bytes.push_back(static_cast<uint8_t>(h.width & 0xff));
-    bytes.push_back(static_cast<uint8_t>(h.width >> 8));
-    bytes.push_back(static_cast<uint8_t>(h.height & 0xff));
-    bytes.push_back(static_cast<uint8_t>(h.height >> 8));
-    bytes.push_back(h.pixelDepth);
-    bytes.push_back(h.descriptor);
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return bytes;
-}
 
 std::vector<uint8_t> firstBytes(std::vector<uint8_t> bytes, size_t count) {
     bytes.resize(count);
@@ -85,38 +63,6 @@ class TempDir {
   private:
     std::string path_;
 };
-
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
-
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return bytes;
-    int c;
-    while ((c = std::fgetc(file)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
-    std::fclose(file);
-    return bytes;
-}
-
-TEST(DecodeTga, TwoByTwoTrueColourGivesBlueGreenRedWhiteInFileOrder) {
-    const auto bytes = makeTga({.width = 2, .height = 2, .pixelDepth = 24},
-                               {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
-    Decoded d = decode(bytes);
-    ASSERT_NE(d.image, nullptr) << d.error;
-    EXPECT_EQ(d.bytesPerPixel, 3);
-    EXPECT_EQ(d.image->width, 2);
-    EXPECT_EQ(d.image->height, 2);
-    expectColour(d.image->pixels[0], 0, 0, 1, 1, "pixel 0 blue");
-    expectColour(d.image->pixels[1], 0, 1, 0, 1, "pixel 1 green");
-    expectColour(d.image->pixels[2], 1, 0, 0, 1, "pixel 2 red");
-    expectColour(d.image->pixels[3], 1, 1, 1, 1, "pixel 3 white");
-    destroyImage(d.image);
-}
 
 TEST(DecodeTga, ThirtyTwoBitPixelCarriesAlphaScaledByTheSinglePrecisionConstant) {
     const auto bytes = makeTga({.width = 1, .height = 1, .pixelDepth = 32}, {0, 0, 255, 128});
@@ -235,7 +181,7 @@ TEST(DecodeTga, FilesOutsideTheSubsetAreReadAsIfPixelsFollowTheHeader) {
     // taken as pixels, and the size check keeps every read inside the buffer.
     struct Case {
         const char* what;
-        HeaderFields header;
+        TgaHeader header;
     };
     const Case cases[] = {
         {"image ID", {.idLength = 3, .width = 1, .height = 2}},
@@ -301,7 +247,7 @@ struct ReadResult {
 ReadResult readFileBytes(const TempDir& dir, const std::string& name,
                          const std::vector<uint8_t>* bytes) {
     ReadResult r{nullptr, {}, {}, dir.file(name)};
-    if (bytes) writeFile(r.path, *bytes);
+    if (bytes) writeBytes(r.path, *bytes);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     r.image = readTga(r.path.c_str());
@@ -381,11 +327,12 @@ std::vector<uint8_t> convertPattern(const TempDir& dir, int width, int height, b
             if (alpha) bytes.push_back(uint8_t(p.a));
         }
     }
-    writeFile(dir.file("in.pam"), bytes);
+    writeBytes(dir.file("in.pam"), bytes);
     const std::string command =
         "convert " + dir.file("in.pam") + " " + options + " " + dir.file("out.tga") + " 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return readFile(dir.file("out.tga"));
+    const std::string file = readTextFile(dir.file("out.tga"));
+    return std::vector<uint8_t>(file.begin(), file.end());
 }
 
 TEST(ConvertedTga, OddSizedImagesDecodePixelForPixel) {

@@ -296,20 +296,11 @@ TEST(Segment, EntityShortfallFollowsTheChildCounts) {
     EXPECT_EQ(entityShortfall(fewer, segmentScene(fewer)), 0);
 }
 
+// A TGA of the given type and header whose body is `pixelBytes` bytes of 0x80.
 std::vector<uint8_t> tga(uint8_t type, uint16_t w, uint16_t h, uint8_t depth, size_t pixelBytes,
                          uint8_t descriptor = 0, uint8_t idLength = 0, uint8_t colourMap = 0) {
-    std::vector<uint8_t> b(18 + pixelBytes, 0x80);
-    b[0] = idLength;
-    b[1] = colourMap;
-    b[2] = type;
-    for (int i = 3; i < 12; ++i) b[size_t(i)] = 0;
-    b[12] = uint8_t(w & 0xFF);
-    b[13] = uint8_t(w >> 8);
-    b[14] = uint8_t(h & 0xFF);
-    b[15] = uint8_t(h >> 8);
-    b[16] = depth;
-    b[17] = descriptor;
-    return b;
+    return makeTga({idLength, colourMap, type, w, h, depth, descriptor},
+                   std::vector<uint8_t>(pixelBytes, 0x80));
 }
 
 TEST(TgaProblem, AcceptsTheSubsetAndNamesWhatIsWrong) {

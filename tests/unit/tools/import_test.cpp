@@ -36,56 +36,11 @@ class ImportTest : public ::testing::Test {
     fs::path dir;
 };
 
-const char* const CUBE_POSITIONS = "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\n"
-                                   "v -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n";
-// Quads, counter-clockwise seen from outside.
-const char* const CUBE_FACES = "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 3 4 8 7\nf 2 3 7 6\nf 1 5 8 4\n";
-
-std::string cubeWithNormals() {
-    return std::string(CUBE_POSITIONS) +
-           "vn 0 0 -1\nvn 0 0 1\nvn 0 -1 0\nvn 0 1 0\nvn 1 0 0\nvn -1 0 0\n"
-           "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
-           "f 1/1/1 4/4/1 3/3/1 2/2/1\nf 5/1/2 6/2/2 7/3/2 8/4/2\nf 1/1/3 2/2/3 6/3/3 5/4/3\n"
-           "f 3/1/4 4/2/4 8/3/4 7/4/4\nf 2/1/5 3/2/5 7/3/5 6/4/5\nf 1/1/6 5/2/6 8/3/6 4/4/6\n";
-}
-
-std::string base64(const std::string& bytes) {
-    static const char* table = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        uint32_t v = uint32_t(uint8_t(bytes[i])) << 16;
-        if (i + 1 < bytes.size()) v |= uint32_t(uint8_t(bytes[i + 1])) << 8;
-        if (i + 2 < bytes.size()) v |= uint8_t(bytes[i + 2]);
-        out += table[(v >> 18) & 63];
-        out += table[(v >> 12) & 63];
-        out += i + 1 < bytes.size() ? table[(v >> 6) & 63] : '=';
-        out += i + 2 < bytes.size() ? table[v & 63] : '=';
-    }
-    return out;
-}
-
-// Two meshes of different materials, each a 2 by 3 quad in the z = 0 plane, the second placed
-// 10 units along x by its node: 8 vertices, 4 triangles, x from 0 to 12, y from 0 to 3.
-std::string twoQuadGltf() {
-    std::string buffer;
-    const float positions[] = {0, 0, 0, 2, 0, 0, 0, 3, 0, 2, 3, 0};
-    const uint16_t indices[] = {0, 1, 2, 2, 1, 3, 0};
-    buffer.append(reinterpret_cast<const char*>(positions), sizeof(positions));
-    buffer.append(reinterpret_cast<const char*>(indices), sizeof(indices));
-    return R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0,1]}],
-  "nodes":[{"mesh":0},{"mesh":1,"translation":[10,0,0]}],
-  "materials":[{"pbrMetallicRoughness":{"baseColorFactor":[1,0,0,1]}},
-               {"pbrMetallicRoughness":{"baseColorFactor":[0,0,1,1]}}],
-  "meshes":[{"primitives":[{"attributes":{"POSITION":0},"indices":1,"material":0}]},
-            {"primitives":[{"attributes":{"POSITION":0},"indices":1,"material":1}]}],
-  "buffers":[{"byteLength":)" +
-           std::to_string(buffer.size()) + R"(,"uri":"data:application/octet-stream;base64,)" +
-           base64(buffer) + R"("}],
-  "bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":48},
-                 {"buffer":0,"byteOffset":48,"byteLength":12}],
-  "accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3",
-                "min":[0,0,0],"max":[2,3,0]},
-               {"bufferView":1,"componentType":5123,"count":6,"type":"SCALAR"}]})";
+// The models of tests/data/models: a cube as quads with and without normals, and two 2 by 3
+// quads of different materials in one glTF file with an embedded buffer, the second placed 10
+// units along x by its node (8 vertices, 4 triangles, x from 0 to 12, y from 0 to 3).
+std::string modelPath(const char* name) {
+    return std::string(KRESTEL_TEST_DATA) + "/models/" + name;
 }
 
 // The record inside a whole scene whose one OBJECT draws it, read with the engine's parser.
@@ -125,8 +80,7 @@ bool isAxis(Float3 n) {
 TEST_F(ImportTest, CubeWithAndWithoutNormalsReadsBackThroughTheParser) {
     for (const bool normals : {true, false}) {
         SCOPED_TRACE(normals ? "with normals" : "without normals");
-        const std::string path = write(
-            "cube.obj", normals ? cubeWithNormals() : std::string(CUBE_POSITIONS) + CUBE_FACES);
+        const std::string path = modelPath(normals ? "cube-normals.obj" : "cube.obj");
         ImportedModel model;
         std::string error;
         ASSERT_TRUE(importModel(path, &model, &error)) << error;
@@ -157,7 +111,7 @@ TEST_F(ImportTest, CubeWithAndWithoutNormalsReadsBackThroughTheParser) {
 }
 
 TEST_F(ImportTest, GltfMeshesAreMergedWithTheirNodeTransforms) {
-    const std::string path = write("quads.gltf", twoQuadGltf());
+    const std::string path = modelPath("quads.gltf");
     ImportedModel model;
     std::string error;
     ASSERT_TRUE(importModel(path, &model, &error)) << error;
@@ -175,7 +129,7 @@ TEST_F(ImportTest, GltfMeshesAreMergedWithTheirNodeTransforms) {
 }
 
 TEST_F(ImportTest, CentreThenScale) {
-    const std::string path = write("quads.gltf", twoQuadGltf());
+    const std::string path = modelPath("quads.gltf");
     ImportedModel model;
     std::string error;
     ASSERT_TRUE(importModel(path, &model, &error)) << error;
