@@ -175,52 +175,6 @@ TEST_F(RegistryTest, StaticFileIsUploadedInFileOrderWithRepeatAndLinear) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(RegistryTest, DrawnTextureShowsFileRowZeroAtTheBottom) {
-    writeFourColours("four.tga");
-    testing::internal::CaptureStdout();
-    const int32_t four = loadTexture(&registry, "four.tga", TextureType::STATIC, "");
-    testing::internal::GetCapturedStdout();
-
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 800, 0, 600, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    auto drawQuad = [](float x0, float y0) {
-        glColor4f(1, 1, 1, 1);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex2f(x0, y0);
-        glTexCoord2f(1, 0);
-        glVertex2f(x0 + 200, y0);
-        glTexCoord2f(1, 1);
-        glVertex2f(x0 + 200, y0 + 200);
-        glTexCoord2f(0, 1);
-        glVertex2f(x0, y0 + 200);
-        glEnd();
-    };
-    bindTexture(&registry, four);
-    drawQuad(100, 100);
-    glDisable(GL_TEXTURE_2D);
-
-    // Quadrant centres sample texel centres: linear filtering leaves the colours intact.
-    const Rgba8 lowerLeft = pixelAt(150, 150);
-    EXPECT_COLOUR_NEAR(lowerLeft, BLUE, 8);
-    EXPECT_COLOUR_NEAR(pixelAt(250, 150), GREEN, 8);
-    EXPECT_COLOUR_NEAR(pixelAt(150, 250), RED, 8);
-    EXPECT_COLOUR_NEAR(pixelAt(250, 250), WHITE, 8);
-    EXPECT_COLOUR_NEAR(pixelAt(50, 50), (Rgba8{0, 0, 0, 255}), 0);
-    // An upside-down upload would put red where blue is: the comparison tells them apart.
-    EXPECT_FALSE(nearColour(lowerLeft, RED, 8));
-    if (HasFailure()) dumpFrame("texture_drawn_four_colours");
-}
-
 TEST_F(RegistryTest, FailedFileKeepsAnEntryThatBindsTheWhiteTexture) {
     testing::internal::CaptureStderr();
     testing::internal::CaptureStdout();

@@ -92,19 +92,6 @@ TEST(ActionEntityMove, MovesAlongYAtTheSimulationRate) {
     }
 }
 
-TEST(ActionEntityMove, StepsAlongTheEntitysOwnAxes) {
-    HudWorld w;
-    Entity e = makeEntity("Turned", EntityType::OBJECT);
-    e.rotation = quaternionFromAxisAngle(90.0f, 0.0f, 1.0f, 0.0f);
-    int32_t turned = addEntity(w.scene, e, 0);
-    updateTransforms(w.scene);
-    float values[5] = {static_cast<float>(turned), 0.0f, 0.0f, 1.0f, 0.0f};
-    holdAction(w, actionEntityMove, values, 10, 100);
-    Float3 p = getEntityPosition(w.scene, turned);
-    EXPECT_NEAR(p.x, 1.0f, 1e-3);
-    EXPECT_NEAR(p.z, 0.0f, 1e-3);
-}
-
 TEST(ActionEntityRotate, TurnsHalfATurnInTwoSeconds) {
     HudWorld w;
     int32_t box = addEntity(w.scene, makeEntity("Box", EntityType::OBJECT), 0);

@@ -50,97 +50,95 @@ std::string replaceBlankRuns(const std::string& text, std::string_view with) {
     return out;
 }
 
+// Pairs of (parsed, expected) numbers, compared in turn.
+void expectNumbers(std::initializer_list<std::pair<float, float>> pairs) {
+    int i = 0;
+    for (const auto& [got, want] : pairs) EXPECT_FLOAT_EQ(got, want) << "number " << i++;
+}
+
 TEST(ParseExample, ReadsEverySectionOfTheExample) {
     SceneDescription d = parseOk(EXAMPLE_SCENE);
     EXPECT_STREQ(d.sceneCamera.text, "Camera1");
-
-    EXPECT_FLOAT_EQ(d.hud.appTime.x, -1.3f);
-    EXPECT_FLOAT_EQ(d.hud.simTime.y, 0.8f);
     ASSERT_EQ(d.hud.backgrounds.size(), 1u);
+    ASSERT_EQ(d.hud.buttons.size(), 1u);
+    ASSERT_EQ(d.forces.size(), 1u);
+    ASSERT_EQ(d.particleSystems.size(), 1u);
+    ASSERT_EQ(d.materials.size(), 1u);
+    ASSERT_EQ(d.meshes.size(), 1u);
+    ASSERT_EQ(d.entities.size(), 3u);
     const BackgroundDescription& panel = d.hud.backgrounds[0];
-    EXPECT_FLOAT_EQ(panel.background.colour.a, 0.5f);
+    const ButtonDescription& button = d.hud.buttons[0];
+    const ParticleSystemDescription& smoke = d.particleSystems[0];
+    const Material& red = d.materials[0].material;
+    const MeshDescription& tri = d.meshes[0];
+    expectNumbers({{d.hud.appTime.x, -1.3f},
+                   {d.hud.simTime.y, 0.8f},
+                   {panel.background.colour.a, 0.5f},
+                   {panel.background.min.x, -1.3f},
+                   {panel.background.max.y, -0.5f},
+                   {panel.background.texMax.u, 1},
+                   {button.button.actionValues[2], 1},
+                   {button.button.min.x, -1.2f},
+                   {button.button.max.y, -0.7f},
+                   {d.forces[0].strength.x, 0},
+                   {d.forces[0].strength.y, -9.8f},
+                   {smoke.birthRate, 20},
+                   {smoke.lifetime, 2},
+                   {smoke.size, 0.2f},
+                   {smoke.maxColour.r, 0.5f},
+                   {smoke.maxColour.a, 0},
+                   {smoke.minMass, 0.5f},
+                   {smoke.maxMass, 1},
+                   {smoke.minSpeed, 0.5f},
+                   {smoke.maxSpeed, 1.5f},
+                   // The file gives EMISSION before AMBIENT: the fields take their own values.
+                   {red.ambient.r, 0.2f},
+                   {red.diffuse.r, 0.8f},
+                   {red.emission.r, 0},
+                   {red.emission.a, 1},
+                   {red.specular.g, 1},
+                   {red.shininess, 32},
+                   {tri.vertices[1].position.x, 1},
+                   {tri.vertices[2].texCoord.v, 1},
+                   {tri.vertices[0].normal.z, 1},
+                   {tri.bounds.axis0.x, 0.5f},
+                   {tri.bounds.axis1.y, 0.5f},
+                   {tri.bounds.axis2.z, 0},
+                   {tri.bounds.centre.x, 0.5f},
+                   {tri.bounds.centre.y, 0.5f},
+                   {tri.bounds.centre.z, 0},
+                   {d.entities[1].position.z, 10}});
     EXPECT_EQ(panel.texture.kind, TextureType::STATIC);
     EXPECT_STREQ(panel.texture.file.text, "panel.tga");
     EXPECT_STREQ(panel.texture.link.text, "STATIC"); // the type word, unused for STATIC
-    EXPECT_FLOAT_EQ(panel.background.min.x, -1.3f);
-    EXPECT_FLOAT_EQ(panel.background.max.y, -0.5f);
-    EXPECT_FLOAT_EQ(panel.background.texMax.u, 1.0f);
-    ASSERT_EQ(d.hud.buttons.size(), 1u);
-    const ButtonDescription& button = d.hud.buttons[0];
     EXPECT_STREQ(button.button.actionName, "ENTITYMOVE");
     EXPECT_STREQ(button.button.actionLink, "Spinner");
-    EXPECT_FLOAT_EQ(button.button.actionValues[2], 1.0f);
     EXPECT_EQ(button.texture.kind, TextureType::DYNAMIC);
     EXPECT_STREQ(button.texture.link.text, "Camera1");
     EXPECT_STREQ(button.texture.file.text, "None");
-    EXPECT_FLOAT_EQ(button.button.min.x, -1.2f);
-    EXPECT_FLOAT_EQ(button.button.max.y, -0.7f);
-
-    ASSERT_EQ(d.forces.size(), 1u);
     EXPECT_EQ(d.forces[0].forceType, ForceType::GRAVITY);
-    EXPECT_FLOAT_EQ(d.forces[0].strength.y, -9.8f);
-    EXPECT_FLOAT_EQ(d.forces[0].strength.x, 0.0f);
-
-    ASSERT_EQ(d.particleSystems.size(), 1u);
-    const ParticleSystemDescription& smoke = d.particleSystems[0];
     EXPECT_STREQ(smoke.name.text, "Smoke");
     EXPECT_EQ(smoke.particleType, ParticleType::POINT);
     EXPECT_EQ(smoke.displayType, DisplayType::QUAD);
     EXPECT_EQ(smoke.blendType, BlendType::BLEND);
-    EXPECT_FLOAT_EQ(smoke.birthRate, 20.0f);
-    EXPECT_FLOAT_EQ(smoke.lifetime, 2.0f);
-    EXPECT_FLOAT_EQ(smoke.size, 0.2f);
     EXPECT_EQ(smoke.off, 0);
-    EXPECT_EQ(smoke.texture.kind, TextureType::STATIC);
     EXPECT_STREQ(smoke.texture.file.text, "smoke.tga");
-    EXPECT_FLOAT_EQ(smoke.maxColour.r, 0.5f);
-    EXPECT_FLOAT_EQ(smoke.maxColour.a, 0.0f);
-    EXPECT_FLOAT_EQ(smoke.minMass, 0.5f);
-    EXPECT_FLOAT_EQ(smoke.maxMass, 1.0f);
-    EXPECT_FLOAT_EQ(smoke.minSpeed, 0.5f);
-    EXPECT_FLOAT_EQ(smoke.maxSpeed, 1.5f);
-
-    ASSERT_EQ(d.materials.size(), 1u);
-    const Material& red = d.materials[0].material;
     EXPECT_STREQ(red.name, "Red");
-    EXPECT_FLOAT_EQ(red.ambient.r, 0.2f); // file order differs from field order
-    EXPECT_FLOAT_EQ(red.diffuse.r, 0.8f);
-    EXPECT_FLOAT_EQ(red.emission.r, 0.0f);
-    EXPECT_FLOAT_EQ(red.emission.a, 1.0f);
-    EXPECT_FLOAT_EQ(red.specular.g, 1.0f);
-    EXPECT_FLOAT_EQ(red.shininess, 32.0f);
     EXPECT_STREQ(red.texture, "None");
-    EXPECT_EQ(d.materials[0].texture.kind, TextureType::STATIC);
-
-    ASSERT_EQ(d.meshes.size(), 1u);
-    const MeshDescription& tri = d.meshes[0];
     EXPECT_STREQ(tri.name.text, "Tri");
-    ASSERT_EQ(tri.vertices.size(), 3u);
-    EXPECT_FLOAT_EQ(tri.vertices[1].position.x, 1.0f);
-    EXPECT_FLOAT_EQ(tri.vertices[2].texCoord.v, 1.0f);
-    EXPECT_FLOAT_EQ(tri.vertices[0].normal.z, 1.0f);
-    ASSERT_EQ(tri.indices.size(), 3u);
-    EXPECT_EQ(tri.indices[2], 2u);
-    EXPECT_FLOAT_EQ(tri.bounds.axis0.x, 0.5f);
-    EXPECT_FLOAT_EQ(tri.bounds.axis1.y, 0.5f);
-    EXPECT_FLOAT_EQ(tri.bounds.axis2.z, 0.0f);
-    EXPECT_FLOAT_EQ(tri.bounds.centre.x, 0.5f);
-    EXPECT_FLOAT_EQ(tri.bounds.centre.y, 0.5f);
-    EXPECT_FLOAT_EQ(tri.bounds.centre.z, 0.0f);
+    EXPECT_EQ(tri.vertices.size(), 3u);
+    EXPECT_EQ(tri.indices, (std::vector<uint32_t>{0, 1, 2}));
 
-    ASSERT_EQ(d.entities.size(), 3u);
-    EXPECT_STREQ(d.entities[0].name.text, "World");
-    EXPECT_EQ(d.entities[0].parent, -1);
-    EXPECT_EQ(d.entities[0].entityType, EntityType::GROUP);
+    const char* names[] = {"World", "Camera1", "Spinner"};
+    const int32_t parents[] = {-1, 0, 0},
+                  kinds[] = {EntityType::GROUP, EntityType::CAMERA, EntityType::OBJECT};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_STREQ(d.entities[i].name.text, names[i]);
+        EXPECT_EQ(d.entities[i].parent, parents[i]) << names[i];
+        EXPECT_EQ(d.entities[i].entityType, kinds[i]) << names[i];
+    }
     EXPECT_EQ(d.entities[0].childCount, 2);
-    EXPECT_STREQ(d.entities[1].name.text, "Camera1");
-    EXPECT_EQ(d.entities[1].parent, 0);
-    EXPECT_EQ(d.entities[1].entityType, EntityType::CAMERA);
-    EXPECT_FLOAT_EQ(d.entities[1].position.z, 10.0f);
     const EntityDescription& spinner = d.entities[2];
-    EXPECT_STREQ(spinner.name.text, "Spinner");
-    EXPECT_EQ(spinner.parent, 0);
-    EXPECT_EQ(spinner.entityType, EntityType::OBJECT);
     EXPECT_EQ(spinner.type, MotionType::ANIMATE);
     EXPECT_STREQ(spinner.link.text, "Tri");
     EXPECT_STREQ(spinner.material.text, "Red");
@@ -150,9 +148,7 @@ TEST(ParseExample, ReadsEverySectionOfTheExample) {
     EXPECT_EQ(k.keyframeType, KeyframeType::ROTATION);
     ASSERT_EQ(k.keyCount, 2);
     const KeyDescription& last = d.keys[static_cast<size_t>(k.firstKey + 1)];
-    EXPECT_FLOAT_EQ(last.time, 4.0f);
-    EXPECT_FLOAT_EQ(last.values[0], 180.0f);
-    EXPECT_FLOAT_EQ(last.values[2], 1.0f);
+    expectNumbers({{last.time, 4}, {last.values[0], 180}, {last.values[2], 1}});
 }
 
 TEST(ParseExample, NestedChildrenComeInPreOrderWithTheirParents) {

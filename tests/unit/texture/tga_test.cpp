@@ -1,6 +1,6 @@
 // TGA decoding from memory and the file wrapper's console messages: hand-made bytes, hostile
-// headers, every cut of a good file (exact-size copies, so the sanitizer build sees a read past
-// the end), and files written by ImageMagick's convert (skipped when it is not installed).
+// headers, and every cut of a good file (exact-size copies, so the sanitizer build sees a read
+// past the end).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -292,105 +292,6 @@ TEST(ReadTga, AFolderIsReportedAsUnreadable) {
     EXPECT_EQ(r.out, "");
     // Whether fopen or the first read fails depends on the C library; either names the file.
     EXPECT_NE(r.err.find(r.path), std::string::npos) << r.err;
-}
-
-// ---- files written by a real encoder ----
-
-bool haveConvert() {
-    static const bool available = std::system("convert -version >/dev/null 2>&1") == 0;
-    return available;
-}
-
-struct Rgba {
-    int r, g, b, a;
-};
-
-// A test pattern where every pixel differs: r from the column, g from the row, b from both.
-Rgba patternPixel(int x, int y, bool alpha) {
-    return Rgba{30 * x + 5, 40 * y + 3, (17 * x + 29 * y) % 256, alpha ? 255 - 11 * (x + y) : 255};
-}
-
-// Writes the pattern as a PAM (rows top-down), converts it with ImageMagick and decodes the
-// result. Returns the file's bytes for inspection.
-std::vector<uint8_t> convertPattern(const TempDir& dir, int width, int height, bool alpha,
-                                    const std::string& options) {
-    std::string pam = "P7\nWIDTH " + std::to_string(width) + "\nHEIGHT " + std::to_string(height) +
-                      "\nDEPTH " + (alpha ? "4" : "3") + "\nMAXVAL 255\nTUPLTYPE " +
-                      (alpha ? "RGB_ALPHA" : "RGB") + "\nENDHDR\n";
-    std::vector<uint8_t> bytes(pam.begin(), pam.end());
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const Rgba p = patternPixel(x, y, alpha);
-            bytes.push_back(uint8_t(p.r));
-            bytes.push_back(uint8_t(p.g));
-            bytes.push_back(uint8_t(p.b));
-            if (alpha) bytes.push_back(uint8_t(p.a));
-        }
-    }
-    writeBytes(dir.file("in.pam"), bytes);
-    const std::string command =
-        "convert " + dir.file("in.pam") + " " + options + " " + dir.file("out.tga") + " 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    const std::string file = readTextFile(dir.file("out.tga"));
-    return std::vector<uint8_t>(file.begin(), file.end());
-}
-
-TEST(ConvertedTga, OddSizedImagesDecodePixelForPixel) {
-    if (!haveConvert()) GTEST_SKIP() << "ImageMagick's convert is not installed";
-    struct Case {
-        int width, height;
-        bool alpha;
-        const char* options;
-    };
-    const Case cases[] = {
-        {3, 5, false, "-depth 8 -type TrueColor -compress none"},
-        {7, 3, false, "-depth 8 -type TrueColor"},
-        {1, 1, false, "-depth 8 -type TrueColor -compress none"},
-        {5, 3, true, "-depth 8 -type TrueColorAlpha -compress none"},
-        {3, 7, true, "-depth 8 -type TrueColorAlpha"},
-        {5, 3, false, "-orient TopLeft -depth 8 -type TrueColor -compress none"},
-        {3, 5, true, "-orient BottomLeft -depth 8 -type TrueColorAlpha -compress none"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " " + c.options);
-        TempDir dir;
-        const std::vector<uint8_t> file =
-            convertPattern(dir, c.width, c.height, c.alpha, c.options);
-        ASSERT_GE(file.size(), 18u);
-        ASSERT_EQ(file[2], 2) << "expected an uncompressed true-colour file";
-        ASSERT_EQ(file[0], 0) << "expected no image ID";
-        EXPECT_EQ(file[16], c.alpha ? 32 : 24);
-        // ImageMagick 6 writes its rows top row first whatever origin the descriptor states
-        // (it labels the file from the image's orientation attribute), so the row order is
-        // taken from the data: every row of the pattern differs in green. A file that states
-        // a top-left origin must hold the top row first.
-        const uint8_t firstGreen = file[18 + 1];
-        const bool topDown = firstGreen == patternPixel(0, 0, c.alpha).g;
-        if (!topDown) {
-            ASSERT_EQ(firstGreen, patternPixel(0, c.height - 1, c.alpha).g);
-        }
-        if ((file[17] & 0x20) != 0) {
-            EXPECT_TRUE(topDown) << "top-left origin, bottom row first";
-        }
-
-        Decoded d = decode(file);
-        ASSERT_NE(d.image, nullptr) << d.error;
-        EXPECT_EQ(d.bytesPerPixel, c.alpha ? 4 : 3);
-        ASSERT_EQ(d.image->width, c.width);
-        ASSERT_EQ(d.image->height, c.height);
-        // Rows stay in file order: with the bottom-left origin, file row 0 is the picture's
-        // last row.
-        for (int row = 0; row < c.height; ++row) {
-            const int y = topDown ? row : c.height - 1 - row;
-            for (int x = 0; x < c.width; ++x) {
-                const Rgba want = patternPixel(x, y, c.alpha);
-                expectColour(d.image->pixels[row * c.width + x], want.r * UNIT, want.g * UNIT,
-                             want.b * UNIT, want.a * UNIT,
-                             "row " + std::to_string(row) + " column " + std::to_string(x));
-            }
-        }
-        destroyImage(d.image);
-    }
 }
 
 } // namespace

@@ -274,28 +274,6 @@ TEST(Segment, EveryStandInParsesAndKeepsTheLines) {
     }
 }
 
-TEST(Segment, FindsMisspeltAndMissingSectionKeywords) {
-    // Misspelt: still the start of the force section.
-    Segmentation s = segmentScene(edited({{"FORCECOUNT: 1", "forcecount: 1"}}));
-    ASSERT_EQ(s.units[5].kind, UnitKind::ForceHeader);
-    EXPECT_EQ(s.units[5].line, 22);
-    EXPECT_LT(s.units[5].firstToken, s.units[5].endToken);
-    // Missing: an empty header where the first FORCETYPE record starts.
-    s = segmentScene(edited({{"FORCECOUNT: 1\n", "\n"}}));
-    ASSERT_EQ(s.units[5].kind, UnitKind::ForceHeader);
-    EXPECT_EQ(s.units[5].firstToken, s.units[5].endToken);
-    EXPECT_EQ(s.units[6].kind, UnitKind::Force);
-    EXPECT_EQ(s.units[6].line, 23);
-}
-
-TEST(Segment, EntityShortfallFollowsTheChildCounts) {
-    EXPECT_EQ(entityShortfall(SCENE, segmentScene(SCENE)), 0);
-    const std::string more = edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 4"}});
-    EXPECT_EQ(entityShortfall(more, segmentScene(more)), 2);
-    const std::string fewer = edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 1"}});
-    EXPECT_EQ(entityShortfall(fewer, segmentScene(fewer)), 0);
-}
-
 // A TGA of the given type and header whose body is `pixelBytes` bytes of 0x80.
 std::vector<uint8_t> tga(uint8_t type, uint16_t w, uint16_t h, uint8_t depth, size_t pixelBytes,
                          uint8_t descriptor = 0, uint8_t idLength = 0, uint8_t colourMap = 0) {
