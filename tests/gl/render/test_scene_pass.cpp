@@ -35,30 +35,6 @@ TEST_F(ScenePass, AComparisonTellsAMovedObjectApart) {
     EXPECT_RGB_NEAR(at(Float3{-2, 0, -5}), rgb8(1, 0, 0), 1);
 }
 
-TEST_F(ScenePass, TheFreeCameraMovesTheView) {
-    const int32_t mesh = addMesh(world.resources, squareMesh(0.5f));
-    world.addObject("Red", {0, 0, -5}, emissive(rgba(1, 0, 0)), mesh);
-    setCameraPosition(&world.scene->camera, 1, 0, 0);
-    frame();
-    // Seen from x = 1 the object sits one unit to the left.
-    EXPECT_RGB_NEAR(at(Float3{-1, 0, -5}), rgb8(1, 0, 0), 1);
-    EXPECT_RGB_NEAR(at(Float3{0.9f, 0, -5}), rgb8(0.25f, 0.25f, 0.25f), 1);
-}
-
-TEST_F(ScenePass, ASquareWindowUsesAspectOne) {
-    ensureGlContext(400, 400);
-    ASSERT_EQ(glutGet(GLUT_WINDOW_WIDTH), 400);
-    const int32_t mesh = addMesh(world.resources, squareMesh(0.2f));
-    world.addObject("Red", {2, 0, -5}, emissive(rgba(1, 0, 0)), mesh);
-    frame();
-    const ScreenPoint centre = project({2, 0, -5}, 400, 400);
-    EXPECT_EQ(centre.x, 339);
-    EXPECT_RGB_NEAR(pixelAt(centre.x, centre.y), rgb8(1, 0, 0), 1);
-    // Where the stale 800 by 600 aspect would have put it, the background shows.
-    EXPECT_RGB_NEAR(pixelAt(304, centre.y), rgb8(0.25f, 0.25f, 0.25f), 1);
-    ensureGlContext();
-}
-
 TEST_F(ScenePass, AChildMovesAndTurnsWithItsGroup) {
     const int32_t mesh = addMesh(world.resources, squareMesh(0.3f));
     // A group at (0, 0, -5) turned 90 degrees about Z: its child's local +X becomes world +Y.

@@ -226,18 +226,27 @@ Keyframer* bindPositionTrack(KeyframerList* list, int32_t entity, Float3 from, F
 
 } // namespace
 
-TEST(AnimateSceneTest, OnlyAnimateEntitiesAreWritten) {
+TEST(AnimateSceneTest, OnlyAnimateEntitiesAreWrittenAndTheLaterTrackWins) {
     Scene* scene = createScene();
     KeyframerList* list = createList<Keyframer>();
     const int32_t animated = addBody(scene, MotionType::ANIMATE, {9, 9, 9});
     const int32_t fixed = addBody(scene, MotionType::STATIC, {9, 9, 9});
     const int32_t simulated = addBody(scene, MotionType::SIMULATE, {9, 9, 9});
+    const int32_t idle = addBody(scene, MotionType::ANIMATE, {7, 7, 7});
     for (int32_t e : {animated, fixed, simulated}) bindPositionTrack(list, e, {0, 0, 0}, {2, 4, 6});
+    bindPositionTrack(list, animated, {0, 0, 0}, {0, 0, 2}); // the same kind again, later
+    Keyframer* empty = createKeyframer(KeyframeType::POSITION);
+    empty->entity = idle;
+    appendPointer(list, empty);
+    bindPositionTrack(list, 99, {0, 0, 0}, {1, 1, 1}); // entities that do not exist
+    bindPositionTrack(list, -1, {0, 0, 0}, {1, 1, 1});
 
     animateScene(list, scene, 1);
-    expectFloat3(getEntityPosition(scene, animated), {1, 2, 3});
+    expectFloat3(getEntityPosition(scene, animated), {0, 0, 1});
     expectFloat3(getEntityPosition(scene, fixed), {9, 9, 9});
     expectFloat3(getEntityPosition(scene, simulated), {9, 9, 9});
+    expectFloat3(getEntityPosition(scene, idle), {7, 7, 7});
+    EXPECT_EQ(getEntityCount(scene), 5);
 }
 
 TEST(AnimateSceneTest, PositionRotationAndMaterialTracksAllApply) {
@@ -268,30 +277,6 @@ TEST(AnimateSceneTest, PositionRotationAndMaterialTracksAllApply) {
     // The animated placement reaches the world transform.
     updateTransforms(scene);
     expectFloat3(getEntityWorldPosition(scene, e), {1.5f, 0, 0});
-}
-
-TEST(AnimateSceneTest, LaterTrackOfTheSameKindWins) {
-    Scene* scene = createScene();
-    KeyframerList* list = createList<Keyframer>();
-    const int32_t e = addBody(scene, MotionType::ANIMATE, {0, 0, 0});
-    bindPositionTrack(list, e, {0, 0, 0}, {2, 0, 0});
-    bindPositionTrack(list, e, {0, 0, 0}, {0, 0, 2});
-    animateScene(list, scene, 1);
-    expectFloat3(getEntityPosition(scene, e), {0, 0, 1});
-}
-
-TEST(AnimateSceneTest, EmptyTracksAndUnknownEntitiesDoNothing) {
-    Scene* scene = createScene();
-    KeyframerList* list = createList<Keyframer>();
-    const int32_t e = addBody(scene, MotionType::ANIMATE, {7, 7, 7});
-    Keyframer* empty = createKeyframer(KeyframeType::POSITION);
-    empty->entity = e;
-    appendPointer(list, empty);
-    bindPositionTrack(list, 99, {0, 0, 0}, {1, 1, 1});
-    bindPositionTrack(list, -1, {0, 0, 0}, {1, 1, 1});
-    animateScene(list, scene, 1);
-    expectFloat3(getEntityPosition(scene, e), {7, 7, 7});
-    EXPECT_EQ(getEntityCount(scene), 2);
 }
 
 TEST(AnimateSceneTest, AnimationDependsOnlyOnTheTimeGiven) {
