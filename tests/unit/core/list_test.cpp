@@ -1,22 +1,8 @@
-// The grow-by-one lists: indices in append order, deep copies of meshes, index lists.
+// The grow-by-one lists: deep copies of meshes, the zero box past the mesh list, index lists.
 #include <gtest/gtest.h>
 
 #include "core/list.h"
 #include "render/records.h"
-
-TEST(List, PointerAndRecordAppendsReturnStableIndices) {
-    PtrList<int>* list = createList<int>();
-    int a = 1, b = 2;
-    EXPECT_EQ(list->count, 0);
-    EXPECT_EQ(appendPointer(list, &a), 0);
-    EXPECT_EQ(appendPointer(list, &b), 1);
-    EXPECT_EQ(getPointer(list, 1), &b);
-
-    RecordList<Float3>* records = createRecordList<Float3>();
-    for (int i = 0; i < 100; ++i) EXPECT_EQ(appendRecord(records, Float3{float(i), 0, 0}), i);
-    EXPECT_EQ(records->count, 100);
-    for (int i = 0; i < 100; ++i) EXPECT_FLOAT_EQ(records->items[i].x, float(i));
-}
 
 TEST(List, AppendMeshCopiesTheCallersArrays) {
     MeshList meshes{};

@@ -47,14 +47,6 @@ TEST(Quaternion, NonUnitAxisChangesTheEffectiveAngle) {
     EXPECT_FLOAT_EQ(q.y, quaternionFromAxisAngle(30, 0, 2, 0).y); // caller's value untouched
 }
 
-TEST(Quaternion, LerpIsComponentwiseAndNotNormalised) {
-    const Quaternion q = lerpQuaternion({0, 0, 0, 1}, {0, 1, 0, 0}, 0.5f);
-    EXPECT_FLOAT_EQ(q.y, 0.5f);
-    EXPECT_FLOAT_EQ(q.w, 0.5f);
-    // Its matrix is a 90-degree turn about y: x goes to -z.
-    expectFloat3(transformVector(matrixFromQuaternion(q), {1, 0, 0}), {0, 0, -1});
-}
-
 TEST(Quaternion, HamiltonProductOrder) {
     const Quaternion a = quaternionFromAxisAngle(90, 1, 0, 0);
     const Quaternion b = quaternionFromAxisAngle(90, 0, 1, 0);

@@ -1,7 +1,7 @@
-// The fast paths for vertex and index lines against the template interpreter: on single lines
-// (the parser's whole state after each read, or the parser left untouched when the fast path
-// declines), and on whole scenes whose mesh lines are spelt, spaced and damaged at random
-// (the same description and the same error kind, line and message).
+// The fast paths for vertex and index lines against the template interpreter, on whole scenes
+// whose mesh lines are spelt, spaced and damaged at random: the same description and the same
+// error kind, line and message wherever the first error falls (so a fast path that declines must
+// leave the parser where the interpreter starts). Plain decimals convert bit for bit.
 #include "loader/scan.h"
 
 #include "unit/loader/describe_scene.h"
@@ -14,8 +14,6 @@
 #include <string>
 
 namespace {
-
-constexpr const char* VERTEX_LINE = "\t\tPOSITION: %f %f %f NORMAL: %f %f %f TEXCOORD: %f %f\n";
 
 struct Random {
     uint64_t state;
@@ -132,48 +130,6 @@ std::string randomMeshScene(Random* r, int32_t vertexCount, int32_t triangleCoun
            std::string(damage && r->chance(50) ? "1\n" : "0\n");
 }
 
-// The parser's state, for comparing a fast read with the interpreter's.
-std::string state(const Parser& p, const char* begin, const Vertex& v) {
-    std::string s = std::to_string(p.cursor.pos - begin) + " line " +
-                    std::to_string(p.cursor.line) + " token " + std::to_string(p.tokenLine) +
-                    " error " + parseErrorKindName(p.error.kind) + " ";
-    const float values[] = {v.position.x, v.position.y, v.position.z, v.normal.x,
-                            v.normal.y,   v.normal.z,   v.texCoord.u, v.texCoord.v};
-    for (float f : values) {
-        uint32_t bits = 0;
-        std::memcpy(&bits, &f, sizeof bits);
-        s += std::to_string(bits) + " ";
-    }
-    return s;
-}
-
-TEST(FastVertexLine, GivesTheInterpretersStateOrLeavesTheParserAlone) {
-    Random r{7};
-    int taken = 0;
-    for (int round = 0; round < 20000; ++round) {
-        const std::string line = randomVertexLine(&r) + (r.chance(50) ? "SURFACECOUNT" : "");
-        Parser fast = makeParser(line);
-        fast.cursor.line = 5;
-        Parser before = fast;
-        Vertex fastVertex{};
-        if (!scanVertexFast(&fast, &fastVertex)) {
-            EXPECT_EQ(state(fast, line.data(), fastVertex), state(before, line.data(), Vertex{}))
-                << line;
-            continue;
-        }
-        ++taken;
-        Parser slow = before;
-        Vertex v{};
-        ASSERT_TRUE(scan(&slow, VERTEX_LINE,
-                         {&v.position.x, &v.position.y, &v.position.z, &v.normal.x, &v.normal.y,
-                          &v.normal.z, &v.texCoord.u, &v.texCoord.v}))
-            << "the fast path read a line the interpreter rejects: " << line;
-        EXPECT_EQ(state(fast, line.data(), fastVertex), state(slow, line.data(), v)) << line;
-    }
-    EXPECT_GT(taken, 2000);  // the common spelling does take the fast path
-    EXPECT_LT(taken, 19000); // and the odd ones do not
-}
-
 // Every plain decimal up to 2^24 with up to ten decimals converts to the very float that
 // from_chars gives: the division is exact-operand and rounds once.
 TEST(FastVertexLine, PlainDecimalsMatchFromCharsBitForBit) {
@@ -198,45 +154,13 @@ TEST(FastVertexLine, PlainDecimalsMatchFromCharsBitForBit) {
     }
 }
 
-TEST(FastIndex, GivesTheInterpretersStateOrLeavesTheParserAlone) {
-    Random r{3};
-    int taken = 0;
-    for (int round = 0; round < 20000; ++round) {
-        const int32_t vertexCount = static_cast<int32_t>(r.next(5)) * 300 - 300;
-        const std::string text =
-            randomBlanks(&r, true) + randomIndex(&r, vertexCount > 0 ? vertexCount : 1) +
-            (r.chance(50) ? randomBlanks(&r, true) : "") + (r.chance(50) ? "7" : "");
-        Parser fast = makeParser(text);
-        const Parser before = fast;
-        uint32_t fastIndex = 12345;
-        if (!scanIndexFast(&fast, vertexCount, &fastIndex)) {
-            EXPECT_EQ(fast.cursor.pos, before.cursor.pos) << text;
-            EXPECT_EQ(fast.cursor.line, before.cursor.line) << text;
-            EXPECT_EQ(fast.tokenLine, before.tokenLine) << text;
-            EXPECT_EQ(fastIndex, 12345u) << text;
-            continue;
-        }
-        ++taken;
-        Parser slow = before;
-        int32_t value = -1;
-        ASSERT_TRUE(scan(&slow, "%d", {&value})) << text;
-        EXPECT_GE(value, 0) << text;
-        EXPECT_LT(value, vertexCount) << text;
-        EXPECT_EQ(fastIndex, static_cast<uint32_t>(value)) << text;
-        EXPECT_EQ(fast.cursor.pos, slow.cursor.pos) << text;
-        EXPECT_EQ(fast.cursor.line, slow.cursor.line) << text;
-        EXPECT_EQ(fast.tokenLine, slow.tokenLine) << text;
-    }
-    EXPECT_GT(taken, 5000);
-}
-
 // Whole scenes: the descriptions and errors of parseScene and of the interpreter alone agree,
 // for well-formed meshes and for meshes with damaged lines (wrong keywords, odd numbers, stray
 // characters, indices out of range), wherever the first error falls.
 TEST(FastPathScenes, ParseLikeTheInterpreterWhetherWellFormedOrDamaged) {
     Random r{2024};
     int failed = 0, kinds[16] = {};
-    for (int round = 0; round < 600; ++round) {
+    for (int round = 0; round < 1500; ++round) {
         const bool damage = round % 3 != 0;
         const int32_t vertexCount = 1 + static_cast<int32_t>(r.next(40));
         std::string text =
@@ -253,8 +177,8 @@ TEST(FastPathScenes, ParseLikeTheInterpreterWhetherWellFormedOrDamaged) {
             ++kinds[static_cast<int>(error.kind)];
         }
     }
-    EXPECT_GT(failed, 200);
-    EXPECT_LT(failed, 400); // not every damaged mesh fails
+    EXPECT_GT(failed, 500);
+    EXPECT_LT(failed, 1000); // not every damaged mesh fails
     for (ParseErrorKind kind : {ParseErrorKind::ExpectedLiteral, ParseErrorKind::ExpectedNumber,
                                 ParseErrorKind::NumberOutOfRange, ParseErrorKind::IndexOutOfRange,
                                 ParseErrorKind::UnexpectedEnd}) {

@@ -309,16 +309,12 @@ TEST(HostileScene, WordsOf19CharactersLoadAnd20Or4000AreRefused) {
         {"scene camera", "SCENECAMERA: Cam", "SCENECAMERA: ", ""},
         {"HUD link", "LINK: PanelCam", "LINK: ", ""},
         {"action name", "ACTIONNAME: ENTITYMOVE", "ACTIONNAME: ", ""},
-        {"action link", "ACTIONLINK: Mover", "ACTIONLINK: ", ""},
-        {"button texture", "TEXTURE: button.tga", "TEXTURE: ", ""},
         {"system name", "SYSTEMNAME: Smoke", "SYSTEMNAME: ", ""},
         {"particle camera", "(SmokeCam)", "(", ")"},
-        {"material name", "MATERIAL: Red", "MATERIAL: ", ""},
         {"material texture", "TEXTURE: red.tga", "TEXTURE: ", ""},
         {"mesh name", "MESH: Tri", "MESH: ", ""},
         {"entity name", "NAME: Mover", "NAME: ", ""},
         {"entity link", "LINK: Tri", "LINK: ", ""},
-        {"entity material", "LINK: Tri\nMATERIAL: Red", "LINK: Tri\nMATERIAL: ", ""},
         {"material key camera", "(KeyCam)", "(", ")"},
     };
     auto word = [](size_t length) {
@@ -458,12 +454,8 @@ TEST(NonFiniteNumbers, TheSceneFileRefusesThemWhereverANumberGoes) {
     } slots[] = {
         {"APPTIME: -1.3", "APPTIME:"},
         {"STRENGTH: 0", "STRENGTH:"},
-        {"BIRTHRATE: 20", "BIRTHRATE:"},
-        {"MINCOLOUR: 1", "MINCOLOUR:"},
-        {"SHININESS: 32", "SHININESS:"},
         {"POSITION: 1 0 0 NORMAL: 0 0 1 TEXCOORD: 1", "TEXCOORD:"},
         {"POSITION: 0 0 5", "POSITION:"},
-        {"VELOCITY: 0", "VELOCITY:"},
         {"MASS: 2", "MASS:"},
         {"T: 1 KEYFRAME: 45", "KEYFRAME:"},
     };
@@ -473,10 +465,8 @@ TEST(NonFiniteNumbers, TheSceneFileRefusesThemWhereverANumberGoes) {
         const char* expected;
     } tokens[] = {
         {"nan", ParseErrorKind::ExpectedNumber, "expected a finite number"},
-        {"NaN", ParseErrorKind::ExpectedNumber, "expected a finite number"},
         {"-nan", ParseErrorKind::ExpectedNumber, "expected a finite number"},
         {"inf", ParseErrorKind::ExpectedNumber, "expected a finite number"},
-        {"-inf", ParseErrorKind::ExpectedNumber, "expected a finite number"},
         {"+INF", ParseErrorKind::ExpectedNumber, "expected a finite number"},
         {"infinity", ParseErrorKind::ExpectedNumber, "expected a finite number"},
         {"1e39", ParseErrorKind::NumberOutOfRange, "is too large for a float"},
@@ -490,8 +480,7 @@ TEST(NonFiniteNumbers, TheSceneFileRefusesThemWhereverANumberGoes) {
             SCOPED_TRACE(std::string(slot.from) + " -> " + token.text);
             const std::string text = replaceFirst(FULL_SCENE, from, head + token.text);
             ASSERT_FALSE(text.empty());
-            SceneDescription d;
-            const ParseError error = parseScene(text, &d);
+            const ParseError error = parse(text);
             EXPECT_EQ(error.kind, token.kind) << error.message;
             EXPECT_EQ(error.line, lineOf(text, head + token.text));
             EXPECT_NE(error.message.find(token.expected), std::string::npos) << error.message;
