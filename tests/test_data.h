@@ -1,7 +1,9 @@
 // Test data shared by the C++ tests: the scene texts of tests/data/scenes (read at run time
-// from the folder the build passes in KRESTEL_TEST_DATA), small helpers to edit them, and TGA
-// files built byte by byte.
+// from the folder the build passes in KRESTEL_TEST_DATA), small helpers to edit them, TGA files
+// built byte by byte, and a comparison of vectors.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <fstream>
@@ -9,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/math.h"
 
 // The whole file, or an empty text when it cannot be read (the tests then fail on it).
 inline std::string readTextFile(const std::string& path) {
@@ -38,6 +42,12 @@ inline std::string replaceFirst(std::string_view text, std::string_view from, st
     out += to;
     out += text.substr(at + from.size());
     return out;
+}
+
+inline void expectFloat3(Float3 actual, Float3 expected, float tolerance = 1e-5f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
 // 1-based line on which `marker` starts, counted independently of the parser; 0 when absent.

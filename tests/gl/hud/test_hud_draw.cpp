@@ -17,26 +17,22 @@ namespace {
 
 const Rgba8 CLEAR{200, 100, 40, 255};
 
-Background panel(float x0, float y0, float x1, float y1, Colour colour, int32_t texture = 0) {
-    Background b{};
-    b.colour = colour;
-    b.texture = texture;
-    b.min = Float2{x0, y0};
-    b.max = Float2{x1, y1};
-    b.texMin = TexCoord{0.0f, 0.0f};
-    b.texMax = TexCoord{1.0f, 1.0f};
-    return b;
+// A panel or a button (the same fields) in HUD units, showing the whole texture.
+template <typename Rect>
+Rect rect(float x0, float y0, float x1, float y1, Colour colour, int32_t texture = 0) {
+    Rect r{};
+    r.colour = colour;
+    r.texture = texture;
+    r.min = Float2{x0, y0};
+    r.max = Float2{x1, y1};
+    r.texMax = TexCoord{1.0f, 1.0f};
+    return r;
 }
-
+Background panel(float x0, float y0, float x1, float y1, Colour colour, int32_t texture = 0) {
+    return rect<Background>(x0, y0, x1, y1, colour, texture);
+}
 Button button(float x0, float y0, float x1, float y1, Colour colour, int32_t texture = 0) {
-    Button b{};
-    b.colour = colour;
-    b.texture = texture;
-    b.min = Float2{x0, y0};
-    b.max = Float2{x1, y1};
-    b.texMin = TexCoord{0.0f, 0.0f};
-    b.texMax = TexCoord{1.0f, 1.0f};
-    return b;
+    return rect<Button>(x0, y0, x1, y1, colour, texture);
 }
 
 class HudDraw : public GlTest {

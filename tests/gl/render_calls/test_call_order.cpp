@@ -209,22 +209,10 @@ TEST_F(CallOrder, AFrameIsTheDynamicPassThenTheMainPass) {
                  world.resources->textures.entries[dynamicTexture].glName));
     e.add("glCopyTexSubImage2D(0xde1, 0, 0, 0, 0, 0, 256, 256)");
     e.addAll(mainPass(600, 300, "2"));
-    EXPECT_TRUE(sameCalls(e.calls, record(600, 300)));
-}
-
-TEST_F(CallOrder, TheComparisonNoticesASwappedPair) {
-    buildScene();
-    Calls calls = record(600, 300);
-    ASSERT_GT(calls.size(), 10u);
-    Expected e;
-    e.add("glViewport(0, 0, 256, 256)");
-    e.add("glMatrixMode(0x1701)");
-    e.add("glLoadIdentity()");
-    e.add("gluPerspective(60, 1, 0.1, 100)");
-    e.add("glMatrixMode(0x1700)");
-    e.addAll(scenePass({0, 0, 3}));
+    const Calls calls = record(600, 300);
+    EXPECT_TRUE(sameCalls(e.calls, calls));
+    // The comparison notices two calls in the wrong order.
     std::swap(e.calls[12], e.calls[13]);
-    calls.resize(e.calls.size());
     EXPECT_FALSE(sameCalls(e.calls, calls));
 }
 

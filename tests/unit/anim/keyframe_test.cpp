@@ -2,6 +2,8 @@
 // interpolation of positions, rotations and materials, and which entities the step writes.
 #include <gtest/gtest.h>
 
+#include "test_data.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -31,12 +33,6 @@ std::vector<float> chainIds(const Keyframer* k) {
     std::vector<float> ids;
     for (const Keyframe* key = k->keys; key; key = key->next) ids.push_back(key->value.position.x);
     return ids;
-}
-
-void expectFloat3(Float3 actual, Float3 expected) {
-    EXPECT_NEAR(actual.x, expected.x, 1e-5f);
-    EXPECT_NEAR(actual.y, expected.y, 1e-5f);
-    EXPECT_NEAR(actual.z, expected.z, 1e-5f);
 }
 
 Material material(float red, float shininess, int32_t textureId, const char* name) {

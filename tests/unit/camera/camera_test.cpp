@@ -1,16 +1,10 @@
 // The free camera: pitch clamp, one yaw wrap per update, axes and view matrices.
 #include <gtest/gtest.h>
 
+#include "test_data.h"
+
 #include "core/math.h"
 #include "render/camera.h"
-
-namespace {
-void expectFloat3(Float3 a, Float3 b, float tol = 1e-5f) {
-    EXPECT_NEAR(a.x, b.x, tol);
-    EXPECT_NEAR(a.y, b.y, tol);
-    EXPECT_NEAR(a.z, b.z, tol);
-}
-} // namespace
 
 TEST(Camera, StartsAtTheOriginLookingDownMinusZ) {
     Camera c = createCamera();

@@ -2,6 +2,8 @@
 // box rules.
 #include <gtest/gtest.h>
 
+#include "test_data.h"
+
 #include <cmath>
 #include <random>
 
@@ -9,12 +11,6 @@
 #include "render/records.h"
 
 namespace {
-void expectFloat3(Float3 a, Float3 b, float tol = 1e-5f) {
-    EXPECT_NEAR(a.x, b.x, tol);
-    EXPECT_NEAR(a.y, b.y, tol);
-    EXPECT_NEAR(a.z, b.z, tol);
-}
-
 BoundingBox box(Float3 half, Float3 centre) {
     return {{half.x, 0, 0}, {0, half.y, 0}, {0, 0, half.z}, centre};
 }

@@ -96,18 +96,6 @@ TEST(Transform, ObjectBoxAndRootBoxIncludingTheOrigin) {
     EXPECT_FLOAT_EQ(root.centre.z + root.axis2.z, 1);
 }
 
-TEST(Transform, ChildOfARotatedParent) {
-    Scene* s = createScene();
-    const int32_t p = addEntity(
-        s, makeEntity(EntityType::GROUP, {1, 0, 0}, quaternionFromAxisAngle(90, 0, 1, 0)), 0);
-    const int32_t c = addEntity(s, makeEntity(EntityType::OBJECT, {0, 0, -2}, {0, 0, 0, 1}), p);
-    updateTransforms(s);
-    const Float3 w = getEntityWorldPosition(s, c);
-    EXPECT_NEAR(w.x, -1, 1e-3f);
-    EXPECT_NEAR(w.y, 0, 1e-6f);
-    EXPECT_NEAR(w.z, 0, 1e-3f);
-}
-
 TEST(Transform, UntouchedSubtreesAreSkipped) {
     Scene* s = createScene();
     const int32_t a = addEntity(s, makeEntity(EntityType::GROUP, {1, 0, 0}, {0, 0, 0, 1}), 0);

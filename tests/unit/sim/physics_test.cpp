@@ -2,6 +2,8 @@
 // particle emitters that follow their entity, and steps that are zero or not finite.
 #include <gtest/gtest.h>
 
+#include "test_data.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -51,12 +53,6 @@ ParticleSystem* stillSystem(float birthRate, float lifetime = 10.0f) {
     setParticleSpeeds(ps, 0, 0);
     setParticleMasses(ps, 2, 2);
     return ps;
-}
-
-void expectFloat3(Float3 actual, Float3 expected, float tolerance = 1e-5f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
 } // namespace
