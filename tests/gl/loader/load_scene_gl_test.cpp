@@ -235,12 +235,4 @@ TEST_F(LoadSceneTest, AMalformedFileAppliesNothing) {
     EXPECT_EQ(keyframers->count, 0);
 }
 
-TEST_F(LoadSceneTest, AMissingFileIsReportedOnStandardOutput) {
-    std::string err;
-    std::string out = load("nowhere.txt", &err);
-    EXPECT_EQ(out, "ERROR: 'nowhere.txt' failed to open.\n");
-    EXPECT_EQ(err, "");
-    EXPECT_EQ(getEntityCount(scene), 1);
-}
-
 } // namespace

@@ -35,22 +35,6 @@ TEST(Scene, NewSceneHoldsOnlyTheRootGroup) {
     EXPECT_FLOAT_EQ(s->nodeTree->root->parentWorld.m[0], 1);
 }
 
-TEST(Scene, IndicesFollowInsertionAndChildrenKeepTheirOrder) {
-    Scene* s = createScene();
-    const int32_t world = addEntity(s, makeEntity("World", EntityType::GROUP), 0);
-    const int32_t cam = addEntity(s, makeEntity("Camera1", EntityType::CAMERA, {0, 2, 10}), world);
-    const int32_t spinner = addEntity(s, makeEntity("Spinner", EntityType::OBJECT), world);
-    EXPECT_EQ(world, 1);
-    EXPECT_EQ(cam, 2);
-    EXPECT_EQ(spinner, 3);
-    const SceneNode* w = getEntityNode(s, world);
-    ASSERT_NE(w->firstChild, nullptr);
-    EXPECT_EQ(w->firstChild->entityIndex, cam);
-    EXPECT_EQ(w->firstChild->nextSibling->entityIndex, spinner);
-    EXPECT_EQ(w->firstChild->nextSibling->nextSibling, nullptr);
-    EXPECT_EQ(w->parent, s->nodeTree->root);
-}
-
 TEST(Scene, NameLookupsAreExactFirstMatchAndNeverTheRoot) {
     Scene* s = createScene();
     addEntity(s, makeEntity("Lamp", EntityType::LIGHT), 0);

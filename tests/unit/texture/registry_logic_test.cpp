@@ -115,26 +115,12 @@ TEST(EmptyResources, AZeroHolderIsSafeToQuery) {
     for (int32_t index : {-1, 0, 1, 100}) EXPECT_EQ(getParticleSystem(&resources, index), nullptr);
 }
 
-TEST(EmptyResources, ParticleSystemsByIndexAndDrawBoundingsFlag) {
+TEST(EmptyResources, DrawBoundingsIsOnForAnyNonZeroValue) {
     Resources resources{};
-    int first = 0, second = 0;
-    auto* a = reinterpret_cast<ParticleSystem*>(&first);
-    auto* b = reinterpret_cast<ParticleSystem*>(&second);
-    EXPECT_EQ(addParticleSystem(&resources, a), 0);
-    EXPECT_EQ(addParticleSystem(&resources, b), 1);
-    EXPECT_EQ(getParticleSystem(&resources, 0), a);
-    EXPECT_EQ(getParticleSystem(&resources, 1), b);
-    EXPECT_EQ(getParticleSystem(&resources, 2), nullptr);
-    EXPECT_EQ(getParticleSystem(&resources, -1), nullptr);
-
-    struct Case {
-        int32_t value, expected;
-    };
-    for (const Case c : {Case{1, 1}, Case{0, 0}, Case{5, 1}, Case{-3, 1}, Case{0, 0}}) {
-        setDrawBoundings(&resources, c.value);
-        EXPECT_EQ(resources.drawBoundings, c.expected) << "value " << c.value;
+    for (auto [value, expected] : {std::pair{1, 1}, {0, 0}, {5, 1}, {-3, 1}, {0, 0}}) {
+        setDrawBoundings(&resources, value);
+        EXPECT_EQ(resources.drawBoundings, expected) << "value " << value;
     }
-    std::free(resources.particleSystems.items);
 }
 
 TEST(RegistryNames, NamesThatDoNotFitAreRefusedBeforeAnythingIsTouched) {
