@@ -1,6 +1,6 @@
 // Test data shared by the C++ tests: the scene texts of tests/data/scenes (read at run time
 // from the folder the build passes in KRESTEL_TEST_DATA), small helpers to edit them, TGA files
-// built byte by byte, and a comparison of vectors.
+// built byte by byte, and comparisons of vectors and quaternions.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -48,6 +48,13 @@ inline void expectFloat3(Float3 actual, Float3 expected, float tolerance = 1e-5f
     EXPECT_NEAR(actual.x, expected.x, tolerance);
     EXPECT_NEAR(actual.y, expected.y, tolerance);
     EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+inline void expectQuaternion(Quaternion actual, Quaternion expected, float tolerance = 1e-5f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+    EXPECT_NEAR(actual.w, expected.w, tolerance);
 }
 
 // 1-based line on which `marker` starts, counted independently of the parser; 0 when absent.

@@ -141,11 +141,7 @@ TEST(KeyframerTest, RotationIsLerpedWithoutNormalising) {
     Keyframer* k = createKeyframer(KeyframeType::ROTATION);
     addRotationKey(k, {0, 0, 0, 1}, 0);
     addRotationKey(k, {0, 1, 0, 0}, 2);
-    const Quaternion q = evaluateRotation(k, 1);
-    EXPECT_FLOAT_EQ(q.x, 0);
-    EXPECT_FLOAT_EQ(q.y, 0.5f);
-    EXPECT_FLOAT_EQ(q.z, 0);
-    EXPECT_FLOAT_EQ(q.w, 0.5f);
+    expectQuaternion(evaluateRotation(k, 1), {0, 0.5f, 0, 0.5f});
 }
 
 TEST(KeyframerTest, MaterialFadesAndTextureStepsThroughIndices) {
@@ -247,9 +243,7 @@ TEST(AnimateSceneTest, PositionRotationAndMaterialTracksAllApply) {
 
     animateScene(list, scene, 1.5f);
     expectFloat3(getEntityPosition(scene, e), {1.5f, 0, 0});
-    const Quaternion q = getEntityRotation(scene, e);
-    EXPECT_FLOAT_EQ(q.y, 0.75f);
-    EXPECT_FLOAT_EQ(q.w, 0.25f);
+    expectQuaternion(getEntityRotation(scene, e), {0, 0.75f, 0, 0.25f});
     const Material m = scene->entities->items[e].material;
     EXPECT_FLOAT_EQ(m.ambient.r, 0.25f);
     EXPECT_STREQ(m.name, "red");

@@ -10,6 +10,7 @@
 #include "hud/actions.h"
 #include "hud/hud.h"
 #include "scene/scene.h"
+#include "test_data.h"
 #include "texture/registry.h"
 
 inline Entity makeEntity(const char* name, int32_t entityType, int32_t link = 0) {

@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(ActionTable, HoldsTheSevenActionsInOrder) {
+TEST(ActionTable, HoldsTheSevenActionsInOrderFoundByExactName) {
     ActionTable* table = createActionTable();
     ASSERT_NE(table, nullptr);
     ASSERT_EQ(table->count, 7);
@@ -31,10 +31,7 @@ TEST(ActionTable, HoldsTheSevenActionsInOrder) {
         EXPECT_EQ(table->entries[i].handler, expected[i].handler) << expected[i].name;
         EXPECT_EQ(findAction(table, expected[i].name), expected[i].handler) << expected[i].name;
     }
-}
-
-TEST(ActionTable, LookupIsWholeWordAndCaseSensitive) {
-    ActionTable* table = createActionTable();
+    // Lookup is by whole word and case-sensitive.
     for (const char* name : {"entitymove", "ENTITY", "ENTITYMOVEX", "", "None", "TIMERATE "}) {
         EXPECT_EQ(findAction(table, name), nullptr) << "'" << name << "'";
     }
@@ -97,13 +94,7 @@ TEST(ActionEntityRotate, TurnsHalfATurnInTwoSeconds) {
     int32_t box = addEntity(w.scene, makeEntity("Box", EntityType::OBJECT), 0);
     float values[5] = {static_cast<float>(box), 90.0f, 0.0f, 1.0f, 0.0f};
     holdAction(w, actionEntityRotate, values, 200, 10);
-    Quaternion q = getEntityRotation(w.scene, box);
-    Quaternion half = quaternionFromAxisAngle(180.0f, 0.0f, 1.0f, 0.0f);
-    EXPECT_NEAR(q.x, 0.0f, 1e-4);
-    EXPECT_NEAR(q.y, half.y, 1e-3);
-    EXPECT_NEAR(q.z, 0.0f, 1e-4);
-    EXPECT_NEAR(q.w, half.w, 1e-3);
-    EXPECT_NEAR(std::fabs(q.y), 1.0f, 1e-3);
+    expectQuaternion(getEntityRotation(w.scene, box), quaternionFromAxisAngle(180, 0, 1, 0), 1e-3f);
 }
 
 TEST(ActionEntityRotate, StepTurnsAboutTheEntitysOwnAxis) {
@@ -120,35 +111,23 @@ TEST(ActionEntityRotate, StepTurnsAboutTheEntitysOwnAxis) {
         quaternionFromAxisAngle(static_cast<float>(30.0 * getSimDelta(w.clock)), 1.0f, 0.0f, 0.0f);
     Quaternion expected = multiplyQuaternions(r, step);
     Quaternion wrongOrder = multiplyQuaternions(step, r);
-    Quaternion q = getEntityRotation(w.scene, turned);
-    EXPECT_NEAR(q.x, expected.x, 1e-6);
-    EXPECT_NEAR(q.y, expected.y, 1e-6);
-    EXPECT_NEAR(q.z, expected.z, 1e-6);
-    EXPECT_NEAR(q.w, expected.w, 1e-6);
+    expectQuaternion(getEntityRotation(w.scene, turned), expected, 1e-6f);
     EXPECT_GT(std::fabs(expected.z - wrongOrder.z), 0.1f); // the two orders do differ
 }
 
 TEST(EntityActions, IndexOutsideTheEntityListDoesNothing) {
     HudWorld w;
     int32_t box = addEntity(w.scene, makeEntity("Box", EntityType::OBJECT), 0);
-    const float badIndices[] = {2.0f,
-                                1000.0f,
-                                -1.0f,
-                                -7.5f,
-                                3e9f,
-                                std::numeric_limits<float>::quiet_NaN(),
-                                std::numeric_limits<float>::infinity()};
-    for (float index : badIndices) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float index : {2.0f, 1000.0f, -1.0f, -7.5f, 3e9f, nan, inf}) {
         float values[5] = {index, 1.0f, 1.0f, 1.0f, 1.0f};
         holdAction(w, actionEntityMove, values, 3, 10);
         holdAction(w, actionEntityRotate, values, 3, 10);
         holdAction(w, actionParticleSystemState, values, 3, 10);
     }
-    Float3 p = getEntityPosition(w.scene, box);
-    EXPECT_EQ(p.x, 0.0f);
-    EXPECT_EQ(p.y, 0.0f);
-    Quaternion q = getEntityRotation(w.scene, box);
-    EXPECT_EQ(q.w, 1.0f);
+    expectFloat3(getEntityPosition(w.scene, box), {0, 0, 0}, 0);
+    expectQuaternion(getEntityRotation(w.scene, box), {0, 0, 0, 1}, 0);
     // Truncation toward zero: 1.9 names entity 1.
     float values[5] = {1.9f, 0.0f, 0.0f, 5.0f, 0.0f};
     holdAction(w, actionEntityMove, values, 1, 1000);

@@ -9,12 +9,6 @@
 
 namespace {
 
-void expectPosition(const Camera& c, float x, float y, float z, const char* what) {
-    EXPECT_NEAR(c.position.x, x, 1e-3) << what;
-    EXPECT_NEAR(c.position.y, y, 1e-3) << what;
-    EXPECT_NEAR(c.position.z, z, 1e-3) << what;
-}
-
 TEST(InputKeys, EachFlightKeyMovesEightUnitsPerSecondWhateverTheRateAndTurns) {
     const struct {
         unsigned char key;
@@ -45,9 +39,8 @@ TEST(InputKeys, EachFlightKeyMovesEightUnitsPerSecondWhateverTheRateAndTurns) {
         setTimeRate(w.clock, c.rate);
         w.key(c.key);
         w.turns(c.turns, c.stepMs);
-        const std::string what =
-            std::string("key ") + char(c.key) + " rate " + std::to_string(c.rate);
-        expectPosition(w.camera(), c.x, c.y, c.z, what.c_str());
+        SCOPED_TRACE(std::string("key ") + char(c.key) + " rate " + std::to_string(c.rate));
+        expectFloat3(w.camera().position, {c.x, c.y, c.z}, 1e-3f);
     }
 }
 
@@ -60,11 +53,11 @@ TEST(InputKeys, OppositeKeysCancelAndReleaseStops) {
     w.key('q');
     w.key('E');
     w.turns(50, 10);
-    expectPosition(w.camera(), 0, 0, 0, "all six held");
+    expectFloat3(w.camera().position, {0, 0, 0}, 1e-3f); // all six held
     w.keyUp('S');
     w.keyUp('a');
     w.turns(50, 10);
-    expectPosition(w.camera(), 8 * 0.5f, 0, -8 * 0.5f, "W and D held");
+    expectFloat3(w.camera().position, {8 * 0.5f, 0, -8 * 0.5f}, 1e-3f); // W and D held
 }
 
 TEST(InputKeys, OtherKeysAndValuesAreIgnored) {
@@ -183,12 +176,12 @@ TEST(InputDrag, RightDragMovesAlongTheViewAxis) {
     EXPECT_EQ(w.hud.leftDown, 0);
     w.motion(410, 300);
     w.turn(10); // s = 0.08: 10 pixels right move 0.8 backwards
-    expectPosition(w.camera(), 0, 0, 0.8f, "right drag");
+    expectFloat3(w.camera().position, {0, 0, 0.8f}, 1e-3f); // right drag
     w.turns(3, 10);
-    expectPosition(w.camera(), 0, 0, 0.8f, "no new report");
+    expectFloat3(w.camera().position, {0, 0, 0.8f}, 1e-3f); // no new report
     w.motion(390, 300);
     w.turn(20);
-    expectPosition(w.camera(), 0, 0, 0.8f - 20 * 0.16f, "drag left moves forwards");
+    expectFloat3(w.camera().position, {0, 0, 0.8f - 20 * 0.16f}, 1e-3f); // drag left moves forwards
     EXPECT_EQ(w.camera().yaw, 0.0f);
     w.mouseUp(2, 390, 300);
     EXPECT_EQ(w.hud.rightDown, 0);
