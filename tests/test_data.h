@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,13 +22,12 @@ inline std::string readTextFile(const std::string& path) {
 }
 
 // tests/data/scenes/<name>.txt: "example" (every section, as the format guide shows it),
-// "full" (every kind of texture line and keyframe, each replaceable slot unique) and "counts"
-// (every count on a line of its own).
-inline const std::string& sceneText(const char* name) {
-    static std::string example, full, counts;
-    std::string& text = name == std::string_view("example") ? example
-                        : name == std::string_view("full")  ? full
-                                                            : counts;
+// "extended" (the example with a second Red material, a second Smoke system and a MATERIAL
+// keyframer), "full" (every kind of texture line and keyframe, each replaceable slot unique) and
+// "counts" (every count on a line of its own).
+inline const std::string& sceneText(const std::string& name) {
+    static std::map<std::string, std::string> texts;
+    std::string& text = texts[name];
     if (text.empty())
         text = readTextFile(std::string(KRESTEL_TEST_DATA) + "/scenes/" + name + ".txt");
     return text;

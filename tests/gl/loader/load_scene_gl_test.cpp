@@ -88,51 +88,11 @@ class LoadSceneTest : public GlTest {
     static inline int hudsUsed = 0;
 };
 
-// The example, with a second "Red" material (DYNAMIC, after the first), a second "Smoke"
-// system (switched off, DYNAMIC), and a MATERIAL keyframer whose key names blue.tga.
-std::string extendedExample() {
-    std::string text = sceneText("example");
-    text = replaceFirst(text, "PARTICLECOUNT: 1", "PARTICLECOUNT: 2");
-    text = replaceFirst(text, "MATERIALCOUNT: 1", R"(PARTICLETYPE: POINT
-DISPLAYTYPE: TRIANGLE
-BLENDTYPE: SATURATE
-SYSTEMNAME: Smoke
-BIRTHRATE: 5
-LIFETIME: 1
-SIZE: 1
-INITIAL: OFF
-TEXTURETYPE: DYNAMIC (Camera1)
-TEXTURE: None
-MINCOLOUR: 1 0 0 1
-MAXCOLOUR: 0 0 1 1
-MINMASS: 1 MAXMASS: 1
-MINSPEED: 0 MAXSPEED: 0
-MATERIALCOUNT: 2)");
-    text = replaceFirst(text, "MESHCOUNT: 1", R"(MATERIAL: Red
-EMISSION: 0 0 0 1
-AMBIENT: 0 0 0 1
-DIFFUSE: 0 0 0.5 1
-SPECULAR: 0 0 0 1
-SHININESS: 1
-TEXTURETYPE: DYNAMIC
-LINK: Spinner
-TEXTURE: None
-MESHCOUNT: 1)");
-    text = replaceFirst(text, "KEYFRAMERCOUNT: 1", R"(KEYFRAMERCOUNT: 2
-KEYFRAMETYPE: MATERIAL
-KEYFRAMECOUNT: 1
-T: 1 KEYFRAME:
-EMISSION: 0 0 0 1 AMBIENT: 0 0 0 1 DIFFUSE: 0 0 1 1 SPECULAR: 0 0 0 1 SHININESS: 1
-TEXTURETYPE: STATIC
-TEXTURE: blue.tga)");
-    return text;
-}
-
 TEST_F(LoadSceneTest, TheExampleLoadsInFileOrder) {
     writeTga("panel.tga", 255, 0, 0);
     writeTga("smoke.tga", 0, 255, 0);
     writeTga("blue.tga", 0, 0, 255);
-    ASSERT_TRUE(writeText("scene.txt", extendedExample()));
+    ASSERT_TRUE(writeText("scene.txt", sceneText("extended")));
     std::string err;
     std::string out = load("scene.txt", &err);
     EXPECT_NE(out.find("File Load (\"scene.txt\"): Success\n"), std::string::npos) << out;
