@@ -1,11 +1,14 @@
 // Test data shared by the C++ tests: the scene texts of tests/data/scenes (read at run time
 // from the folder the build passes in KRESTEL_TEST_DATA), small helpers to edit them, TGA files
-// built byte by byte, and comparisons of vectors and quaternions.
+// built byte by byte, comparisons of vectors and quaternions, and temporary folders.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -117,3 +120,19 @@ inline bool writeBytes(const std::string& path, const std::vector<uint8_t>& byte
 inline bool writeText(const std::string& path, std::string_view text) {
     return writeBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
+
+// A fresh folder under /tmp, removed with everything in it at the end of its scope; `enter`
+// makes it the working folder meanwhile, so short relative file names resolve there.
+struct TempFolder {
+    std::filesystem::path path, previous;
+    explicit TempFolder(bool enter = false) {
+        char pattern[] = "/tmp/krestel-test-XXXXXX";
+        path = mkdtemp(pattern);
+        if (enter) previous = std::filesystem::current_path(), std::filesystem::current_path(path);
+    }
+    ~TempFolder() {
+        if (!previous.empty()) std::filesystem::current_path(previous);
+        std::filesystem::remove_all(path);
+    }
+    std::string file(const std::string& name) const { return (path / name).string(); }
+};

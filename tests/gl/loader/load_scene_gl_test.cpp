@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -31,9 +30,6 @@ class LoadSceneTest : public GlTest {
   protected:
     void SetUp() override {
         GlTest::SetUp();
-        char pattern[] = "/tmp/krestel-loader-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        ASSERT_EQ(chdir(pattern), 0);
         scene = createScene();
         keyframers = createList<Keyframer>();
         forces = createRecordList<Force>();
@@ -80,6 +76,7 @@ class LoadSceneTest : public GlTest {
         return centre;
     }
 
+    TempFolder folder{true};
     Scene* scene = nullptr;
     KeyframerList* keyframers = nullptr;
     ForceList* forces = nullptr;

@@ -3,12 +3,10 @@
 // of the back buffer's lower-left square into a DYNAMIC texture. Texture contents are read back
 // with glGetTexImage, drawn pixels with glReadPixels.
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,18 +29,9 @@ class RegistryTest : public GlTest {
   protected:
     void SetUp() override {
         GlTest::SetUp();
-        char pattern[] = "/tmp/krestel_tex_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(folder_);
         createTextureRegistry(&registry);
     }
-    void TearDown() override {
-        std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(folder_);
-        releaseRegistry(&registry);
-    }
+    void TearDown() override { releaseRegistry(&registry); }
 
     // The engine keeps its registry for the whole run; tests make one each and release it.
     static void releaseRegistry(TextureRegistry* r) {
@@ -54,11 +43,8 @@ class RegistryTest : public GlTest {
         *r = TextureRegistry{};
     }
 
+    TempFolder folder{true};
     TextureRegistry registry{};
-
-  private:
-    std::filesystem::path folder_;
-    std::filesystem::path previous_;
 };
 
 void writeTga(const char* name, uint16_t width, uint16_t height, uint8_t depth,

@@ -3,8 +3,6 @@
 // past the end).
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,20 +47,6 @@ void expectColour(const Colour& c, float r, float g, float b, float a, const std
     EXPECT_FLOAT_EQ(c.b, b) << what;
     EXPECT_FLOAT_EQ(c.a, a) << what;
 }
-
-// A fresh folder for the files of one test, removed afterwards.
-class TempDir {
-  public:
-    TempDir() {
-        char pattern[] = "/tmp/krestel_tga_XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
 
 TEST(DecodeTga, ThirtyTwoBitPixelCarriesAlphaScaledByTheSinglePrecisionConstant) {
     const auto bytes = makeTga({.width = 1, .height = 1, .pixelDepth = 32}, {0, 0, 255, 128});
@@ -244,7 +228,7 @@ struct ReadResult {
     std::string out, err, path;
 };
 
-ReadResult readFileBytes(const TempDir& dir, const std::string& name,
+ReadResult readFileBytes(const TempFolder& dir, const std::string& name,
                          const std::vector<uint8_t>* bytes) {
     ReadResult r{nullptr, {}, {}, dir.file(name)};
     if (bytes) writeBytes(r.path, *bytes);
@@ -257,7 +241,7 @@ ReadResult readFileBytes(const TempDir& dir, const std::string& name,
 }
 
 TEST(ReadTga, PrintsOneLineOnTheRightStreamNamingTheFile) {
-    TempDir dir;
+    TempFolder dir;
     const auto b24 = makeTga({.width = 2, .height = 1}, {1, 2, 3, 4, 5, 6});
     const auto b32 = makeTga({.width = 1, .height = 1, .pixelDepth = 32}, {1, 2, 3, 4});
     ReadResult r = readFileBytes(dir, "a.tga", &b24);
@@ -285,7 +269,7 @@ TEST(ReadTga, PrintsOneLineOnTheRightStreamNamingTheFile) {
 }
 
 TEST(ReadTga, AFolderIsReportedAsUnreadable) {
-    TempDir dir;
+    TempFolder dir;
     std::filesystem::create_directory(dir.file("folder.tga"));
     const ReadResult r = readFileBytes(dir, "folder.tga", nullptr);
     EXPECT_EQ(r.image, nullptr);

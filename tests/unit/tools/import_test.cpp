@@ -6,34 +6,23 @@
 #include "tools/import/import_model.h"
 
 #include "loader/parse.h"
+#include "test_data.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-namespace fs = std::filesystem;
-
 class ImportTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("krestel-import-test-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string write(const std::string& name, const std::string& content) {
-        const fs::path path = dir / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path.string();
+        writeText(folder.file(name), content);
+        return folder.file(name);
     }
 
-    fs::path dir;
+    TempFolder folder;
 };
 
 // The models of tests/data/models: a cube as quads with and without normals, and two 2 by 3
@@ -164,7 +153,7 @@ TEST_F(ImportTest, NumbersReadBackExactly) {
 TEST_F(ImportTest, FailuresSayWhy) {
     ImportedModel model;
     std::string error;
-    EXPECT_FALSE(importModel((dir / "missing.obj").string(), &model, &error));
+    EXPECT_FALSE(importModel(folder.file("missing.obj"), &model, &error));
     EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
 
     EXPECT_FALSE(importModel(write("junk.gltf", "{ this is not json"), &model, &error));
