@@ -31,6 +31,13 @@ ParseError parse(const std::string& text) {
     return parseBothWays(text, &d);
 }
 
+// A text the parser must refuse, the error kind, and a part of the message.
+struct Refusal {
+    const char* text;
+    ParseErrorKind kind;
+    const char* says;
+};
+
 // A message a person can read on a terminal: printable ASCII only, and not a wall of text.
 bool readableMessage(const std::string& message) {
     if (message.empty() || message.size() > 200) return false;
@@ -92,24 +99,6 @@ const BadInput BAD_INPUTS[] = {
      "BIRTHRATE"},
     {"fraction for a count", "CHILDCOUNT: 2", "CHILDCOUNT: 2.5", ParseErrorKind::ExpectedLiteral,
      "CHILDCOUNT: 2.5"},
-    {"unknown ENTITY", "ENTITY: CAMERA", "ENTITY: Camera", ParseErrorKind::UnknownVariant,
-     "ENTITY: Camera"},
-    {"unknown TYPE", "TYPE: ANIMATE", "TYPE: MOVING", ParseErrorKind::UnknownVariant,
-     "TYPE: MOVING"},
-    {"unknown KEYFRAMETYPE", "KEYFRAMETYPE: ROTATION", "KEYFRAMETYPE: SCALE",
-     ParseErrorKind::UnknownVariant, "KEYFRAMETYPE"},
-    {"unknown FORCETYPE", "FORCETYPE: GRAVITY", "FORCETYPE: WIND", ParseErrorKind::UnknownVariant,
-     "FORCETYPE"},
-    {"unknown PARTICLETYPE", "PARTICLETYPE: POINT", "PARTICLETYPE: LINE",
-     ParseErrorKind::UnknownVariant, "PARTICLETYPE"},
-    {"unknown DISPLAYTYPE", "DISPLAYTYPE: QUAD", "DISPLAYTYPE: quad",
-     ParseErrorKind::UnknownVariant, "DISPLAYTYPE"},
-    {"unknown BLENDTYPE", "BLENDTYPE: BLEND", "BLENDTYPE: ADD", ParseErrorKind::UnknownVariant,
-     "BLENDTYPE"},
-    {"unknown HUD TEXTURETYPE", "TEXTURETYPE: STATIC\nTEXTURE: panel.tga",
-     "TEXTURETYPE: MOVIE\nTEXTURE: panel.tga", ParseErrorKind::UnknownVariant, "MOVIE"},
-    {"unknown material TEXTURETYPE", "TEXTURETYPE: STATIC\n\tTEXTURE: None",
-     "TEXTURETYPE: \n\n STATIK\n\tTEXTURE: None", ParseErrorKind::UnknownVariant, "STATIK"},
     {"triangle index past the end", "\t0 1 2", "\t0 1\n\t\t\t\t3", ParseErrorKind::IndexOutOfRange,
      "\t\t\t\t3"},
     {"huge vertex count", "VERTEXCOUNT: 3", "VERTEXCOUNT: 2000000000",
@@ -121,6 +110,28 @@ const BadInput BAD_INPUTS[] = {
     {"missing SCENEGRAPH", "SCENEGRAPH:", "SCENE GRAPH:", ParseErrorKind::ExpectedLiteral,
      "SCENE GRAPH"},
 };
+
+TEST(ParseErrors, UnknownTypeWordsAreRefusedOnTheirOwnLine) {
+    // Each type word has its own list of variants; the error names the line of the bad word.
+    const std::pair<const char*, const char*> edits[] = {
+        {"ENTITY: CAMERA", "ENTITY: Camera"},
+        {"TYPE: ANIMATE", "TYPE: MOVING"},
+        {"KEYFRAMETYPE: ROTATION", "KEYFRAMETYPE: SCALE"},
+        {"FORCETYPE: GRAVITY", "FORCETYPE: WIND"},
+        {"PARTICLETYPE: POINT", "PARTICLETYPE: LINE"},
+        {"DISPLAYTYPE: QUAD", "DISPLAYTYPE: quad"},
+        {"BLENDTYPE: BLEND", "BLENDTYPE: ADD"},
+        {"TEXTURETYPE: STATIC\nTEXTURE: panel", "TEXTURETYPE: MOVIE\nTEXTURE: panel"},
+        {"TEXTURETYPE: STATIC\n\tTEXTURE: None", "TEXTURETYPE: \n\n STATIK\n\tTEXTURE: None"}};
+    for (const auto& [from, to] : edits) {
+        const std::string text = replaceFirst(EXAMPLE_SCENE, from, to);
+        const ParseError error = parse(text);
+        EXPECT_EQ(error.kind, ParseErrorKind::UnknownVariant) << to << ": " << error.message;
+        // The word itself counts, not its keyword: STATIK stands two lines below TEXTURETYPE.
+        const bool below = std::string_view(to).find("STATIK") != std::string_view::npos;
+        EXPECT_EQ(error.line, lineOf(text, to) + (below ? 2 : 0)) << to;
+    }
+}
 
 TEST(ParseErrors, EachBadInputReportsItsKindAndLine) {
     for (const BadInput& bad : BAD_INPUTS) {
@@ -374,21 +385,17 @@ TEST(HostileScene, NegativeCountsReadAsZeroAndHugeCountsAreRefused) {
             ASSERT_EQ(error.kind, ParseErrorKind::None) << value << ": " << error.message;
             EXPECT_EQ(describe(d), describe(zero)) << value;
         }
-        struct Refused {
-            const char* value;
-            ParseErrorKind kind;
-            const char* says;
-        } refused[] = {
+        const Refusal refused[] = {
             {"2147483647", ParseErrorKind::CountTooLarge, "but found 2147483647"},
             {"2147483648", ParseErrorKind::NumberOutOfRange, "does not fit in 32 bits"},
             {"-99999999999", ParseErrorKind::NumberOutOfRange, "does not fit in 32 bits"},
         };
-        for (const Refused& r : refused) {
-            const std::string line = std::string(c.keyword) + " " + r.value;
+        for (const Refusal& r : refused) {
+            const std::string line = std::string(c.keyword) + " " + r.text;
             const std::string text = replaceFirst(COUNTS_SCENE, c.from, line + "\n");
             const ParseError error = parse(text);
-            EXPECT_EQ(error.kind, r.kind) << r.value << ": " << error.message;
-            EXPECT_EQ(error.line, lineOf(text, line)) << r.value;
+            EXPECT_EQ(error.kind, r.kind) << r.text << ": " << error.message;
+            EXPECT_EQ(error.line, lineOf(text, line)) << r.text;
             EXPECT_NE(error.message.find(c.keyword), std::string::npos) << error.message;
             EXPECT_NE(error.message.find(r.says), std::string::npos) << error.message;
         }
@@ -450,11 +457,7 @@ TEST(NonFiniteNumbers, TheSceneFileRefusesThemWhereverANumberGoes) {
         {"MASS: 2", "MASS:"},
         {"T: 1 KEYFRAME: 45", "KEYFRAME:"},
     };
-    struct Token {
-        const char* text;
-        ParseErrorKind kind;
-        const char* expected;
-    } tokens[] = {
+    const Refusal tokens[] = {
         {"nan", ParseErrorKind::ExpectedNumber, "expected a finite number"},
         {"-nan", ParseErrorKind::ExpectedNumber, "expected a finite number"},
         {"inf", ParseErrorKind::ExpectedNumber, "expected a finite number"},
@@ -467,14 +470,14 @@ TEST(NonFiniteNumbers, TheSceneFileRefusesThemWhereverANumberGoes) {
         // Replace the last number of the slot's text.
         std::string from = slot.from;
         const std::string head = from.substr(0, from.rfind(' ') + 1);
-        for (const Token& token : tokens) {
+        for (const Refusal& token : tokens) {
             SCOPED_TRACE(std::string(slot.from) + " -> " + token.text);
             const std::string text = replaceFirst(FULL_SCENE, from, head + token.text);
             ASSERT_FALSE(text.empty());
             const ParseError error = parse(text);
             EXPECT_EQ(error.kind, token.kind) << error.message;
             EXPECT_EQ(error.line, lineOf(text, head + token.text));
-            EXPECT_NE(error.message.find(token.expected), std::string::npos) << error.message;
+            EXPECT_NE(error.message.find(token.says), std::string::npos) << error.message;
             EXPECT_NE(error.message.find(std::string("after '") + slot.keyword + "'"),
                       std::string::npos)
                 << error.message;
