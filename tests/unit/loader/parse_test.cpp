@@ -210,58 +210,27 @@ TEST(ParseLexical, NumbersAcceptSignsFractionsAndExponents) {
 }
 
 TEST(ParseLexical, DynamicTexturesNameTheirCameraInParentheses) {
-    std::string text = replaceFirst(EXAMPLE_SCENE, "TEXTURETYPE: STATIC\nTEXTURE: smoke.tga",
-                                    "TEXTURETYPE: DYNAMIC (Camera1)\nTEXTURE: None");
-    std::string materialKeys = R"(KEYFRAMERCOUNT: 2
-KEYFRAMETYPE: ROTATION
-KEYFRAMECOUNT: 2
-T: 0 KEYFRAME: 0 0 1 0
-T: 4 KEYFRAME: 180 0 1 0
-KEYFRAMETYPE: MATERIAL
-KEYFRAMECOUNT: 2
-T: 0 KEYFRAME:
-  EMISSION: 0 0 0 1
-  AMBIENT: 0.2 0 0 1
-  DIFFUSE: 0.8 0 0 1
-  SPECULAR: 1 1 1 1
-  SHININESS: 32
-  TEXTURETYPE: DYNAMIC
-  (Mirror)
-  TEXTURE: none.tga
-T: 2 KEYFRAME:
-  EMISSION: 0 0 0 1
-  AMBIENT: 0 0 0.2 1
-  DIFFUSE: 0 0 0.8 1
-  SPECULAR: 1 1 1 1
-  SHININESS: 16
-  TEXTURETYPE: STATIC
-  TEXTURE: blue.tga
-)";
-    text = replaceFirst(text,
-                        "KEYFRAMERCOUNT: 1\nKEYFRAMETYPE: ROTATION\nKEYFRAMECOUNT: 2\nT: 0 "
-                        "KEYFRAME: 0 0 1 0\nT: 4 KEYFRAME: 180 0 1 0\n",
-                        materialKeys);
+    // The full scene: a DYNAMIC particle texture and a DYNAMIC material key, its camera put on a
+    // line of its own here; a key's material takes the key's fields and has no name.
+    const std::string text = replaceFirst(sceneText("full"), "TEXTURETYPE: DYNAMIC (KeyCam)",
+                                          "TEXTURETYPE: DYNAMIC\n  (KeyCam)");
     SceneDescription d = parseOk(text);
     const TextureRef& smoke = d.particleSystems[0].texture;
     EXPECT_EQ(smoke.kind, TextureType::DYNAMIC);
-    EXPECT_STREQ(smoke.link.text, "Camera1"); // the parentheses are not part of the name
+    EXPECT_STREQ(smoke.link.text, "SmokeCam"); // the parentheses are not part of the name
     EXPECT_STREQ(smoke.file.text, "None");
-
-    ASSERT_EQ(d.keyframers.size(), 2u);
-    const KeyframerDescription& k = d.keyframers[1];
+    ASSERT_EQ(d.keyframers.size(), 3u);
+    const KeyframerDescription& k = d.keyframers[2];
     EXPECT_EQ(k.keyframeType, KeyframeType::MATERIAL);
-    ASSERT_EQ(k.keyCount, 2);
-    const KeyDescription& first = d.keys[static_cast<size_t>(k.firstKey)];
-    EXPECT_EQ(first.texture.kind, TextureType::DYNAMIC);
-    EXPECT_STREQ(first.texture.link.text, "Mirror");
-    EXPECT_FLOAT_EQ(first.material.ambient.r, 0.2f);
-    const KeyDescription& second = d.keys[static_cast<size_t>(k.firstKey + 1)];
-    EXPECT_FLOAT_EQ(second.time, 2.0f);
-    EXPECT_EQ(second.texture.kind, TextureType::STATIC);
-    EXPECT_STREQ(second.material.texture, "blue.tga");
-    EXPECT_FLOAT_EQ(second.material.diffuse.b, 0.8f);
-    EXPECT_FLOAT_EQ(second.material.shininess, 16.0f);
-    EXPECT_STREQ(second.material.name, ""); // a key's material has no name
+    ASSERT_EQ(k.keyCount, 1);
+    const KeyDescription& key = d.keys[static_cast<size_t>(k.firstKey)];
+    EXPECT_EQ(key.texture.kind, TextureType::DYNAMIC);
+    EXPECT_STREQ(key.texture.link.text, "KeyCam");
+    expectNumbers({{key.time, 2},
+                   {key.material.ambient.b, 0.2f},
+                   {key.material.diffuse.b, 0.8f},
+                   {key.material.shininess, 16}});
+    EXPECT_STREQ(key.material.name, "");
 }
 
 TEST(ParseSections, InitialOffSwitchesASystemOffAndAnyOtherWordOn) {
