@@ -53,6 +53,13 @@ inline void expectFloat3(Float3 actual, Float3 expected, float tolerance = 1e-5f
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
+// Pairs of (actual, expected) numbers, compared in turn as floats.
+inline void expectNumbers(std::initializer_list<std::pair<float, float>> pairs) {
+    int i = 0;
+    for (const auto& [actual, expected] : pairs)
+        EXPECT_FLOAT_EQ(actual, expected) << "number " << i++;
+}
+
 inline void expectQuaternion(Quaternion actual, Quaternion expected, float tolerance = 1e-5f) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
     EXPECT_NEAR(actual.y, expected.y, tolerance);

@@ -130,12 +130,12 @@ TEST_F(LoadSceneTest, TheExampleLoadsInFileOrder) {
     EXPECT_EQ(smoke->blendType, BlendType::BLEND);
     EXPECT_EQ(smoke->off, 0);
     EXPECT_EQ(smoke->textureId, 3);
-    EXPECT_FLOAT_EQ(smoke->birthRate, 20.0f);
-    EXPECT_FLOAT_EQ(smoke->lifetime, 2.0f);
-    EXPECT_FLOAT_EQ(smoke->size, 0.2f);
-    EXPECT_FLOAT_EQ(smoke->maxColour.r, 0.5f);
-    EXPECT_FLOAT_EQ(smoke->maxMass, 1.0f);
-    EXPECT_FLOAT_EQ(smoke->maxSpeed, 1.5f);
+    expectNumbers({{smoke->birthRate, 20.0f},
+                   {smoke->lifetime, 2.0f},
+                   {smoke->size, 0.2f},
+                   {smoke->maxColour.r, 0.5f},
+                   {smoke->maxMass, 1.0f},
+                   {smoke->maxSpeed, 1.5f}});
     const ParticleSystem* second = getParticleSystem(resources, 1);
     EXPECT_EQ(second->off, 1);
     EXPECT_EQ(second->textureId, 2);

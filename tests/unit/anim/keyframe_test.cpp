@@ -148,12 +148,12 @@ TEST(KeyframerTest, MaterialFadesAndTextureStepsThroughIndices) {
     const Material a = material(1, 10, 1, "first");
     const Material b = material(0, 30, 3, "second");
     const Material half = lerpMaterial(a, b, 0.5f);
-    EXPECT_FLOAT_EQ(half.ambient.r, 0.5f);
-    EXPECT_FLOAT_EQ(half.diffuse.r, 0.5f);
-    EXPECT_FLOAT_EQ(half.diffuse.g, 0.5f);
-    EXPECT_FLOAT_EQ(half.emission.b, 0.5f);
-    EXPECT_FLOAT_EQ(half.specular.a, 0.5f);
-    EXPECT_FLOAT_EQ(half.shininess, 20);
+    expectNumbers({{half.ambient.r, 0.5f},
+                   {half.diffuse.r, 0.5f},
+                   {half.diffuse.g, 0.5f},
+                   {half.emission.b, 0.5f},
+                   {half.specular.a, 0.5f},
+                   {half.shininess, 20}});
     EXPECT_EQ(half.textureId, 2);
     EXPECT_STREQ(half.name, "first");
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_data.h"
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -179,10 +181,8 @@ KEYFRAMECOUNT: 0
         t = key->time;
         key = key->next;
     }
-    EXPECT_FLOAT_EQ(times[0], 0.0f);
-    EXPECT_FLOAT_EQ(times[1], 2.0f);
-    EXPECT_FLOAT_EQ(times[2], 4.0f);
-    EXPECT_FLOAT_EQ(position->lastTime, 4.0f);
+    expectNumbers(
+        {{times[0], 0.0f}, {times[1], 2.0f}, {times[2], 4.0f}, {position->lastTime, 4.0f}});
 
     const Keyframer* rotation = l->keyframers.items[1];
     EXPECT_EQ(rotation->entity, 2);

@@ -50,12 +50,6 @@ std::string replaceBlankRuns(const std::string& text, std::string_view with) {
     return out;
 }
 
-// Pairs of (parsed, expected) numbers, compared in turn.
-void expectNumbers(std::initializer_list<std::pair<float, float>> pairs) {
-    int i = 0;
-    for (const auto& [got, want] : pairs) EXPECT_FLOAT_EQ(got, want) << "number " << i++;
-}
-
 TEST(ParseExample, ReadsEverySectionOfTheExample) {
     SceneDescription d = parseOk(EXAMPLE_SCENE);
     EXPECT_STREQ(d.sceneCamera.text, "Camera1");

@@ -1,6 +1,8 @@
 // The entity registry: the root group, pre-order indices, lookups, accessors and their ranges.
 #include <gtest/gtest.h>
 
+#include "test_data.h"
+
 #include <cstring>
 
 #include "scene/scene.h"
@@ -86,10 +88,10 @@ TEST(Scene, SceneCameraOnlyFromACameraEntity) {
     setSceneCamera(s, cam);
     EXPECT_EQ(s->cameraEntity, cam);
     // The entity's own position, relative to its parent, and all angles reset.
-    EXPECT_FLOAT_EQ(s->camera.position.x, 0);
-    EXPECT_FLOAT_EQ(s->camera.position.z, 10);
-    EXPECT_FLOAT_EQ(s->camera.yaw, 0);
-    EXPECT_FLOAT_EQ(s->camera.pitch, 0);
+    expectNumbers({{s->camera.position.x, 0},
+                   {s->camera.position.z, 10},
+                   {s->camera.yaw, 0},
+                   {s->camera.pitch, 0}});
 }
 
 TEST(Scene, MoveAlongAxesUsesTheRotationOfTheLastUpdate) {
@@ -116,15 +118,13 @@ TEST(Scene, LightInfoFromWorldPositionWithDefaultsBeyondTheList) {
     updateTransforms(s);
     LightInfo info{};
     getLightInfo(s, l, &info);
-    EXPECT_FLOAT_EQ(info.position.x, 1);
-    EXPECT_FLOAT_EQ(info.position.y, 10);
-    EXPECT_FLOAT_EQ(info.material.diffuse.g, 0.5f);
+    expectNumbers({{info.position.x, 1}, {info.position.y, 10}, {info.material.diffuse.g, 0.5f}});
     LightInfo fallback{};
     fallback.material.shininess = 7;
     getLightInfo(s, 50, &fallback);
-    EXPECT_FLOAT_EQ(fallback.position.x, 0);
-    EXPECT_FLOAT_EQ(fallback.material.ambient.r, 0.1f);
-    EXPECT_FLOAT_EQ(fallback.material.diffuse.g, 0.4f);
-    EXPECT_FLOAT_EQ(fallback.material.specular.b, 0.7f);
+    expectNumbers({{fallback.position.x, 0},
+                   {fallback.material.ambient.r, 0.1f},
+                   {fallback.material.diffuse.g, 0.4f},
+                   {fallback.material.specular.b, 0.7f}});
     EXPECT_FLOAT_EQ(fallback.material.shininess, 7); // other fields left alone
 }
