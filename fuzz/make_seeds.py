@@ -29,13 +29,11 @@ def scene_seeds():
     blocks = re.findall(r"```\n(.*?)```", read("docs", "scene-format.md"), re.S)
     for i, block in enumerate(blocks):
         write(SCENES, "docs-%02d.txt" % i, block)
-    example = re.search(r'EXAMPLE_SCENE = R"\((.*?)\)"', read("tests", "unit", "loader", "example_scene.h"), re.S)
-    if example:
-        text = example.group(1)
-        write(SCENES, "example.txt", text)
-        write(SCENES, "example-crlf.txt", text.replace("\n", "\r\n"))
-        write(SCENES, "example-one-line.txt", " ".join(text.split()))
-        write(SCENES, "example-no-blanks.txt", re.sub(r"\s+", "\t", text))
+    text = read("tests", "data", "scenes", "example.txt")
+    write(SCENES, "example.txt", text)
+    write(SCENES, "example-crlf.txt", text.replace("\n", "\r\n"))
+    write(SCENES, "example-one-line.txt", " ".join(text.split()))
+    write(SCENES, "example-no-blanks.txt", re.sub(r"\s+", "\t", text))
     write(SCENES, "keyframers.txt", KEYFRAMERS)
 
 
