@@ -20,16 +20,27 @@ SceneNode* createNode(const Entity& entity) {
     return node;
 }
 
+namespace {
+// Flags the ancestors of a node whose box changed, so that their boxes are merged again; stops at
+// the first ancestor already flagged, whose own ancestors are flagged too.
+void markAncestors(SceneNode* node) {
+    for (SceneNode* p = node->parent; p != nullptr && !p->dirty && !p->boundsDirty; p = p->parent)
+        p->boundsDirty = 1;
+}
+} // namespace
+
+// A new node arrives dirty, so its ancestors learn of it here rather than in markDirty.
 void attachNode(SceneNode* parent, SceneNode* node) {
     node->parent = parent;
     node->nextSibling = nullptr;
     if (parent->firstChild == nullptr) {
         parent->firstChild = node;
-        return;
+    } else {
+        SceneNode* last = parent->firstChild;
+        while (last->nextSibling != nullptr) last = last->nextSibling;
+        last->nextSibling = node;
     }
-    SceneNode* last = parent->firstChild;
-    while (last->nextSibling != nullptr) last = last->nextSibling;
-    last->nextSibling = node;
+    markAncestors(node);
 }
 
 namespace {
@@ -45,8 +56,7 @@ void markSubtree(SceneNode* node) {
 void markDirty(SceneNode* node) {
     if (node == nullptr || node->dirty == 1) return;
     markSubtree(node);
-    for (SceneNode* p = node->parent; p != nullptr && !p->dirty && !p->boundsDirty; p = p->parent)
-        p->boundsDirty = 1;
+    markAncestors(node);
 }
 
 void updateLocalMatrices(Scene* scene) {

@@ -14,10 +14,10 @@ Entity& entityAt(const Scene* scene, int32_t index) {
     return scene->entities->items[index];
 }
 
-// Flags the ancestors of a newly attached node so that their boxes take it in.
-void markAncestors(SceneNode* node) {
-    for (SceneNode* p = node->parent; p != nullptr && !p->boundsDirty && !p->dirty; p = p->parent)
-        p->boundsDirty = 1;
+// Position or rotation written: the local matrix is rebuilt at the next update.
+void markPlacementChanged(Entity& e) {
+    e.changed = 1;
+    markDirty(e.node);
 }
 } // namespace
 
@@ -61,9 +61,7 @@ int32_t addEntity(Scene* scene, const Entity& entity, int32_t parentIndex) {
     attachNode(parentNode, node);
     Entity& stored = entityAt(scene, i);
     stored.node = node;
-    stored.changed = 1;
-    markDirty(node);
-    markAncestors(node);
+    markPlacementChanged(stored);
     return i;
 }
 
@@ -135,16 +133,14 @@ void setEntityPosition(Scene* scene, int32_t i, Float3 position) {
     if (!validIndex(scene, i)) return;
     Entity& e = entityAt(scene, i);
     e.position = position;
-    e.changed = 1;
-    markDirty(e.node);
+    markPlacementChanged(e);
 }
 
 void setEntityRotation(Scene* scene, int32_t i, Quaternion rotation) {
     if (!validIndex(scene, i)) return;
     Entity& e = entityAt(scene, i);
     e.rotation = rotation;
-    e.changed = 1;
-    markDirty(e.node);
+    markPlacementChanged(e);
 }
 
 void setEntityMaterial(Scene* scene, int32_t i, const Material& material) {
@@ -158,8 +154,7 @@ void moveEntityAlongAxes(Scene* scene, int32_t i, float dx, float dy, float dz) 
     e.position.x += m[0] * dx + m[1] * dy + m[2] * dz;
     e.position.y += m[4] * dx + m[5] * dy + m[6] * dz;
     e.position.z += m[8] * dx + m[9] * dy + m[10] * dz;
-    e.changed = 1;
-    markDirty(e.node);
+    markPlacementChanged(e);
 }
 
 void getLightInfo(const Scene* scene, int32_t index, LightInfo* out) {
