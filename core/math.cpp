@@ -2,7 +2,9 @@
 // in double where a formula allows and every stored component is a float.
 #include "core/math.h"
 
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "render/records.h"
 
@@ -150,6 +152,62 @@ BoundingBox mergeBoxCorners(BoundingBox a, BoundingBox b) {
     boxCorners(a, corners);
     boxCorners(b, corners + 8);
     return boundsOfVertices(corners, 16);
+}
+
+namespace {
+// One axis of an axis-aligned box as mergeBoxes sees it: centre, half-extent and extremes. A
+// merge result has +0 off the diagonal, so three of these are all of it.
+struct Axis {
+    float centre;
+    float half;
+    float lo;
+    float hi;
+};
+
+[[gnu::always_inline]] inline Axis axisOf(float centre, float half) {
+    return {centre, half, centre - std::fabs(half), centre + std::fabs(half)};
+}
+
+// The axis of mergeBoxes(a, b), where b spans lo to hi: std::min and std::max keep their first
+// argument unless the second strictly wins.
+[[gnu::always_inline]] inline Axis mergeAxis(Axis a, float lo, float hi) {
+    lo = lo < a.lo ? lo : a.lo;
+    hi = a.hi < hi ? hi : a.hi;
+    return axisOf((hi + lo) * 0.5f, (hi - lo) * 0.5f);
+}
+
+[[gnu::always_inline]] inline bool sameBits(float a, float b) {
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+}
+
+// True when merging the axis with itself gives it back bit for bit.
+[[gnu::always_inline]] inline bool isOwnHull(Axis a) {
+    return sameBits((a.hi - a.lo) * 0.5f, a.half) && sameBits((a.hi + a.lo) * 0.5f, a.centre);
+}
+
+// True when merging lo..hi into the axis picks the axis's own extremes on both sides.
+[[gnu::always_inline]] inline bool keeps(Axis a, float lo, float hi) {
+    return !(lo < a.lo) && !(a.hi < hi);
+}
+} // namespace
+
+BoundingBox mergeBoxList(BoundingBox box, const BoxExtremes* boxes, int32_t count) {
+    Axis x = axisOf(box.centre.x, box.axis0.x);
+    Axis y = axisOf(box.centre.y, box.axis1.y);
+    Axis z = axisOf(box.centre.z, box.axis2.z);
+    bool ownHull = false; // box itself may be any axis-aligned box, so it is merged at least once
+    for (int32_t i = 0; i < count; ++i) {
+        const BoxExtremes& b = boxes[i];
+        if (ownHull && keeps(x, b.lo.x, b.hi.x) && keeps(y, b.lo.y, b.hi.y) &&
+            keeps(z, b.lo.z, b.hi.z))
+            continue;
+        x = mergeAxis(x, b.lo.x, b.hi.x);
+        y = mergeAxis(y, b.lo.y, b.hi.y);
+        z = mergeAxis(z, b.lo.z, b.hi.z);
+        ownHull = isOwnHull(x) && isOwnHull(y) && isOwnHull(z);
+    }
+    if (count <= 0) return box;
+    return {{x.half, 0, 0}, {0, y.half, 0}, {0, 0, z.half}, {x.centre, y.centre, z.centre}};
 }
 
 BoundingBox transformBox(BoundingBox box, Matrix44 m) {

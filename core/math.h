@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -94,9 +95,12 @@ BoundingBox boundsOfVertices(const Vertex* vertices, int count);
 // The general merge: the axis-aligned box around the sixteen corners of both boxes.
 BoundingBox mergeBoxCorners(BoundingBox a, BoundingBox b);
 
+// Every off-diagonal component is +0 or -0: with the sign bit cleared, all bits are zero.
 inline bool isAxisAligned(const BoundingBox& b) {
-    return b.axis0.y == 0 && b.axis0.z == 0 && b.axis1.x == 0 && b.axis1.z == 0 && b.axis2.x == 0 &&
-           b.axis2.y == 0;
+    const uint32_t bits = std::bit_cast<uint32_t>(b.axis0.y) | std::bit_cast<uint32_t>(b.axis0.z) |
+                          std::bit_cast<uint32_t>(b.axis1.x) | std::bit_cast<uint32_t>(b.axis1.z) |
+                          std::bit_cast<uint32_t>(b.axis2.x) | std::bit_cast<uint32_t>(b.axis2.y);
+    return (bits & 0x7fffffffu) == 0;
 }
 
 // The axis-aligned box enclosing both boxes. Boxes that are already axis-aligned (every world
@@ -118,4 +122,22 @@ inline BoundingBox mergeBoxes(BoundingBox a, BoundingBox b) {
             {0, 0, (hiZ - loZ) * 0.5f},
             {(hiX + loX) * 0.5f, (hiY + loY) * 0.5f, (hiZ + loZ) * 0.5f}};
 }
+// The lowest and highest corner of an axis-aligned box, formed exactly as mergeBoxes forms them
+// (centre -/+ |half-extent|). Merging an axis-aligned box into another reads nothing else of it.
+struct BoxExtremes {
+    Float3 lo, hi;
+};
+
+inline BoxExtremes extremesOf(const BoundingBox& b) {
+    const float x = std::fabs(b.axis0.x), y = std::fabs(b.axis1.y), z = std::fabs(b.axis2.z);
+    return {{b.centre.x - x, b.centre.y - y, b.centre.z - z},
+            {b.centre.x + x, b.centre.y + y, b.centre.z + z}};
+}
+
+// For an axis-aligned box and axis-aligned boxes given by their extremes: mergeBoxes(...
+// mergeBoxes(mergeBoxes(box, b[0]), b[1])..., b[count - 1]) bit for bit. Once the running box is
+// its own hull, a box whose extremes all lose to the running box's is passed over, since merging
+// it would give the running box back; so a merge over children that mostly did not move costs a
+// comparison per child.
+BoundingBox mergeBoxList(BoundingBox box, const BoxExtremes* boxes, int32_t count);
 BoundingBox transformBox(BoundingBox box, Matrix44 m);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "core/list.h"
 #include "scene/scene.h"
 
 SceneNode* createNode(const Entity& entity) {
@@ -21,25 +22,39 @@ SceneNode* createNode(const Entity& entity) {
 }
 
 namespace {
+// Records in the parent's table that this node must be updated; the parent's own flags are the
+// caller's business.
+void flagInParent(SceneNode* node) {
+    if (node->parent != nullptr) node->parent->children.pending[node->slot] = 1;
+}
+
 // Flags the ancestors of a node whose box changed, so that their boxes are merged again; stops at
 // the first ancestor already flagged, whose own ancestors are flagged too.
 void markAncestors(SceneNode* node) {
-    for (SceneNode* p = node->parent; p != nullptr && !p->dirty && !p->boundsDirty; p = p->parent)
+    for (SceneNode* p = node->parent; p != nullptr && !p->dirty && !p->boundsDirty; p = p->parent) {
         p->boundsDirty = 1;
+        flagInParent(p);
+    }
 }
 } // namespace
 
 // A new node arrives dirty, so its ancestors learn of it here rather than in markDirty.
 void attachNode(SceneNode* parent, SceneNode* node) {
+    ChildTable& table = parent->children;
     node->parent = parent;
     node->nextSibling = nullptr;
-    if (parent->firstChild == nullptr) {
-        parent->firstChild = node;
-    } else {
-        SceneNode* last = parent->firstChild;
-        while (last->nextSibling != nullptr) last = last->nextSibling;
-        last->nextSibling = node;
-    }
+    node->slot = table.count;
+    if (table.count == 0) parent->firstChild = node;
+    else table.nodes[table.count - 1]->nextSibling = node;
+    table.nodes = static_cast<SceneNode**>(
+        growListStorage(table.nodes, table.count, sizeof(SceneNode*)));
+    table.bounds = static_cast<BoxExtremes*>(
+        growListStorage(table.bounds, table.count, sizeof(BoxExtremes)));
+    table.pending = static_cast<uint8_t*>(growListStorage(table.pending, table.count, 1));
+    table.nodes[table.count] = node;
+    table.bounds[table.count] = {}; // written when the new node is first updated
+    table.pending[table.count] = 1;
+    ++table.count;
     markAncestors(node);
 }
 
@@ -49,6 +64,7 @@ namespace {
 void markSubtree(SceneNode* node) {
     if (node->dirty == 1) return;
     node->dirty = 1;
+    flagInParent(node);
     for (SceneNode* child = node->firstChild; child; child = child->nextSibling) markSubtree(child);
 }
 } // namespace
@@ -59,10 +75,14 @@ void markDirty(SceneNode* node) {
     markAncestors(node);
 }
 
+// Visits the queued entities only: every entity whose changed flag is 1 is in the queue. The
+// order does not matter, since each local matrix depends only on its own entity and the flags
+// markDirty leaves are the same whatever order it is called in.
 void updateLocalMatrices(Scene* scene) {
     EntityList* list = scene->entities;
-    for (int32_t i = 0; i < list->count; ++i) {
-        Entity& e = list->items[i];
+    IndexList& queue = scene->changedEntities;
+    for (int32_t k = 0; k < queue.count; ++k) {
+        Entity& e = list->items[queue.items[k]];
         if (e.changed != 1) continue;
         e.node->local =
             multiplyMatrices(translationMatrix(e.position.x, e.position.y, e.position.z),
@@ -70,10 +90,14 @@ void updateLocalMatrices(Scene* scene) {
         markDirty(e.node);
         e.changed = 0;
     }
+    queue.count = 0;
 }
 
 void updateNode(SceneNode* node) {
-    if (node->dirty != 1 && node->boundsDirty != 1) return;
+    if (node->dirty != 1 && node->boundsDirty != 1) {
+        if (node->parent != nullptr) node->parent->children.pending[node->slot] = 0;
+        return;
+    }
     if (node->dirty == 1) {
         node->parentWorld = identityMatrix();
         if (node->parent != nullptr)
@@ -81,17 +105,28 @@ void updateNode(SceneNode* node) {
     }
     BoundingBox box =
         transformBox(node->localBounds, multiplyMatrices(node->parentWorld, node->local));
-    if (node->firstChild == nullptr) box = mergeBoxes(box, box); // the oriented box's hull
-    // Each child is brought up to date and merged in one walk of the child list; a child's box
-    // depends only on its own subtree, so the merges see the same boxes in the same order as
-    // updating every child first would.
-    for (SceneNode* child = node->firstChild; child; child = child->nextSibling) {
-        if (child->dirty == 1 || child->boundsDirty == 1) updateNode(child);
-        box = mergeBoxes(box, child->worldBounds);
+    const ChildTable& table = node->children;
+    if (table.count == 0) {
+        box = mergeBoxes(box, box); // the oriented box's hull
+    } else {
+        // A child's box depends only on its own subtree, so bringing the flagged children up to
+        // date first and then merging all boxes in child order gives the same box as merging
+        // each child right after its update.
+        for (int32_t i = 0; i < table.count; ++i)
+            if (table.pending[i] == 1) updateNode(table.nodes[i]);
+        // The children's boxes are axis-aligned; the node's own box is too unless it is turned.
+        int32_t first = 0;
+        if (!isAxisAligned(box)) box = mergeBoxes(box, table.nodes[first++]->worldBounds);
+        box = mergeBoxList(box, table.bounds + first, table.count - first);
     }
     node->worldBounds = box;
     node->dirty = 0;
     node->boundsDirty = 0;
+    if (node->parent != nullptr) {
+        ChildTable& siblings = node->parent->children;
+        siblings.bounds[node->slot] = extremesOf(box);
+        siblings.pending[node->slot] = 0;
+    }
 }
 
 void updateTransforms(Scene* scene) {

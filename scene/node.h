@@ -7,6 +7,16 @@
 
 struct Scene;
 struct Entity;
+struct SceneNode;
+
+// A node's children in child order, kept side by side for the box merge: a parent whose children
+// mostly did not move merges their boxes from one array instead of visiting every child's record.
+struct ChildTable {
+    int32_t count;
+    SceneNode** nodes;
+    BoxExtremes* bounds; // the extremes of each child's worldBounds as of its last update
+    uint8_t* pending;    // 1: the child is dirty or boundsDirty (so it must be updated)
+};
 
 struct SceneNode {
     int32_t entityIndex; // index into the entity list, never a pointer into it
@@ -22,6 +32,8 @@ struct SceneNode {
     Matrix44 parentWorld; // parent's frame to world: parent.parentWorld x parent.local
     BoundingBox localBounds;
     BoundingBox worldBounds; // axis-aligned, encloses this node's box and all descendants'
+    int32_t slot;            // this node's place in its parent's ChildTable
+    ChildTable children;     // the same children as the firstChild/nextSibling list
 };
 
 SceneNode* createNode(const Entity& entity);

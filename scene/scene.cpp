@@ -14,9 +14,21 @@ Entity& entityAt(const Scene* scene, int32_t index) {
     return scene->entities->items[index];
 }
 
-// Position or rotation written: the local matrix is rebuilt at the next update.
-void markPlacementChanged(Entity& e) {
-    e.changed = 1;
+// Gives the queue of changed entities room for every entity.
+void growChangedQueue(Scene* scene) {
+    IndexList& queue = scene->changedEntities;
+    queue.items = static_cast<int32_t*>(
+        growListStorage(queue.items, scene->entities->count - 1, sizeof(int32_t)));
+}
+
+// Position or rotation written: the local matrix is rebuilt at the next update. An entity whose
+// flag is already up is in the queue already.
+void markPlacementChanged(Scene* scene, int32_t index) {
+    Entity& e = entityAt(scene, index);
+    if (e.changed != 1) {
+        e.changed = 1;
+        scene->changedEntities.items[scene->changedEntities.count++] = index;
+    }
     markDirty(e.node);
 }
 } // namespace
@@ -50,18 +62,22 @@ Scene* createScene() {
     scene->nodeTree = tree;
     scene->entities->items[0].node = tree->root;
     scene->entities->items[0].changed = 1;
+    growChangedQueue(scene);
+    scene->changedEntities.items[scene->changedEntities.count++] = 0;
     return scene;
 }
 
 int32_t addEntity(Scene* scene, const Entity& entity, int32_t parentIndex) {
     if (!validIndex(scene, parentIndex)) parentIndex = 0;
     const int32_t i = appendEntity(scene->entities, entity);
+    growChangedQueue(scene);
     SceneNode* parentNode = entityAt(scene, parentIndex).node;
     SceneNode* node = createNode(entityAt(scene, i));
     attachNode(parentNode, node);
     Entity& stored = entityAt(scene, i);
     stored.node = node;
-    markPlacementChanged(stored);
+    stored.changed = 0; // set by appendEntity; queued here
+    markPlacementChanged(scene, i);
     return i;
 }
 
@@ -133,14 +149,14 @@ void setEntityPosition(Scene* scene, int32_t i, Float3 position) {
     if (!validIndex(scene, i)) return;
     Entity& e = entityAt(scene, i);
     e.position = position;
-    markPlacementChanged(e);
+    markPlacementChanged(scene, i);
 }
 
 void setEntityRotation(Scene* scene, int32_t i, Quaternion rotation) {
     if (!validIndex(scene, i)) return;
     Entity& e = entityAt(scene, i);
     e.rotation = rotation;
-    markPlacementChanged(e);
+    markPlacementChanged(scene, i);
 }
 
 void setEntityMaterial(Scene* scene, int32_t i, const Material& material) {
@@ -154,7 +170,7 @@ void moveEntityAlongAxes(Scene* scene, int32_t i, float dx, float dy, float dz) 
     e.position.x += m[0] * dx + m[1] * dy + m[2] * dz;
     e.position.y += m[4] * dx + m[5] * dy + m[6] * dz;
     e.position.z += m[8] * dx + m[9] * dy + m[10] * dz;
-    markPlacementChanged(e);
+    markPlacementChanged(scene, i);
 }
 
 void getLightInfo(const Scene* scene, int32_t index, LightInfo* out) {

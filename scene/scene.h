@@ -34,7 +34,9 @@ struct Entity {
     Float3 acceleration;
     BoundingBox bounds; // in the entity's own frame; all zero for everything but OBJECT
     int32_t visible;
-    int32_t changed; // position or rotation written since the local matrix was rebuilt
+    // Position or rotation written since the local matrix was rebuilt. Set only by the scene's
+    // own operations, which also queue the entity in the scene's changedEntities.
+    int32_t changed;
 };
 
 using EntityList = RecordList<Entity>;
@@ -48,6 +50,10 @@ struct Scene {
     int32_t cameraEntity;
     EntityList* entities;
     NodeTree* nodeTree;
+    // Each entity whose changed went to 1 since the last transform update, once, so the update
+    // visits what moved rather than every entity. Its storage grows with the entity list, so
+    // queuing never allocates.
+    IndexList changedEntities;
 };
 
 struct LightInfo {
