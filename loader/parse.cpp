@@ -26,6 +26,8 @@ const char* parseErrorKindName(ParseErrorKind kind) {
         return "UnexpectedEnd";
     case ParseErrorKind::CountTooLarge:
         return "CountTooLarge";
+    case ParseErrorKind::NestingTooDeep:
+        return "NestingTooDeep";
     }
     return "Unknown";
 }

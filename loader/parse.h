@@ -36,7 +36,13 @@ enum class ParseErrorKind : int32_t {
     IndexOutOfRange,  // a triangle index outside [0, VERTEXCOUNT)
     UnexpectedEnd,    // the text ended inside a template
     CountTooLarge,    // a count of more records than the rest of the text can hold
+    NestingTooDeep,   // children below the deepest level of the scene graph allowed
 };
+
+// The deepest level of ENTITY records (a child of the root group is at level 1). The engine
+// walks the node tree recursively when it updates and draws it, so the depth is bounded here,
+// far beyond what a scene needs and far within the call stack.
+inline constexpr int32_t MAX_NESTING_DEPTH = 1000;
 
 const char* parseErrorKindName(ParseErrorKind kind);
 

@@ -97,7 +97,8 @@ bool parseKeyframer(Parser* p, SceneDescription* scene) {
 }
 
 // Lines 1 to 9 of the record, the keyframer block and the child count.
-bool parseEntity(Parser* p, SceneDescription* scene, EntityDescription* e) {
+// depth: the entity's level in the scene graph, 1 for a child of the root group.
+bool parseEntity(Parser* p, SceneDescription* scene, EntityDescription* e, size_t depth) {
     const char* const* line = ENTITY_LINES;
     Word kind{}, motion{};
     if (!scan(p, line[0])) return false;
@@ -133,6 +134,12 @@ bool parseEntity(Parser* p, SceneDescription* scene, EntityDescription* e) {
         return false;
     }
     if (e->childCount < 0) e->childCount = 0;
+    if (e->childCount > 0 && depth >= static_cast<size_t>(MAX_NESTING_DEPTH)) {
+        return fail(p, ParseErrorKind::NestingTooDeep, p->tokenLine,
+                    "expected 'CHILDCOUNT: 0' at level " + std::to_string(MAX_NESTING_DEPTH) +
+                        " of the scene graph, the deepest allowed, but found 'CHILDCOUNT: " +
+                        std::to_string(e->childCount) + "'");
+    }
     return true;
 }
 
@@ -155,7 +162,7 @@ bool parseSceneGraph(Parser* p, SceneDescription* scene) {
         --stack.back().remaining;
         EntityDescription e{};
         e.parent = stack.back().parent;
-        if (!parseEntity(p, scene, &e)) return false;
+        if (!parseEntity(p, scene, &e, stack.size())) return false;
         scene->entities.push_back(e);
         if (e.childCount > 0) {
             stack.push_back({static_cast<int32_t>(scene->entities.size()) - 1, e.childCount});

@@ -44,12 +44,14 @@ void attachNode(SceneNode* parent, SceneNode* node) {
     node->parent = parent;
     node->nextSibling = nullptr;
     node->slot = table.count;
-    if (table.count == 0) parent->firstChild = node;
-    else table.nodes[table.count - 1]->nextSibling = node;
-    table.nodes = static_cast<SceneNode**>(
-        growListStorage(table.nodes, table.count, sizeof(SceneNode*)));
-    table.bounds = static_cast<BoxExtremes*>(
-        growListStorage(table.bounds, table.count, sizeof(BoxExtremes)));
+    if (table.count == 0)
+        parent->firstChild = node;
+    else
+        table.nodes[table.count - 1]->nextSibling = node;
+    table.nodes =
+        static_cast<SceneNode**>(growListStorage(table.nodes, table.count, sizeof(SceneNode*)));
+    table.bounds =
+        static_cast<BoxExtremes*>(growListStorage(table.bounds, table.count, sizeof(BoxExtremes)));
     table.pending = static_cast<uint8_t*>(growListStorage(table.pending, table.count, 1));
     table.nodes[table.count] = node;
     table.bounds[table.count] = {}; // written when the new node is first updated

@@ -529,8 +529,13 @@ CheckReport checkScene(std::string_view original) {
                 break;
             }
         }
+        // A stand-in record cannot make a chain of records shallower: reading on would only
+        // meet the same limit again a few lines away.
+        std::vector<Repair> repairs;
+        if (error.kind != ParseErrorKind::NestingTooDeep)
+            repairs = repairsFor(text, seg, error.line);
         bool progressed = false;
-        for (Repair& r : repairsFor(text, seg, error.line)) {
+        for (Repair& r : repairs) {
             SceneDescription next;
             const ParseError nextError = parseScene(r.text, &next);
             if (sameError(nextError, error)) continue;

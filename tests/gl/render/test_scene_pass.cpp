@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "gl/render/render_world.h"
+#include "loader/parse.h"
 #include "render/draw.h"
 
 using namespace render_world;
@@ -56,10 +57,14 @@ TEST_F(ScenePass, InvisibleObjectsHideOnlyThemselves) {
     EXPECT_RGB_NEAR(at(Float3{1, 0, -5}), rgb8(0, 1, 0), 1);
 }
 
+// As deep as a scene file may nest: the leaf is at the deepest level the loader accepts. The
+// boxes are drawn too, in a second frame, so every walk of the tree meets the full depth.
 TEST_F(ScenePass, HierarchiesDeeperThanTheMatrixStackStillDrawInPlace) {
     const int32_t mesh = addMesh(world.resources, squareMesh(0.3f));
     int32_t parent = world.addGroup("Base", {0, 0, -5});
-    for (int i = 0; i < 60; ++i) parent = world.addGroup("Link", {0.05f, 0, 0}, parent);
+    const int links = MAX_NESTING_DEPTH - 2;
+    for (int i = 0; i < links; ++i)
+        parent = world.addGroup("Link", {3.0f / static_cast<float>(links), 0, 0}, parent);
     world.addObject("Leaf", {-1, 0, 0}, emissive(rgba(1, 1, 0)), mesh, parent);
     world.addObject("Sibling", {0, -1, -5}, emissive(rgba(0, 1, 1)), mesh);
     frame();
@@ -69,6 +74,11 @@ TEST_F(ScenePass, HierarchiesDeeperThanTheMatrixStackStillDrawInPlace) {
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);
+    world.resources->drawBoundings = 1;
+    setEntityPosition(world.scene, parent, {3.0f / static_cast<float>(links), 0.5f, 0});
+    frame();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_RGB_NEAR(at(Float3{2, 0.5f, -5}), rgb8(1, 1, 0), 1);
 }
 
 TEST_F(ScenePass, MeshIndicesOutsideTheListFallBackOrDrawNothing) {

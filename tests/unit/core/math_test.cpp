@@ -171,10 +171,14 @@ TEST(Box, ListMergeEqualsTheChainOfMergesBitForBit) {
     auto randomBox = [&] {
         BoundingBox b = box({value(), value(), value()}, {value(), value(), value()});
         const int kind = pick(rng);
-        if (kind < 3) b.centre.y = NAN;
-        else if (kind < 6) b.axis1.x = -0.0f;
-        else if (kind < 8) b.axis2.z = INFINITY;
-        else if (kind < 40) b.axis0.x = b.centre.x = kind % 2 ? 0.0f : -0.0f; // flat at zero
+        if (kind < 3)
+            b.centre.y = NAN;
+        else if (kind < 6)
+            b.axis1.x = -0.0f;
+        else if (kind < 8)
+            b.axis2.z = INFINITY;
+        else if (kind < 40)
+            b.axis0.x = b.centre.x = kind % 2 ? 0.0f : -0.0f; // flat at zero
         return b;
     };
     int passedOver = 0;

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -253,8 +255,8 @@ TEST(ParseSections, EmptyMeshHasTheZeroBox) {
     EXPECT_FLOAT_EQ(d.meshes[0].bounds.centre.x, 0.0f);
 }
 
-TEST(ParseSections, DeepNestingDoesNotExhaustTheStack) {
-    const int depth = 50000;
+// A chain of groups, each the only child of the one before; the last has no children.
+std::string nestedScene(int depth) {
     std::string text = EXAMPLE_SCENE.substr(0, EXAMPLE_SCENE.find("SCENEGRAPH:"));
     text += "SCENEGRAPH:\n";
     text.reserve(text.size() + static_cast<size_t>(depth) * 200);
@@ -264,9 +266,25 @@ TEST(ParseSections, DeepNestingDoesNotExhaustTheStack) {
                 "None\nMASS: 1\nKEYFRAMERCOUNT: 0\nCHILDCOUNT: ";
         text += i + 1 < depth ? "1\n" : "0\n";
     }
-    SceneDescription d = parseOk(text);
-    ASSERT_EQ(d.entities.size(), static_cast<size_t>(depth));
-    EXPECT_EQ(d.entities.back().parent, depth - 2);
+    return text;
+}
+
+TEST(ParseSections, NestingIsBoundedWithAMessageAtTheCountThatGoesTooDeep) {
+    SceneDescription d = parseOk(nestedScene(MAX_NESTING_DEPTH));
+    ASSERT_EQ(d.entities.size(), static_cast<size_t>(MAX_NESTING_DEPTH));
+    EXPECT_EQ(d.entities.back().parent, MAX_NESTING_DEPTH - 2);
+
+    // Far deeper than the call stack could take if anything recursed on it.
+    const std::string text = nestedScene(50000);
+    SceneDescription deep;
+    const ParseError error = parseScene(text, &deep);
+    EXPECT_EQ(error.kind, ParseErrorKind::NestingTooDeep);
+    EXPECT_EQ(error.message, "expected 'CHILDCOUNT: 0' at level 1000 of the scene graph, the "
+                             "deepest allowed, but found 'CHILDCOUNT: 1'");
+    // The line of the 1000th entity's CHILDCOUNT.
+    size_t at = text.find("SCENEGRAPH:");
+    for (int i = 0; i < MAX_NESTING_DEPTH; ++i) at = text.find("CHILDCOUNT:", at + 1);
+    EXPECT_EQ(error.line, 1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'));
 }
 
 } // namespace

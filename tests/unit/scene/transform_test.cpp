@@ -152,15 +152,14 @@ TEST(Transform, RandomTreesAndWritesMatchAFullRecomputation) {
                                                       {0, 0, 0.5f},
                                                       {coord(rng), coord(rng), coord(rng)}}
                                         : BoundingBox{};
-            addEntity(
-                s,
-                makeEntity(object ? EntityType::OBJECT : EntityType::GROUP,
-                           {coord(rng), coord(rng), coord(rng)},
-                           turned ? quaternionFromAxisAngle(angle(rng), coord(rng), coord(rng),
-                                                            coord(rng))
-                                  : quaternionFromAxisAngle(0, 0, 1, 0),
-                           bounds),
-                parent);
+            addEntity(s,
+                      makeEntity(object ? EntityType::OBJECT : EntityType::GROUP,
+                                 {coord(rng), coord(rng), coord(rng)},
+                                 turned ? quaternionFromAxisAngle(angle(rng), coord(rng),
+                                                                  coord(rng), coord(rng))
+                                        : quaternionFromAxisAngle(0, 0, 1, 0),
+                                 bounds),
+                      parent);
         }
         updateTransforms(s);
         expectMatches(s, reference(s));
