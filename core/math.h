@@ -122,6 +122,7 @@ inline BoundingBox mergeBoxes(BoundingBox a, BoundingBox b) {
             {0, 0, (hiZ - loZ) * 0.5f},
             {(hiX + loX) * 0.5f, (hiY + loY) * 0.5f, (hiZ + loZ) * 0.5f}};
 }
+
 // The lowest and highest corner of an axis-aligned box, formed exactly as mergeBoxes forms them
 // (centre -/+ |half-extent|). Merging an axis-aligned box into another reads nothing else of it.
 struct BoxExtremes {

@@ -22,12 +22,14 @@ void growChangedQueue(Scene* scene) {
 }
 
 // Position or rotation written: the local matrix is rebuilt at the next update. An entity whose
-// flag is already up is in the queue already.
+// flag is already up is in the queue already. Only a flag cleared behind the scene's back could
+// queue an entity twice; even then the queue stays within its storage.
 void markPlacementChanged(Scene* scene, int32_t index) {
     Entity& e = entityAt(scene, index);
-    if (e.changed != 1) {
+    IndexList& queue = scene->changedEntities;
+    if (e.changed != 1 && queue.count < scene->entities->count) {
         e.changed = 1;
-        scene->changedEntities.items[scene->changedEntities.count++] = index;
+        queue.items[queue.count++] = index;
     }
     markDirty(e.node);
 }
@@ -61,9 +63,9 @@ Scene* createScene() {
     tree->root = createNode(scene->entities->items[0]);
     scene->nodeTree = tree;
     scene->entities->items[0].node = tree->root;
-    scene->entities->items[0].changed = 1;
+    scene->entities->items[0].changed = 0; // set by appendEntity; queued here
     growChangedQueue(scene);
-    scene->changedEntities.items[scene->changedEntities.count++] = 0;
+    markPlacementChanged(scene, 0);
     return scene;
 }
 
