@@ -77,14 +77,17 @@ void markDirty(SceneNode* node) {
     markAncestors(node);
 }
 
-// Visits the queued entities only: every entity whose changed flag is 1 is in the queue. The
-// order does not matter, since each local matrix depends only on its own entity and the flags
-// markDirty leaves are the same whatever order it is called in.
+// Visits the queued entities only: every entity whose changed flag is 1 is in the queue, unless
+// the queue is full, when every entity is visited. The order does not matter, since each local
+// matrix depends only on its own entity and the flags markDirty leaves are the same whatever
+// order it is called in.
 void updateLocalMatrices(Scene* scene) {
     EntityList* list = scene->entities;
     IndexList& queue = scene->changedEntities;
-    for (int32_t k = 0; k < queue.count; ++k) {
-        Entity& e = list->items[queue.items[k]];
+    const bool everyEntity = queue.count >= list->count;
+    const int32_t visits = everyEntity ? list->count : queue.count;
+    for (int32_t k = 0; k < visits; ++k) {
+        Entity& e = list->items[everyEntity ? k : queue.items[k]];
         if (e.changed != 1) continue;
         e.node->local =
             multiplyMatrices(translationMatrix(e.position.x, e.position.y, e.position.z),

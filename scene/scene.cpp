@@ -23,13 +23,14 @@ void growChangedQueue(Scene* scene) {
 
 // Position or rotation written: the local matrix is rebuilt at the next update. An entity whose
 // flag is already up is in the queue already. Only a flag cleared behind the scene's back could
-// queue an entity twice; even then the queue stays within its storage.
+// queue an entity twice and fill the queue; a full queue stops growing and makes the update read
+// every entity's flag instead.
 void markPlacementChanged(Scene* scene, int32_t index) {
     Entity& e = entityAt(scene, index);
     IndexList& queue = scene->changedEntities;
-    if (e.changed != 1 && queue.count < scene->entities->count) {
+    if (e.changed != 1) {
         e.changed = 1;
-        queue.items[queue.count++] = index;
+        if (queue.count < scene->entities->count) queue.items[queue.count++] = index;
     }
     markDirty(e.node);
 }

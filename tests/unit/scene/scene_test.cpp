@@ -74,6 +74,31 @@ TEST(Scene, SettersIgnoreIndicesOutsideTheList) {
     EXPECT_EQ(getEntityNode(s, 1)->dirty, 1);
 }
 
+// Each changed entity is queued once for the next update, and the queue never runs past the
+// entity count, even when the flag is cleared by hand between writes.
+TEST(Scene, ChangedEntitiesAreQueuedOnceAndWithinTheList) {
+    Scene* s = createScene();
+    const int32_t box = addEntity(s, makeEntity("Box", EntityType::OBJECT, {1, 2, 3}), 0);
+    const int32_t other = addEntity(s, makeEntity("Other", EntityType::OBJECT), 0);
+    EXPECT_EQ(s->changedEntities.count, 3); // the root, the box and the other
+    updateTransforms(s);
+    EXPECT_EQ(s->changedEntities.count, 0);
+    setEntityPosition(s, box, {4, 5, 6});
+    setEntityRotation(s, box, quaternionFromAxisAngle(90, 0, 1, 0));
+    moveEntityAlongAxes(s, box, 0, 0, 1);
+    EXPECT_EQ(s->changedEntities.count, 1);
+    for (int i = 0; i < 100; ++i) {
+        s->entities->items[box].changed = 0;
+        setEntityPosition(s, box, {7, 8, static_cast<float>(i)});
+    }
+    EXPECT_LE(s->changedEntities.count, getEntityCount(s));
+    setEntityPosition(s, other, {0, 0, -3}); // the queue is full by now
+    updateTransforms(s);
+    // Both local matrices were rebuilt.
+    EXPECT_FLOAT_EQ(getEntityWorldMatrix(s, box).m[11], 99);
+    EXPECT_FLOAT_EQ(getEntityWorldMatrix(s, other).m[11], -3);
+}
+
 TEST(Scene, SceneCameraOnlyFromACameraEntity) {
     Scene* s = createScene();
     const int32_t box = addEntity(s, makeEntity("Box", EntityType::OBJECT, {5, 5, 5}), 0);
