@@ -47,6 +47,20 @@ inline std::string replaceFirst(std::string_view text, std::string_view from, st
     return out;
 }
 
+// ENTITY records of groups named G, each the only child of the one before; the last has no
+// children.
+inline std::string nestedGroups(int depth) {
+    std::string text;
+    text.reserve(static_cast<size_t>(depth) * 200);
+    for (int i = 0; i < depth; ++i) {
+        text += "------\nENTITY: GROUP\nTYPE: STATIC\nNAME: G\nPOSITION: 0 0 0 ROTATION: 0 0 1 0 "
+                "SCALE: 1 1 1\nACCELERATION: 0 0 0 VELOCITY: 0 0 0\nLINK: None\nMATERIAL: "
+                "None\nMASS: 1\nKEYFRAMERCOUNT: 0\nCHILDCOUNT: ";
+        text += i + 1 < depth ? "1\n" : "0\n";
+    }
+    return text;
+}
+
 inline void expectFloat3(Float3 actual, Float3 expected, float tolerance = 1e-5f) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
     EXPECT_NEAR(actual.y, expected.y, tolerance);

@@ -255,18 +255,10 @@ TEST(ParseSections, EmptyMeshHasTheZeroBox) {
     EXPECT_FLOAT_EQ(d.meshes[0].bounds.centre.x, 0.0f);
 }
 
-// A chain of groups, each the only child of the one before; the last has no children.
+// The example's sections with a scene graph of one chain of groups.
 std::string nestedScene(int depth) {
-    std::string text = EXAMPLE_SCENE.substr(0, EXAMPLE_SCENE.find("SCENEGRAPH:"));
-    text += "SCENEGRAPH:\n";
-    text.reserve(text.size() + static_cast<size_t>(depth) * 200);
-    for (int i = 0; i < depth; ++i) {
-        text += "------\nENTITY: GROUP\nTYPE: STATIC\nNAME: G\nPOSITION: 0 0 0 ROTATION: 0 0 1 0 "
-                "SCALE: 1 1 1\nACCELERATION: 0 0 0 VELOCITY: 0 0 0\nLINK: None\nMATERIAL: "
-                "None\nMASS: 1\nKEYFRAMERCOUNT: 0\nCHILDCOUNT: ";
-        text += i + 1 < depth ? "1\n" : "0\n";
-    }
-    return text;
+    return EXAMPLE_SCENE.substr(0, EXAMPLE_SCENE.find("SCENEGRAPH:")) + "SCENEGRAPH:\n" +
+           nestedGroups(depth);
 }
 
 TEST(ParseSections, NestingIsBoundedWithAMessageAtTheCountThatGoesTooDeep) {

@@ -60,15 +60,9 @@ int32_t countOf(const CheckReport& r, Severity s) {
 // Nesting past the deepest level allowed is one error: no stand-in makes the chain shallower, so
 // the checker does not read on and report the same limit again.
 TEST(CheckScene, NestingTooDeepIsReportedOnceAtItsCount) {
-    std::string chain;
-    for (int i = 0; i < MAX_NESTING_DEPTH; ++i) {
-        chain += "------\nENTITY: GROUP\nTYPE: STATIC\nNAME: Link\nPOSITION: 0 0 0 ROTATION: 0 0 "
-                 "1 0 SCALE: 1 1 1\nACCELERATION: 0 0 0 VELOCITY: 0 0 0\nLINK: None\nMATERIAL: "
-                 "None\nMASS: 1\nKEYFRAMERCOUNT: 0\nCHILDCOUNT: ";
-        chain += i + 1 < MAX_NESTING_DEPTH ? "1\n" : "0\n";
-    }
-    const std::string text = edited(
-        {{"KEYFRAMERCOUNT: 0\nCHILDCOUNT: 0\n", "KEYFRAMERCOUNT: 0\nCHILDCOUNT: 1\n" + chain}});
+    const std::string text =
+        edited({{"KEYFRAMERCOUNT: 0\nCHILDCOUNT: 0\n",
+                 "KEYFRAMERCOUNT: 0\nCHILDCOUNT: 1\n" + nestedGroups(MAX_NESTING_DEPTH)}});
     const CheckReport r = checkScene(text);
     EXPECT_FALSE(r.loads);
     ASSERT_EQ(countOf(r, Severity::Error), 1) << describe(r);
