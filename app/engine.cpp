@@ -74,3 +74,7 @@ void onIdle() {
     updateTransforms(scene);
     glutPostRedisplay();
 }
+
+void reloadScene() {}
+
+void toggleMessagePanel() {}

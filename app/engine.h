@@ -27,3 +27,9 @@ void initEngine();
 void onDisplay();
 void onReshape(int width, int height);
 void onIdle();
+
+// Reads the scene file again and replaces the running scene only if the new text parses; the
+// free camera and the clocks carry over.
+void reloadScene();
+// Opens or closes the panel of load errors and warnings at the top of the window.
+void toggleMessagePanel();
