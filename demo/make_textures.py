@@ -293,8 +293,20 @@ TEXTURES = {
 for _name, _word, _colour in BUTTONS:
     TEXTURES[_name] = (lambda w, c: lambda: button(w, c))(_word, _colour)
 
+def parse_arguments(argv):
+    # argparse prints usage and exits 0 for --help, 2 for anything it does not know, before a
+    # single file is written.
+    import argparse
+    parser = argparse.ArgumentParser(
+        prog="make_textures.py",
+        description="Writes the demo's TGA textures (%s) into the current folder."
+        % ", ".join(TEXTURES))
+    parser.add_argument("--quiet", action="store_true", help="print nothing for each file written")
+    return parser.parse_args(argv)
+
+
 if __name__ == "__main__":
-    quiet = "--quiet" in sys.argv
+    quiet = parse_arguments(sys.argv[1:]).quiet
     for name, make in TEXTURES.items():
         image = make()
         image.save(name)
