@@ -23,7 +23,14 @@ extern Hud hud;
 
 inline constexpr const char* WINDOW_TITLE = "Tolvane - Krestel Engine";
 
-void initEngine();
+// Start-up. The scene file is named as the user gave it (messages quote it so); relative
+// texture names resolve against sceneFolder ("" for the working folder).
+void initEngine(const char* scenePath = "scene.txt", const char* sceneFolder = "");
+// --screenshot: once application time reaches afterSeconds, the next frame is written to path
+// as PNG, the path printed, and the program ends with status 0.
+void exitAfterScreenshot(const char* path, double afterSeconds);
+// The folder of the scene file, where F12 writes its screenshots ("" for the working folder).
+const char* engineSceneFolder();
 void onDisplay();
 void onReshape(int width, int height);
 void onIdle();

@@ -1,18 +1,37 @@
-// The program entry: one GLUT window, the engine's start-up, the callbacks and the main loop.
+// The program entry: the command line, one GLUT window, the engine's start-up, the callbacks and
+// the main loop.
 #include <GL/freeglut.h>
 
 #include <cstdio>
 
 #include "app/engine.h"
 #include "app/input.h"
+#include "app/options.h"
 
 int main(int argc, char** argv) {
     // Line-buffered so the load messages reach a log file or pipe as soon as they are printed.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Read before glutInit, so --help and --version work without a display.
+    const Options options = parseOptions(argc, argv);
+    if (options.outcome == OptionsOutcome::Help) {
+        std::fputs(usageText(), stdout);
+        return 0;
+    }
+    if (options.outcome == OptionsOutcome::Version) {
+        std::printf("krestel %s\n", KRESTEL_VERSION);
+        return 0;
+    }
+    if (options.outcome == OptionsOutcome::UsageError) {
+        std::fprintf(stderr, "krestel: %s\n%s", options.error.c_str(), usageText());
+        return 2;
+    }
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow(WINDOW_TITLE);
-    initEngine();
+    if (!options.screenshotPath.empty()) {
+        exitAfterScreenshot(options.screenshotPath.c_str(), options.screenshotAfter);
+    }
+    initEngine(options.scenePath.c_str(), options.sceneFolder.c_str());
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onReshape);
     glutMouseFunc(onMouse);
@@ -20,6 +39,7 @@ int main(int argc, char** argv) {
     glutPassiveMotionFunc(onMotion);
     glutKeyboardFunc(onKeyDown);
     glutKeyboardUpFunc(onKeyUp);
+    glutSpecialFunc(onSpecialKey);
     glutIdleFunc(onIdle);
     glutMainLoop();
     return 0;

@@ -76,3 +76,6 @@ struct Hud {
 void drawHud(Hud* hud, Resources* resources);
 void drawText(float x, float y, Colour colour, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
+// The load's error and warning lines on a dark strip across the top of the window, drawn after
+// drawHud so the read-outs below stay as they were.
+void drawMessagePanel(Resources* resources, const char* const* lines, int32_t count);

@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "app/clock.h"
 #include "hud/hud.h"
@@ -92,6 +93,52 @@ void drawHud(Hud* hud, Resources* resources) {
     drawText(hud->simTime.x, hud->simTime.y, hud->timeColour, "Simulation Time: %.2f", simTime);
     drawText(hud->appTime.x, hud->appTime.y, hud->timeColour, "Application Time: %.2f", appTime);
 
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void drawMessagePanel(Resources* resources, const char* const* lines, int32_t count) {
+    constexpr int32_t MAX_LINES = 16;
+    constexpr Colour PANEL{0.08f, 0.08f, 0.1f, 0.85f};
+    constexpr Colour ERROR_TEXT{1.0f, 0.55f, 0.5f, 1.0f};
+    constexpr Colour WARNING_TEXT{1.0f, 0.85f, 0.4f, 1.0f};
+    if (count <= 0) return;
+    int height = glutGet(GLUT_WINDOW_HEIGHT);
+    double aspect = windowAspect();
+    // Lines are placed in pixels so that the 12-point font keeps its spacing at any window size.
+    const float pixel = height > 0 ? 2.0f / static_cast<float>(height) : 2.0f / 600.0f;
+    const float lineHeight = 16.0f * pixel;
+    const int32_t shown = count > MAX_LINES ? MAX_LINES : count;
+    const int32_t rows = shown + (count > shown ? 1 : 0);
+    const float left = static_cast<float>(-aspect);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-aspect, aspect, -1.0, 1.0, 0.0, 1.0);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    drawQuad(resources, PANEL, 0, Float2{left, 1.0f - (rows + 0.5f) * lineHeight},
+             Float2{-left, 1.0f}, TexCoord{0.0f, 0.0f}, TexCoord{1.0f, 1.0f});
+    if (resources) bindTexture(resources, 0);
+    for (int32_t i = 0; i < shown; ++i) {
+        const bool error = std::strncmp(lines[i], "ERROR", 5) == 0;
+        drawText(left + 8.0f * pixel, 1.0f - (i + 1) * lineHeight, error ? ERROR_TEXT : WARNING_TEXT,
+                 "%s", lines[i]);
+    }
+    if (count > shown) {
+        drawText(left + 8.0f * pixel, 1.0f - (shown + 1) * lineHeight, WARNING_TEXT,
+                 "... and %d more on the console", count - shown);
+    }
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);

@@ -1,15 +1,17 @@
-// loadScene: the thin file layer around the parser. Reads the whole file, parses it, and only
-// when it is well formed applies it; prints the load's console messages. Owns nothing after
+// The thin file layer around the parser: reads the whole file, parses it, runs the warning checks
+// and, for a text that parsed, applies it; prints the load's console messages. Owns nothing after
 // the call; the text and the parsed records are freed as soon as they are no longer needed,
 // so the peak stays near the file plus the meshes, not the sum of every stage.
 #include "loader/loader.h"
 
 #include "loader/apply.h"
 #include "loader/parse.h"
+#include "loader/warnings.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <utility>
@@ -49,23 +51,43 @@ bool readWholeFile(const char* path, FileText* text) {
 
 } // namespace
 
-void loadScene(const char* path, Scene* scene, KeyframerList* keyframers, ForceList* forces,
-               Hud* hud, Resources* resources) {
+SceneText readSceneText(const char* path, const char* sceneFolder) {
+    SceneText result{};
     FileText text{};
     if (!readWholeFile(path, &text)) {
-        std::printf("ERROR: '%s' failed to open.\n", path);
+        result.error = std::string("ERROR: '") + path + "' failed to open.";
+        std::printf("%s\n", result.error.c_str());
         std::fflush(stdout);
-        return;
+        return result;
     }
-    SceneDescription description;
-    ParseError error = parseScene(std::string_view(text.bytes.get(), text.size), &description);
-    text.bytes.reset(); // the description holds everything the apply step needs
+    std::string_view view(text.bytes.get(), text.size);
+    ParseError error = parseScene(view, &result.description);
     if (error.kind != ParseErrorKind::None) {
-        std::fprintf(stderr, "ERROR: '%s' line %d: %s\n", path, error.line, error.message.c_str());
+        result.error = std::string("ERROR: '") + path + "' line " + std::to_string(error.line) +
+                       ": " + error.message;
+        std::fprintf(stderr, "%s\n", result.error.c_str());
         std::fflush(stderr);
-        return;
+        result.description = SceneDescription();
+        return result;
     }
-    applySceneDescription(std::move(description), scene, keyframers, forces, hud, resources);
+    result.warnings = sceneWarningLines(path, view, sceneFolder);
+    text.bytes.reset(); // the description holds everything the apply step needs
+    for (const std::string& line : result.warnings) std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    result.ok = 1;
+    return result;
+}
+
+void applySceneText(SceneText&& text, const char* path, Scene* scene, KeyframerList* keyframers,
+                    ForceList* forces, Hud* hud, Resources* resources) {
+    if (!text.ok) return;
+    applySceneDescription(std::move(text.description), scene, keyframers, forces, hud, resources);
     std::printf("File Load (\"%s\"): Success\n", path);
     std::fflush(stdout);
+}
+
+void loadScene(const char* path, Scene* scene, KeyframerList* keyframers, ForceList* forces,
+               Hud* hud, Resources* resources) {
+    SceneText text = readSceneText(path, "");
+    applySceneText(std::move(text), path, scene, keyframers, forces, hud, resources);
 }

@@ -34,6 +34,72 @@ void markPlacementChanged(Scene* scene, int32_t index) {
     }
     markDirty(e.node);
 }
+
+uint32_t hashName(const char* name, size_t length) {
+    uint32_t h = 2166136261u; // FNV-1a: names are short, so a byte loop is cheap enough
+    for (size_t k = 0; k < length; ++k) h = (h ^ static_cast<uint8_t>(name[k])) * 16777619u;
+    return h;
+}
+
+// The slot holding the name, or the empty slot where it would go.
+int32_t probeName(const Scene* scene, const char* name, uint32_t hash) {
+    const EntityNameIndex& index = scene->names;
+    const uint32_t mask = static_cast<uint32_t>(index.capacity) - 1;
+    for (uint32_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const int32_t entity = index.entities[slot];
+        if (entity == 0) return static_cast<int32_t>(slot);
+        if (index.hashes[slot] == hash &&
+            std::strncmp(entityAt(scene, entity).name, name, NAME_SIZE) == 0)
+            return static_cast<int32_t>(slot);
+    }
+}
+
+void growNameIndex(EntityNameIndex* index) {
+    EntityNameIndex grown{};
+    grown.capacity = index->capacity == 0 ? 16 : 2 * index->capacity;
+    grown.count = index->count;
+    grown.hashes = static_cast<uint32_t*>(std::calloc(grown.capacity, sizeof(uint32_t)));
+    grown.entities = static_cast<int32_t*>(std::calloc(grown.capacity, sizeof(int32_t)));
+    if (grown.hashes == nullptr || grown.entities == nullptr) throw std::bad_alloc();
+    const uint32_t mask = static_cast<uint32_t>(grown.capacity) - 1;
+    for (int32_t k = 0; k < index->capacity; ++k) {
+        if (index->entities[k] == 0) continue;
+        uint32_t slot = index->hashes[k] & mask;
+        while (grown.entities[slot] != 0) slot = (slot + 1) & mask;
+        grown.hashes[slot] = index->hashes[k];
+        grown.entities[slot] = index->entities[k];
+    }
+    std::free(index->hashes);
+    std::free(index->entities);
+    *index = grown;
+}
+
+// Enters a newly added entity in the name index (unless an earlier entity has its name, which
+// keeps the first match) and in the lists by type.
+void registerEntity(Scene* scene, int32_t i) {
+    const Entity& e = entityAt(scene, i);
+    const size_t length = strnlen(e.name, NAME_SIZE);
+    // The root is never found by name, and a name filling all 20 bytes matches no lookup.
+    if (i > 0 && length < static_cast<size_t>(NAME_SIZE)) {
+        EntityNameIndex& index = scene->names;
+        if (2 * (index.count + 1) > index.capacity) growNameIndex(&index);
+        const uint32_t hash = hashName(e.name, length);
+        const int32_t slot = probeName(scene, e.name, hash);
+        if (index.entities[slot] == 0) {
+            index.hashes[slot] = hash;
+            index.entities[slot] = i;
+            ++index.count;
+        }
+    }
+    if (e.entityType >= 0 && e.entityType < ENTITY_TYPE_COUNT) {
+        IndexList& list = scene->ofEntityType[e.entityType];
+        appendRecord(&list.count, &list.items, i);
+    }
+    if (e.type >= 0 && e.type < MOTION_TYPE_COUNT) {
+        IndexList& list = scene->ofMotionType[e.type];
+        appendRecord(&list.count, &list.items, i);
+    }
+}
 } // namespace
 
 EntityList* createEntityList() {
@@ -67,7 +133,30 @@ Scene* createScene() {
     scene->entities->items[0].changed = 0; // set by appendEntity; queued here
     growChangedQueue(scene);
     markPlacementChanged(scene, 0);
+    registerEntity(scene, 0);
     return scene;
+}
+
+void freeScene(Scene* scene) {
+    if (!scene) return;
+    // Every node mirrors exactly one entity, so walking the list frees each node once.
+    for (int32_t i = 0; i < scene->entities->count; ++i) {
+        SceneNode* node = scene->entities->items[i].node;
+        if (!node) continue;
+        std::free(node->children.nodes);
+        std::free(node->children.bounds);
+        std::free(node->children.pending);
+        std::free(node);
+    }
+    std::free(scene->entities->items);
+    std::free(scene->entities);
+    std::free(scene->nodeTree);
+    std::free(scene->changedEntities.items);
+    std::free(scene->names.hashes);
+    std::free(scene->names.entities);
+    for (IndexList& list : scene->ofEntityType) std::free(list.items);
+    for (IndexList& list : scene->ofMotionType) std::free(list.items);
+    std::free(scene);
 }
 
 int32_t addEntity(Scene* scene, const Entity& entity, int32_t parentIndex) {
@@ -81,6 +170,7 @@ int32_t addEntity(Scene* scene, const Entity& entity, int32_t parentIndex) {
     stored.node = node;
     stored.changed = 0; // set by appendEntity; queued here
     markPlacementChanged(scene, i);
+    registerEntity(scene, i);
     return i;
 }
 
@@ -94,21 +184,40 @@ void setSceneCamera(Scene* scene, int32_t index) {
 }
 
 int32_t findEntityByName(const Scene* scene, const char* name) {
-    if (name == nullptr) return 0;
-    for (int32_t i = 1; i < scene->entities->count; ++i) {
-        if (std::strncmp(entityAt(scene, i).name, name, NAME_SIZE) == 0 &&
-            std::strlen(name) < static_cast<size_t>(NAME_SIZE))
-            return i;
-    }
-    return 0;
+    if (name == nullptr || scene->names.count == 0) return 0;
+    const size_t length = strnlen(name, NAME_SIZE);
+    if (length >= static_cast<size_t>(NAME_SIZE)) return 0;
+    return scene->names.entities[probeName(scene, name, hashName(name, length))];
 }
 
+IndexList entitiesOfType(const Scene* scene, int32_t entityType) {
+    if (entityType < 0 || entityType >= ENTITY_TYPE_COUNT) return IndexList{0, nullptr};
+    return scene->ofEntityType[entityType];
+}
+
+IndexList entitiesOfMotion(const Scene* scene, int32_t motionType) {
+    if (motionType < 0 || motionType >= MOTION_TYPE_COUNT) return IndexList{0, nullptr};
+    return scene->ofMotionType[motionType];
+}
+
+// A copy of the scene's list made in one allocation (its capacity is the one an append expects).
 IndexList* findEntitiesByType(const Scene* scene, int32_t entityType) {
-    IndexList* list = nullptr;
-    for (int32_t i = 0; i < scene->entities->count; ++i) {
-        if (entityAt(scene, i).entityType != entityType) continue;
-        list = list ? appendIndex(list, i) : createIndexList(i);
+    if (entityType < 0 || entityType >= ENTITY_TYPE_COUNT) { // no list kept: walk the entities
+        IndexList* list = nullptr;
+        for (int32_t i = 0; i < scene->entities->count; ++i) {
+            if (entityAt(scene, i).entityType != entityType) continue;
+            list = list ? appendIndex(list, i) : createIndexList(i);
+        }
+        return list;
     }
+    const IndexList found = entitiesOfType(scene, entityType);
+    if (found.count == 0) return nullptr;
+    auto* list = static_cast<IndexList*>(std::calloc(1, sizeof(IndexList)));
+    if (list == nullptr) throw std::bad_alloc();
+    list->items = static_cast<int32_t*>(std::malloc(listCapacity(found.count) * sizeof(int32_t)));
+    if (list->items == nullptr) throw std::bad_alloc();
+    std::memcpy(list->items, found.items, static_cast<size_t>(found.count) * sizeof(int32_t));
+    list->count = found.count;
     return list;
 }
 

@@ -62,6 +62,8 @@ struct LightInfo {
 };
 
 Scene* createScene();
+// Frees the scene whole: entities, nodes with their child tables, the queue and the record.
+void freeScene(Scene* scene);
 EntityList* createEntityList();
 int32_t appendEntity(EntityList* list, const Entity& entity);
 // Adds the entity as the last child of the parent entity; returns the new index.

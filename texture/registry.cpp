@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "scene/scene.h"
+#include "sim/particles.h"
 #include "texture/tga.h"
 
 namespace {
@@ -74,7 +76,7 @@ int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, c
             if (std::strcmp(registry->entries[i].fileName, name) == 0) return i;
         }
         copyName(entry.fileName, name);
-        image = readTga(name);
+        image = readTga(texturePath(registry, name).c_str());
     } else if (kind == TextureType::DYNAMIC) {
         for (int32_t i = 0; i < registry->count; ++i) {
             if (std::strcmp(registry->entries[i].link, link) == 0) return i;
@@ -193,4 +195,35 @@ DynamicTextureList* listDynamicTextures(const Resources* resources) {
 
 void copyToDynamicTexture(Resources* resources, int32_t index) {
     copyToDynamicTexture(&resources->textures, index);
+}
+
+std::string texturePath(const TextureRegistry* registry, const char* name) {
+    const char* folder = registry->folder;
+    if (!folder || !*folder || name[0] == '/') return name;
+    std::string path = folder;
+    if (path.back() != '/') path += '/';
+    return path + name;
+}
+
+void freeResources(Resources* resources) {
+    if (!resources) return;
+    for (int32_t i = 0; i < resources->meshes.count; ++i) {
+        std::free(resources->meshes.items[i].vertices);
+        std::free(resources->meshes.items[i].indices);
+    }
+    std::free(resources->meshes.items);
+    for (int32_t i = 0; i < resources->particleSystems.count; ++i) {
+        ParticleSystem* system = resources->particleSystems.items[i];
+        if (system) std::free(system->particles);
+        std::free(system);
+    }
+    std::free(resources->particleSystems.items);
+    TextureRegistry& registry = resources->textures;
+    // Entries without an image share entry 0's GL name, which is deleted once.
+    for (int32_t i = 0; i < registry.count; ++i) {
+        GLuint name = registry.entries[i].glName;
+        if (i == 0 || name != registry.entries[0].glName) glDeleteTextures(1, &name);
+    }
+    std::free(registry.entries);
+    std::free(resources);
 }

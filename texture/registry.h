@@ -7,6 +7,8 @@
 #include "render/camera.h"
 #include "render/records.h"
 
+#include <string>
+
 struct Scene;
 struct ParticleSystem;
 
@@ -28,6 +30,9 @@ struct TextureRegistry {
     int32_t count;
     int32_t boundIndex;
     Texture* entries;
+    // The scene file's folder, which relative texture names are read from; null or "" for the
+    // current folder. Not owned: the engine keeps the text for the life of the registry.
+    const char* folder;
 };
 
 struct DynamicTextureList {
@@ -51,6 +56,8 @@ void resolveTextureLinks(TextureRegistry* registry, const Scene* scene);
 DynamicTextureList* listDynamicTextures(const TextureRegistry* registry);
 void freeDynamicTextureList(DynamicTextureList* list);
 void copyToDynamicTexture(TextureRegistry* registry, int32_t index);
+// Where a STATIC texture name is read from: beside the scene file unless the name is absolute.
+std::string texturePath(const TextureRegistry* registry, const char* name);
 
 // Resources operations. createResources makes the registry and so needs a GL context; a
 // zero-initialised Resources is a valid empty holder for code that draws nothing.
@@ -60,6 +67,9 @@ int32_t addParticleSystem(Resources* resources, ParticleSystem* system);
 // Null for an index outside the list (a link that named nothing).
 ParticleSystem* getParticleSystem(const Resources* resources, int32_t index);
 void setDrawBoundings(Resources* resources, int32_t value);
+// Frees everything the holder owns, the GL textures included (a context must be current), and the
+// holder itself: what a reload does with the scene it replaces.
+void freeResources(Resources* resources);
 int32_t loadTexture(Resources* resources, const char* name, int32_t kind, const char* link);
 void bindTexture(Resources* resources, int32_t index);
 void resolveTextureLinks(Resources* resources, const Scene* scene);

@@ -42,8 +42,8 @@ def near(a, b, tolerance=6):
 class Engine:
     """One running krestel process in its own folder. Use as a context manager."""
 
-    def __init__(self, scene=None, files=None, name="engine"):
-        self.name = name
+    def __init__(self, scene=None, files=None, name="engine", args=()):
+        self.name, self.args = name, list(args)
         self.dir = tempfile.mkdtemp(prefix="krestel-e2e-")
         if scene is not None:
             with open(os.path.join(self.dir, "scene.txt"), "w") as f:
@@ -71,7 +71,7 @@ class Engine:
         for attempt in range(attempts):
             self._close_logs()
             self._logs = (open(self.stdout_path, "w"), open(self.stderr_path, "w"))
-            self.process = subprocess.Popen([os.path.abspath(BINARY)], cwd=self.dir,
+            self.process = subprocess.Popen([os.path.abspath(BINARY), *self.args], cwd=self.dir,
                                             stdout=self._logs[0], stderr=self._logs[1])
             deadline = time.time() + timeout
             while time.time() < deadline:
