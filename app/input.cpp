@@ -1,13 +1,16 @@
 // Keyboard and mouse input: the GLUT callbacks only record state in the Hud, and processInput
 // applies it once per idle turn (camera flight at 8 units per second of application time, one
-// degree of turn per pixel dragged, time-rate keys, the held HUD button). Only the four
-// callbacks and pressInput touch GLUT.
+// degree of turn per pixel dragged, time-rate keys, the held HUD button). Only the callbacks
+// and pressInput touch GLUT; Escape and the function keys are dispatched there too.
 #include "app/input.h"
 
 #include <GL/glut.h>
 
+#include <cstdlib>
+
 #include "app/clock.h"
 #include "app/engine.h"
+#include "app/screenshot.h"
 #include "hud/actions.h"
 #include "render/camera.h"
 #include "scene/scene.h"
@@ -55,20 +58,16 @@ int32_t* keyFlag(Hud* hud, int32_t value) {
     }
 }
 
-// Pointer reports shift the current position into the previous one, for presses and releases
-// alike, so a drag sees only the step between the last two reports.
+// Pointer reports only move the current position. The previous one is where the last idle turn
+// left the pointer, so a drag uses every report since then, however many arrived.
 void recordPointer(Hud* hud, int32_t kind, int32_t value) {
-    if (kind == InputKind::PointerX) {
-        hud->prevX = hud->mouseX;
-        hud->mouseX = value;
-    } else if (kind == InputKind::PointerY) {
-        hud->prevY = hud->mouseY;
-        hud->mouseY = value;
-    }
+    if (kind == InputKind::PointerX) hud->mouseX = value;
+    if (kind == InputKind::PointerY) hud->mouseY = value;
 }
 
 constexpr int32_t LEFT_BUTTON = 0;
 constexpr int32_t RIGHT_BUTTON = 2;
+constexpr unsigned char ESCAPE = 27;
 
 } // namespace
 
@@ -86,7 +85,16 @@ void pressInputAt(Hud* hud, int32_t kind, int32_t value, int32_t windowWidth,
     case InputKind::MouseButton:
         // Every button's press selects, at the position of the last pointer report.
         hudHitTest(hud, windowWidth, windowHeight);
-        if (value == LEFT_BUTTON) hud->leftDown = 1;
+        // A drag starts where the button went down, not where the last idle turn saw the
+        // pointer; a second button joining a drag keeps the first one's movement.
+        if ((value == LEFT_BUTTON || value == RIGHT_BUTTON) && !hud->leftDown && !hud->rightDown) {
+            hud->prevX = hud->mouseX;
+            hud->prevY = hud->mouseY;
+        }
+        if (value == LEFT_BUTTON) {
+            hud->leftDown = 1;
+            hud->heldTurns = 0;
+        }
         if (value == RIGHT_BUTTON) hud->rightDown = 1;
         break;
     default:
@@ -133,31 +141,37 @@ void processInput(Hud* hud, float appStep) {
         if (hud->keyPlus) addTimeRate(hud->clock, RATE_KEY_STEP);
     }
 
-    bool dragged = false;
+    // The whole pointer movement since the last idle turn, consumed here whether or not a drag
+    // uses it: a drag out and back returns the view at any frame rate.
+    int32_t dx = hud->mouseX - hud->prevX;
+    int32_t dy = hud->prevY - hud->mouseY;
+    hud->prevX = hud->mouseX;
+    hud->prevY = hud->mouseY;
+
     if (hud->leftDown == 1) {
         if (hud->overHud == 0) {
             if (camera) {
-                turnCamera(camera, 0.0f, static_cast<float>(hud->mouseX - hud->prevX), 0.0f);
-                turnCamera(camera, static_cast<float>(hud->prevY - hud->mouseY), 0.0f, 0.0f);
+                turnCamera(camera, 0.0f, static_cast<float>(dx), 0.0f);
+                turnCamera(camera, static_cast<float>(dy), 0.0f, 0.0f);
             }
-            dragged = true;
         } else if (hud->overButton == 1 && hud->hitButton >= 0 &&
                    hud->hitButton < hud->buttonCount) {
             Button& button = hud->buttons[hud->hitButton];
             if (button.action) button.action(button.actionValues, hud);
+            if (hud->heldTurns < INT32_MAX) ++hud->heldTurns;
         }
     }
 
-    if (hud->rightDown == 1 && hud->overHud == 0) {
-        if (camera) {
-            moveCamera(camera, 0.0f, 0.0f, static_cast<float>(hud->mouseX - hud->prevX) * s);
-        }
-        hud->prevX = hud->mouseX;
-        hud->prevY = hud->mouseY;
-    } else if (dragged) {
-        hud->prevX = hud->mouseX;
-        hud->prevY = hud->mouseY;
+    if (hud->rightDown == 1 && hud->overHud == 0 && camera) {
+        moveCamera(camera, 0.0f, 0.0f, static_cast<float>(dx) * s);
     }
+}
+
+void toggleFrameStats(Hud* hud) {
+    if (!hud) return;
+    hud->showFrameStats = hud->showFrameStats ? 0 : 1;
+    // A fresh average each time it is shown, not one spanning the time it was hidden.
+    hud->frameStats = FrameStats{};
 }
 
 void pressInput(Hud* hud, int32_t kind, int32_t value) {
@@ -187,6 +201,7 @@ void onMotion(int x, int y) {
 void onKeyDown(unsigned char key, int x, int y) {
     (void)x;
     (void)y;
+    if (key == ESCAPE) std::exit(0);
     pressInput(&engine::hud, InputKind::Key, key);
     // A held key then gives one press and one release instead of a stream of presses.
     glutIgnoreKeyRepeat(key);
@@ -196,4 +211,25 @@ void onKeyUp(unsigned char key, int x, int y) {
     (void)x;
     (void)y;
     releaseInput(&engine::hud, InputKind::Key, key);
+}
+
+void onSpecialKey(int key, int x, int y) {
+    (void)x;
+    (void)y;
+    switch (key) {
+    case GLUT_KEY_F1:
+        toggleMessagePanel();
+        break;
+    case GLUT_KEY_F2:
+        toggleFrameStats(&engine::hud);
+        break;
+    case GLUT_KEY_F5:
+        reloadScene();
+        break;
+    case GLUT_KEY_F12:
+        requestScreenshot(engineSceneFolder());
+        break;
+    default:
+        break;
+    }
 }

@@ -14,6 +14,8 @@ struct InputKind {
 void pressInputAt(Hud* hud, int32_t kind, int32_t value, int32_t windowWidth, int32_t windowHeight);
 void releaseInput(Hud* hud, int32_t kind, int32_t value);
 void processInput(Hud* hud, float appStep);
+// F2: shows or hides the frame-rate line, starting its average afresh.
+void toggleFrameStats(Hud* hud);
 
 // GLUT-facing wrappers and callbacks.
 void pressInput(Hud* hud, int32_t kind, int32_t value);
@@ -21,3 +23,5 @@ void onMouse(int button, int state, int x, int y);
 void onMotion(int x, int y);
 void onKeyDown(unsigned char key, int x, int y);
 void onKeyUp(unsigned char key, int x, int y);
+// F1 message panel, F2 frame-rate line, F5 reload, F12 screenshot beside the scene.
+void onSpecialKey(int key, int x, int y);

@@ -175,6 +175,8 @@ void actionEntityRotate(float* values, Hud* hud) {
 
 void actionParticleSystemState(float* values, Hud* hud) {
     if (!values || !hud || !hud->resources) return;
+    // A switch: one press, one flip, however many turns the button is held.
+    if (hud->heldTurns > 0) return;
     int32_t e = actionEntity(hud, values[0]);
     if (e < 0) return;
     ParticleSystem* system = getParticleSystem(hud->resources, getEntityLink(hud->scene, e));

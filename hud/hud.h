@@ -3,6 +3,7 @@
 // -aspect to +aspect), the action table, and the recorded input state. drawHud calls GL.
 #pragma once
 
+#include "app/frame_stats.h"
 #include "core/math.h"
 #include "render/camera.h"
 #include "render/records.h"
@@ -70,6 +71,11 @@ struct Hud {
     int32_t rightDown;
     int32_t prevX, prevY;
     int32_t mouseX, mouseY; // window pixels, y down from the top edge
+    // Idle turns the held button's action has run since the left button went down: an on/off
+    // action acts on the first only, so one press is one switch.
+    int32_t heldTurns;
+    int32_t showFrameStats; // 1 while F2 has the frame-rate line shown
+    FrameStats frameStats;
 };
 
 // Drawing (GL).

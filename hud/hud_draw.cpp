@@ -9,6 +9,7 @@
 
 #include "app/clock.h"
 #include "hud/hud.h"
+#include "scene/scene.h"
 #include "texture/registry.h"
 
 namespace {
@@ -40,6 +41,18 @@ void drawQuad(Resources* resources, Colour colour, int32_t texture, Float2 min, 
     glTexCoord2f(texMin.u, texMax.v);
     glVertex2f(min.x, max.y);
     glEnd();
+}
+
+// The F2 line, one text line (15 pixels) below the lower of the two time read-outs.
+void drawFrameStats(Hud* hud, Resources* resources, double appTime) {
+    countFrame(&hud->frameStats, appTime);
+    int height = glutGet(GLUT_WINDOW_HEIGHT);
+    float line = height > 0 ? 30.0f / static_cast<float>(height) : 0.05f;
+    Float2 at = hud->appTime.y <= hud->simTime.y ? hud->appTime : hud->simTime;
+    drawText(at.x, at.y - line, hud->timeColour,
+             "FPS: %.1f  Frame: %.2f ms  Entities: %d  Particles: %d",
+             hud->frameStats.framesPerSecond, hud->frameStats.frameMs,
+             hud->scene ? getEntityCount(hud->scene) : 0, countLiveParticles(resources));
 }
 
 } // namespace
@@ -92,6 +105,7 @@ void drawHud(Hud* hud, Resources* resources) {
     double appTime = hud->clock ? getAppTime(hud->clock) : 0.0;
     drawText(hud->simTime.x, hud->simTime.y, hud->timeColour, "Simulation Time: %.2f", simTime);
     drawText(hud->appTime.x, hud->appTime.y, hud->timeColour, "Application Time: %.2f", appTime);
+    if (hud->showFrameStats) drawFrameStats(hud, resources, appTime);
 
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);

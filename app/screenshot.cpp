@@ -1,0 +1,86 @@
+// PNG screenshots of the window (libpng's simplified writer) and their numbering.
+#include "app/screenshot.h"
+
+#include <GL/glut.h>
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+constexpr int MAX_SCREENSHOTS = 9999;
+
+// Folder of the shot F12 asked for; the display consumes it.
+bool screenshotRequested = false;
+std::string requestedFolder;
+
+} // namespace
+
+bool writeWindowPng(const char* path) {
+    int width = glutGet(GLUT_WINDOW_WIDTH);
+    int height = glutGet(GLUT_WINDOW_HEIGHT);
+    if (width <= 0 || height <= 0) {
+        std::fprintf(stderr, "ERROR: '%s' not written: the window has no area.\n", path);
+        return false;
+    }
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3);
+    GLint packAlignment = 4;
+    GLint readBuffer = GL_BACK;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glReadBuffer(static_cast<GLenum>(readBuffer));
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    // GL's rows run from the bottom up; a negative stride tells libpng so.
+    if (!png_image_write_to_file(&image, path, 0, pixels.data(), -width * 3, nullptr)) {
+        std::fprintf(stderr, "ERROR: '%s' not written: %s\n", path, image.message);
+        png_image_free(&image);
+        return false;
+    }
+    return true;
+}
+
+std::string nextScreenshotPath(const std::string& folder,
+                               const std::function<bool(const std::string&)>& exists) {
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+    for (int n = 1; n <= MAX_SCREENSHOTS; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "krestel-%04d.png", n);
+        std::string path = prefix + name;
+        if (!exists(path)) return path;
+    }
+    return {};
+}
+
+void requestScreenshot(const std::string& folder) {
+    screenshotRequested = true;
+    requestedFolder = folder;
+}
+
+void takeRequestedScreenshot() {
+    if (!screenshotRequested) return;
+    screenshotRequested = false;
+    std::string path = nextScreenshotPath(requestedFolder, [](const std::string& p) {
+        // A folder that cannot be read is left to the writer, whose message says why.
+        std::error_code error;
+        return std::filesystem::exists(p, error);
+    });
+    if (path.empty()) {
+        std::fprintf(stderr, "ERROR: no screenshot written: krestel-0001.png to krestel-%04d.png "
+                             "all exist in '%s'.\n",
+                     MAX_SCREENSHOTS, requestedFolder.empty() ? "." : requestedFolder.c_str());
+        return;
+    }
+    if (writeWindowPng(path.c_str())) std::printf("Screenshot: %s\n", path.c_str());
+}
