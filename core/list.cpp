@@ -1,10 +1,20 @@
 // Storage growth for the engine's lists and the per-frame index lists.
 #include "core/list.h"
 
+#include <bit>
 #include <cstdio>
 
+size_t listCapacity(int32_t count) {
+    return count <= 0 ? 0 : std::bit_ceil(static_cast<size_t>(count));
+}
+
+// Storage grows only when it is full, that is when count is 0 or a power of two, and then
+// doubles: n appends copy fewer than 2n elements in all. Large blocks are moved by the
+// allocator's page remapping, so a doubling costs no copy at all past its mmap threshold.
 void* growListStorage(void* items, int32_t count, size_t elementSize) {
-    void* grown = std::realloc(items, (static_cast<size_t>(count) + 1) * elementSize);
+    if (count < 0) count = 0;
+    if (listCapacity(count) > static_cast<size_t>(count)) return items;
+    void* grown = std::realloc(items, listCapacity(count + 1) * elementSize);
     if (grown == nullptr) {
         std::fprintf(stderr, "ERROR: out of memory growing a list of %d elements\n", count);
         std::abort();

@@ -1,9 +1,11 @@
-// The engine's growable lists: a count and a heap array that grows by exactly one element per
-// append and never shrinks or reorders. Three forms: PtrList (pointers to records the owner
-// keeps), record arrays held by value (RecordList, or a count/items pair inside a record), and
-// IndexList (int32 entity indices, made per frame and freed after one use).
-// Because a record array moves when it grows, nothing keeps a pointer to one of its elements:
-// everything refers to elements by index.
+// The engine's growable lists: a count and a heap array, appended to and never shrunk or
+// reordered. Three forms: PtrList (pointers to records the owner keeps), record arrays held by
+// value (RecordList, or a count/items pair inside a record), and IndexList (int32 entity
+// indices, made per frame and freed after one use).
+// The array's capacity is implied by the count (the next power of two), so the headers hold only
+// count and items and an append is amortised constant. A record array still moves when it
+// grows, so nothing keeps a pointer to one of its elements: everything refers to elements by
+// index, and an index never changes.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +14,12 @@
 #include <new>
 #include <type_traits>
 
-// Grows items to count + 1 elements. Aborts with a message when the heap is exhausted rather
-// than writing through a null pointer.
+// Elements the storage of a list of `count` elements holds: 0 for an empty list, else the next
+// power of two at or above count.
+size_t listCapacity(int32_t count);
+// Makes room for element number `count` in storage that holds listCapacity(count) elements, so
+// callers must grow a list one element at a time from empty, through this function only. Aborts
+// with a message when the heap is exhausted rather than writing through a null pointer.
 void* growListStorage(void* items, int32_t count, size_t elementSize);
 
 template <typename T> struct PtrList {

@@ -45,6 +45,19 @@ struct NodeTree {
     SceneNode* root;
 };
 
+// The first entity after the root for each name: an open-addressed hash table whose slots hold
+// an entity index (0 for an empty slot, since the root is never found by name) beside the
+// name's hash, so probing and growing read no entity record.
+struct EntityNameIndex {
+    int32_t capacity; // slots: 0 or a power of two, at least twice count
+    int32_t count;
+    uint32_t* hashes;
+    int32_t* entities;
+};
+
+inline constexpr int32_t ENTITY_TYPE_COUNT = 5;
+inline constexpr int32_t MOTION_TYPE_COUNT = 3;
+
 struct Scene {
     Camera camera;
     int32_t cameraEntity;
@@ -54,6 +67,11 @@ struct Scene {
     // visits what moved rather than every entity. Its storage grows with the entity list, so
     // queuing never allocates.
     IndexList changedEntities;
+    // Kept by addEntity, the only way entities enter the scene (names and types never change
+    // afterwards), so lookups by name and type cost what they find, not the entity count.
+    EntityNameIndex names;
+    IndexList ofEntityType[ENTITY_TYPE_COUNT]; // each EntityType's indices, in list order
+    IndexList ofMotionType[MOTION_TYPE_COUNT]; // each MotionType's indices, in list order
 };
 
 struct LightInfo {
@@ -74,6 +92,10 @@ void setSceneCamera(Scene* scene, int32_t index);
 int32_t findEntityByName(const Scene* scene, const char* name);
 // Indices of all entities of the type in list order, or null; free with freeIndexList.
 IndexList* findEntitiesByType(const Scene* scene, int32_t entityType);
+// The scene's own lists of the entities of one EntityType or MotionType, in list order, for
+// loops that run every turn; valid until the next addEntity. Empty for a code outside the type.
+IndexList entitiesOfType(const Scene* scene, int32_t entityType);
+IndexList entitiesOfMotion(const Scene* scene, int32_t motionType);
 int32_t getEntityCount(const Scene* scene);
 
 // Accessors by index. Getters expect a valid index; the three setters that are marked below

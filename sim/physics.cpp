@@ -42,25 +42,31 @@ void stepSimulation(const ForceList* forces, Scene* scene, float dt, Resources* 
     // for the rest of the run; such a step is not taken.
     if (!std::isfinite(dt) || !scene) return;
     const Float3 force = sumForces(forces);
-    const int32_t count = getEntityCount(scene);
-    for (int32_t i = 0; i < count; ++i) {
-        if (getEntityMotionType(scene, i) == MotionType::SIMULATE) {
-            const float m = getEntityMass(scene, i);
-            if (!(m > 0.0f)) continue;
-            const float k = 1.0f / m;
-            const Float3 a = scaleFloat3(force, k);
-            const Float3 v = addFloat3(getEntityVelocity(scene, i), scaleFloat3(a, dt));
-            const Float3 p = addFloat3(getEntityPosition(scene, i), scaleFloat3(v, dt));
-            setEntityPosition(scene, i, p);
-            setEntityVelocity(scene, i, v);
-            setEntityAcceleration(scene, i, a);
-        } else if (getEntityType(scene, i) == EntityType::PARTICLE) {
-            if (!resources) continue;
-            ParticleSystem* system = getParticleSystem(resources, getEntityLink(scene, i));
-            if (!system) continue;
-            setEmitterPosition(system, getEntityWorldPosition(scene, i));
-            updateParticleSystem(system, dt);
-            integrateParticles(system, force, dt);
-        }
+    // The scene's lists of bodies and emitters, so a turn costs what moves, not the entity count.
+    // Bodies first, then emitters, gives what one walk in index order gives: a body's step
+    // changes only its own position, which no emitter reads before the transform update.
+    const IndexList bodies = entitiesOfMotion(scene, MotionType::SIMULATE);
+    for (int32_t n = 0; n < bodies.count; ++n) {
+        const int32_t i = bodies.items[n];
+        const float m = getEntityMass(scene, i);
+        if (!(m > 0.0f)) continue;
+        const float k = 1.0f / m;
+        const Float3 a = scaleFloat3(force, k);
+        const Float3 v = addFloat3(getEntityVelocity(scene, i), scaleFloat3(a, dt));
+        const Float3 p = addFloat3(getEntityPosition(scene, i), scaleFloat3(v, dt));
+        setEntityPosition(scene, i, p);
+        setEntityVelocity(scene, i, v);
+        setEntityAcceleration(scene, i, a);
+    }
+    if (!resources) return;
+    const IndexList emitters = entitiesOfType(scene, EntityType::PARTICLE);
+    for (int32_t n = 0; n < emitters.count; ++n) {
+        const int32_t i = emitters.items[n];
+        if (getEntityMotionType(scene, i) == MotionType::SIMULATE) continue; // a body, above
+        ParticleSystem* system = getParticleSystem(resources, getEntityLink(scene, i));
+        if (!system) continue;
+        setEmitterPosition(system, getEntityWorldPosition(scene, i));
+        updateParticleSystem(system, dt);
+        integrateParticles(system, force, dt);
     }
 }
