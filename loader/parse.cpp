@@ -34,13 +34,16 @@ const char* parseErrorKindName(ParseErrorKind kind) {
 
 namespace {
 
-ParseError parseWith(Parser p, SceneDescription* scene) {
+ParseError parseWith(std::string_view text, bool fastPaths, SceneDescription* scene) {
+    Parser p = makeParser(text, fastPaths);
     // Blank lines and indentation mean nothing anywhere, the start of the file included.
-    bool ok = scan(&p, " SCENECAMERA: %s\n", {&scene->sceneCamera}) &&
+    bool ok = scan(&p, " SCENECAMERA: %s", {&scene->sceneCamera}) &&
+              (scene->sceneCameraLine = p.tokenLine, scan(&p, "\n")) &&
               parseHudSection(&p, &scene->hud) && parseForceSection(&p, &scene->forces) &&
               parseParticleSection(&p, &scene->particleSystems) &&
               parseMaterialSection(&p, &scene->materials) && parseMeshSection(&p, &scene->meshes) &&
               parseSceneGraph(&p, scene);
+    scene->graphEnd = static_cast<size_t>(p.cursor.pos - text.data());
     if (ok) p.error = ParseError{ParseErrorKind::None, 0, {}};
     return p.error;
 }
@@ -48,9 +51,9 @@ ParseError parseWith(Parser p, SceneDescription* scene) {
 } // namespace
 
 ParseError parseScene(std::string_view text, SceneDescription* scene) {
-    return parseWith(makeParser(text, true), scene);
+    return parseWith(text, true, scene);
 }
 
 ParseError parseSceneByTemplate(std::string_view text, SceneDescription* scene) {
-    return parseWith(makeParser(text, false), scene);
+    return parseWith(text, false, scene);
 }

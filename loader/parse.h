@@ -66,6 +66,8 @@ struct TextureRef {
     int32_t kind;
     Word file;
     Word link;
+    int32_t fileLine; // lines of the TEXTURE word and of the DYNAMIC camera name, for warnings
+    int32_t linkLine;
 };
 
 struct BackgroundDescription {
@@ -76,6 +78,8 @@ struct BackgroundDescription {
 struct ButtonDescription {
     Button button; // texture 0 and action null until applied and resolved
     TextureRef texture;
+    int32_t line; // of the ACTIONNAME word
+    int32_t actionLinkLine;
 };
 
 struct HudDescription {
@@ -148,6 +152,9 @@ struct EntityDescription {
     int32_t firstKeyframer; // into SceneDescription::keyframers
     int32_t keyframerCount;
     int32_t childCount;
+    int32_t linkLine; // lines of the LINK, MATERIAL and CHILDCOUNT values, for warnings
+    int32_t materialLine;
+    int32_t childCountLine;
 };
 
 struct SceneDescription {
@@ -160,6 +167,8 @@ struct SceneDescription {
     std::vector<EntityDescription> entities; // depth-first pre-order, as in the file
     std::vector<KeyframerDescription> keyframers;
     std::vector<KeyDescription> keys;
+    int32_t sceneCameraLine; // of the SCENECAMERA word
+    size_t graphEnd;         // offset in the text just past the scene graph (a text that parsed)
 };
 
 // Reads the whole scene; on failure the description holds whatever was read before the error

@@ -115,7 +115,8 @@ bool parseEntity(Parser* p, SceneDescription* scene, EntityDescription* e, size_
         !scan(p, line[5],
               {&e->acceleration.x, &e->acceleration.y, &e->acceleration.z, &e->velocity.x,
                &e->velocity.y, &e->velocity.z}) ||
-        !scan(p, line[6], {&e->link}) || !scan(p, line[7], {&e->material}) ||
+        !scan(p, line[6], {&e->link}) || (e->linkLine = p->tokenLine, false) ||
+        !scan(p, line[7], {&e->material}) || (e->materialLine = p->tokenLine, false) ||
         !scan(p, line[8], {&e->mass})) {
         return false;
     }
@@ -129,7 +130,7 @@ bool parseEntity(Parser* p, SceneDescription* scene, EntityDescription* e, size_
         if (!parseKeyframer(p, scene)) return false;
     }
     e->keyframerCount = keyframerCount > 0 ? keyframerCount : 0;
-    if (!scan(p, line[10], {&e->childCount}) ||
+    if (!scan(p, line[10], {&e->childCount}) || (e->childCountLine = p->tokenLine, false) ||
         !checkCount(p, e->childCount, MIN_ENTITY_BYTES, "CHILDCOUNT:")) {
         return false;
     }

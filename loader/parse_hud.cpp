@@ -63,9 +63,9 @@ bool parseHudSection(Parser* p, HudDescription* hud) {
         Button& b = d.button;
         Word name{}, link{};
         float* v = b.actionValues;
-        if (!scan(p, ACTIONNAME_LINE, {&name}) ||
+        if (!scan(p, ACTIONNAME_LINE, {&name}) || (d.line = p->tokenLine, false) ||
             !scan(p, ACTIONVALUES_LINE, {&v[0], &v[1], &v[2], &v[3], &v[4]}) ||
-            !scan(p, ACTIONLINK_LINE, {&link}) ||
+            !scan(p, ACTIONLINK_LINE, {&link}) || (d.actionLinkLine = p->tokenLine, false) ||
             !parsePanel(p, &b.colour, &d.texture, &b.min, &b.texMin, &b.max, &b.texMax)) {
             return false;
         }

@@ -135,10 +135,11 @@ bool parseLinkedTexture(Parser* p, TextureRef* texture) {
     if (!parseTextureType(p, texture, &type) || !scan(p, "\n")) return false;
     if (texture->kind == TextureType::DYNAMIC) {
         if (!scan(p, "LINK: %s\n", {&texture->link})) return false;
+        texture->linkLine = p->tokenLine;
     } else {
         texture->link = type;
     }
-    return scan(p, TEXTURE_LINE, {&texture->file});
+    return scan(p, TEXTURE_LINE, {&texture->file}) && (texture->fileLine = p->tokenLine, true);
 }
 
 bool parseParenthesisedTexture(Parser* p, TextureRef* texture) {
@@ -146,10 +147,12 @@ bool parseParenthesisedTexture(Parser* p, TextureRef* texture) {
     if (!parseTextureType(p, texture, &type)) return false;
     if (texture->kind == TextureType::DYNAMIC) {
         if (!scanParenthesisedWord(p, &texture->link)) return false;
+        texture->linkLine = p->tokenLine;
     } else {
         texture->link = type;
     }
-    return scan(p, "\n") && scan(p, TEXTURE_LINE, {&texture->file});
+    return scan(p, "\n") && scan(p, TEXTURE_LINE, {&texture->file}) &&
+           (texture->fileLine = p->tokenLine, true);
 }
 
 bool parseForceSection(Parser* p, std::vector<Force>* forces) {

@@ -222,6 +222,8 @@ bool readDecimals(const char** at, const char* end, int32_t* line, int32_t* toke
 
 Parser makeParser(std::string_view text, bool fastPaths) {
     Parser p{};
+    // Editors may save a UTF-8 byte-order mark first; the text means the same without it.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     p.cursor = Cursor{text.data(), text.data() + text.size(), 1};
     p.tokenLine = 1;
     p.fastPaths = fastPaths;

@@ -1,12 +1,14 @@
 // krestel-check's checks over a scene file's text: the engine's parser for errors (reading on
 // past each one with a stand-in record), then cross-reference and layout checks for what loads
-// but is probably a mistake. No GL, no files: image bytes are checked by tgaProblem.
+// but is probably a mistake (most of them shared with the engine's load, loader/warnings.h), and
+// notes that explain an error's cause. No GL, no files: texture files are checked by main.
 #include "tools/check/check_scene.h"
 
 #include "anim/keyframe.h"
 #include "hud/actions.h"
 #include "loader/parse.h"
 #include "scene/scene.h"
+#include "texture/registry.h"
 #include "tools/check/segment.h"
 
 #include <algorithm>
@@ -47,25 +49,8 @@ const char* const MOTION_KINDS[] = {"SIMULATE", "ANIMATE", "STATIC"};
 const char* entityKindName(int32_t kind) {
     return kind >= 0 && kind < 5 ? ENTITY_KINDS[kind] : "?";
 }
-// "a GROUP", "an OBJECT".
-std::string withArticle(const char* word) {
-    return std::string(std::strchr("AEIOU", word[0]) ? "an " : "a ") + word;
-}
-
 const char* motionName(int32_t kind) {
     return kind >= 0 && kind < 3 ? MOTION_KINDS[kind] : "?";
-}
-
-// "Cube, Tri" (at most six, then "..."), or "none" when there are no names.
-std::string nameList(const std::vector<std::string>& names) {
-    if (names.empty()) return "there are none";
-    std::string out;
-    for (size_t i = 0; i < names.size() && i < 6; ++i) {
-        if (i > 0) out += ", ";
-        out += names[i];
-    }
-    if (names.size() > 6) out += ", ...";
-    return "the names are " + out;
 }
 
 // One read-on step: a changed text that the parser is tried on, and what it stands for.
@@ -139,7 +124,6 @@ std::vector<Repair> repairsFor(const std::string& text, const Segmentation& s, i
 struct Lines {
     // Per record kind, the units of the final text in order.
     std::vector<const Unit*> byKind[UNIT_KIND_COUNT];
-    std::vector<int32_t> textureTypeTokens; // indices of "TEXTURETYPE:" tokens, file order
 
     int32_t lineOf(UnitKind kind, size_t ordinal) const {
         const auto& list = byKind[int32_t(kind)];
@@ -172,14 +156,6 @@ struct Checker {
         return u ? keywordLine(text, seg, *u, keyword) : 0;
     }
 
-    // First entity with the name, as the engine's lookup finds it; -1 for none.
-    int32_t findEntity(const Word& name) const {
-        for (size_t i = 0; i < d.entities.size(); ++i) {
-            if (std::strcmp(d.entities[i].name.text, name.text) == 0) return int32_t(i);
-        }
-        return -1;
-    }
-
     // `keyword` is the line that holds the name ("NAME:" for entities).
     void checkDuplicates(UnitKind kind, const std::vector<std::string>& names, const char* what,
                          const char* keyword) {
@@ -196,25 +172,8 @@ struct Checker {
         }
     }
 
-    void checkSceneCamera() {
-        const int32_t e = findEntity(d.sceneCamera);
-        const int32_t line = seg.units.empty() ? 1 : seg.units[0].line;
-        if (e < 0) {
-            warn("SceneCameraUnknown", line,
-                 "SCENECAMERA '" + str(d.sceneCamera) +
-                     "' names no entity; expected the name of a CAMERA entity (the view "
-                     "starts at the origin looking along -Z)");
-        } else if (d.entities[size_t(e)].entityType != EntityType::CAMERA &&
-                   !isStandIn(UnitKind::Entity, size_t(e))) {
-            warn("SceneCameraNotCamera", line,
-                 "SCENECAMERA '" + str(d.sceneCamera) + "' names " +
-                     withArticle(entityKindName(d.entities[size_t(e)].entityType)) +
-                     " entity (line " + std::to_string(d.entities[size_t(e)].line) +
-                     "); expected a CAMERA (the view starts at the origin looking along -Z)");
-        }
-    }
-
-    void checkEntities() {
+    // Checks only the checker makes: the engine's load shares the rest (loader/warnings.h).
+    void checkNamesAndKeyframers() {
         std::vector<std::string> meshNames, systemNames, materialNames, entityNames;
         for (const MeshDescription& m : d.meshes) meshNames.push_back(str(m.name));
         for (const ParticleSystemDescription& p : d.particleSystems) {
@@ -229,226 +188,47 @@ struct Checker {
         checkDuplicates(UnitKind::Entity, entityNames, "entity", "NAME:");
 
         for (size_t i = 0; i < d.entities.size(); ++i) {
-            if (isStandIn(UnitKind::Entity, i)) continue;
             const EntityDescription& e = d.entities[i];
-            const std::string link = str(e.link);
-            const std::string who = str(entityKindName(e.entityType)) + " '" + str(e.name) + "'";
-            const int32_t linkLine = fieldLine(UnitKind::Entity, i, "LINK:");
-            if (e.entityType == EntityType::OBJECT || e.entityType == EntityType::PARTICLE) {
-                const bool object = e.entityType == EntityType::OBJECT;
-                const std::vector<std::string>& pool = object ? meshNames : systemNames;
-                const char* what = object ? "mesh" : "particle system";
-                if (std::find(pool.begin(), pool.end(), link) == pool.end() || link == "None") {
-                    std::string outcome;
-                    if (pool.empty()) {
-                        outcome = object ? "it has no mesh and draws nothing"
-                                         : "it has no particle system and emits nothing";
-                    } else {
-                        outcome = str(object ? "it draws the first mesh, '"
-                                             : "it emits from the first particle system, '") +
-                                  pool[0] + "'";
-                    }
-                    warn("LinkUnknown", linkLine,
-                         "LINK '" + link + "' of " + who + " names no " + what +
-                             "; expected one (" + nameList(pool) + "): " + outcome);
-                }
-            } else if (link != "None") {
-                warn("LinkIgnored", linkLine,
-                     "LINK '" + link + "' of " + who +
-                         " is ignored; expected None (only "
-                         "OBJECT and PARTICLE entities link to something)");
+            if (isStandIn(UnitKind::Entity, i) || e.keyframerCount == 0 ||
+                e.type == MotionType::ANIMATE) {
+                continue;
             }
-            const std::string material = str(e.material);
-            if (material != "None" && std::find(materialNames.begin(), materialNames.end(),
-                                                material) == materialNames.end()) {
-                warn("MaterialUnknown", fieldLine(UnitKind::Entity, i, "MATERIAL:"),
-                     "MATERIAL '" + material + "' of " + who +
-                         " names no material; expected one (" + nameList(materialNames) +
-                         ") or None: it gets an all-black material");
-            }
-            if (e.keyframerCount > 0 && e.type != MotionType::ANIMATE) {
-                warn("KeyframersNotAnimate", fieldLine(UnitKind::Entity, i, "KEYFRAMERCOUNT:"),
-                     who + " has " + plural(e.keyframerCount, "keyframer", "keyframers") +
-                         " but its TYPE is " + motionName(e.type) +
-                         ": only ANIMATE entities are animated");
-            }
+            warn("KeyframersNotAnimate", fieldLine(UnitKind::Entity, i, "KEYFRAMERCOUNT:"),
+                 std::string(entityKindName(e.entityType)) + " '" + str(e.name) + "' has " +
+                     plural(e.keyframerCount, "keyframer", "keyframers") + " but its TYPE is " +
+                     motionName(e.type) + ": only ANIMATE entities are animated");
         }
-
-        // Entity records past the end of the tree are never read.
-        const auto& units = lines.byKind[int32_t(UnitKind::Entity)];
-        if (units.size() > d.entities.size()) {
-            const size_t extra = units.size() - d.entities.size();
-            warn("EntitiesNotRead", units[d.entities.size()]->line,
-                 "this ENTITY record" +
-                     (extra > 1 ? " and the " + std::to_string(extra - 1) + " after it are"
-                                : std::string(" is")) +
-                     " never read: the CHILDCOUNTs above make a tree of " +
-                     plural(int32_t(d.entities.size()), "entity", "entities") +
-                     "; expected a CHILDCOUNT that counts it");
-        }
-    }
-
-    void checkDynamicLink(const TextureRef& t, int32_t line, const std::string& owner) {
-        if (t.kind != 0) return; // STATIC
-        const int32_t e = findEntity(t.link);
-        if (e < 0) {
-            warn("DynamicLinkUnknown", line,
-                 "the DYNAMIC texture of " + owner + " names '" + str(t.link) +
-                     "', which is no entity; expected a CAMERA entity (it shows the view "
-                     "from the root group)");
-        } else if (d.entities[size_t(e)].entityType != EntityType::CAMERA &&
-                   !isStandIn(UnitKind::Entity, size_t(e))) {
-            warn("DynamicLinkNotCamera", line,
-                 "the DYNAMIC texture of " + owner + " names '" + str(t.link) + "', " +
-                     withArticle(entityKindName(d.entities[size_t(e)].entityType)) +
-                     " entity; expected a CAMERA entity");
-        }
-    }
-
-    static bool overlaps(Float2 aMin, Float2 aMax, Float2 bMin, Float2 bMax) {
-        return aMin.x <= bMax.x && bMin.x <= aMax.x && aMin.y <= bMax.y && bMin.y <= aMax.y;
-    }
-
-    void checkHud() {
-        // The engine's own table, so the checker knows exactly the names the engine binds.
-        static const ActionTable* const table = createActionTable();
-        std::string actionNames;
-        for (int32_t i = 0; i < table->count; ++i) {
-            if (i > 0) actionNames += ", ";
-            actionNames += table->entries[i].name;
-        }
-        const auto& bgs = d.hud.backgrounds;
-        for (size_t b = 0; b < d.hud.buttons.size(); ++b) {
-            if (isStandIn(UnitKind::Button, b)) continue;
-            const Button& button = d.hud.buttons[b].button;
-            const std::string name = button.actionName;
-            const std::string who = "button " + std::to_string(b + 1) + " (" + name + ")";
-            const int32_t line = lines.lineOf(UnitKind::Button, b);
-            ActionHandler handler = findAction(table, button.actionName);
-            if (!handler) {
-                warn("ActionUnknown", line,
-                     "ACTIONNAME '" + name + "' is no action; expected one of " + actionNames +
-                         ": the button does nothing");
-            }
-            const bool usesEntity =
-                name == "ENTITYMOVE" || name == "ENTITYROTATE" || name == "PARTICLESYSTEMSTATE";
-            if (usesEntity) {
-                const int32_t linkLine = fieldLine(UnitKind::Button, b, "ACTIONLINK:");
-                const int32_t e = findEntity(makeWord(button.actionLink));
-                if (e < 0) {
-                    warn("ActionLinkUnknown", linkLine,
-                         "ACTIONLINK '" + str(button.actionLink) + "' of " + who +
-                             " names no entity; expected an entity name (the action "
-                             "works on the root group, the whole scene)");
-                } else if (name == "PARTICLESYSTEMSTATE" &&
-                           d.entities[size_t(e)].entityType != EntityType::PARTICLE &&
-                           !isStandIn(UnitKind::Entity, size_t(e))) {
-                    warn("ActionLinkNotParticle", linkLine,
-                         "ACTIONLINK '" + str(button.actionLink) + "' of " + who + " names " +
-                             withArticle(entityKindName(d.entities[size_t(e)].entityType)) +
-                             " entity; expected a PARTICLE entity: the button does "
-                             "nothing");
-                }
-            }
-            bool reachable = false;
-            for (const BackgroundDescription& bg : bgs) {
-                reachable = reachable ||
-                            overlaps(button.min, button.max, bg.background.min, bg.background.max);
-            }
-            if (!reachable) {
-                char area[160];
-                std::snprintf(area, sizeof(area), "MIN %g %g, MAX %g %g", button.min.x,
-                              button.min.y, button.max.x, button.max.y);
-                warn("ButtonUnreachable", line,
-                     who + " lies outside every background (its " + area + ")" +
-                         (bgs.empty() ? " and there is none" : "") +
-                         ": it can never be pressed; expected it over a background");
-            }
-        }
-    }
-
-    // Every texture reference in file order, with its TEXTURETYPE line and owner.
-    void checkTextures(std::vector<TextureUse>* uses, int32_t* textureCount, bool linksToo) {
-        struct Ref {
-            const TextureRef* ref;
-            std::string owner;
-        };
-        std::vector<Ref> refs;
-        for (size_t i = 0; i < d.hud.backgrounds.size(); ++i) {
-            refs.push_back({&d.hud.backgrounds[i].texture, "background " + std::to_string(i + 1)});
-        }
-        for (size_t i = 0; i < d.hud.buttons.size(); ++i) {
-            refs.push_back({&d.hud.buttons[i].texture, "button " + std::to_string(i + 1)});
-        }
-        for (const ParticleSystemDescription& p : d.particleSystems) {
-            refs.push_back({&p.texture, "particle system '" + str(p.name) + "'"});
-        }
-        for (const MaterialDescription& m : d.materials) {
-            refs.push_back({&m.texture, "material '" + str(m.material.name) + "'"});
-        }
-        for (const EntityDescription& e : d.entities) {
-            for (int32_t k = 0; k < e.keyframerCount; ++k) {
-                const KeyframerDescription& kd = d.keyframers[size_t(e.firstKeyframer + k)];
-                if (kd.keyframeType != KeyframeType::MATERIAL) continue;
-                for (int32_t i = 0; i < kd.keyCount; ++i) {
-                    refs.push_back({&d.keys[size_t(kd.firstKey + i)].texture,
-                                    "a MATERIAL key of '" + str(e.name) + "'"});
-                }
-            }
-        }
-        // A description read up to an error holds the texture references before it, so the
-        // references and the TEXTURETYPE lines agree from the start of the file.
-        std::set<std::string> files, cameras;
-        for (size_t i = 0; i < refs.size(); ++i) {
-            const TextureRef& t = *refs[i].ref;
-            int32_t typeLine = 0, fileLine = 0, linkLine = 0;
-            if (i < lines.textureTypeTokens.size()) {
-                const int32_t tok = lines.textureTypeTokens[i];
-                typeLine = seg.tokens[size_t(tok)].line;
-                // LINK or "(name)" follows the type word; TEXTURE follows that.
-                linkLine = size_t(tok) + 2 < seg.tokens.size() ? seg.tokens[size_t(tok) + 2].line
-                                                               : typeLine;
-                fileLine = typeLine;
-                for (size_t j = size_t(tok) + 1; j < seg.tokens.size() && j < size_t(tok) + 6;
-                     ++j) {
-                    const Token& k = seg.tokens[j];
-                    if (text.compare(k.begin, 8, "TEXTURE:") == 0) {
-                        fileLine = k.line;
-                        break;
-                    }
-                }
-            }
-            if (t.kind == 0) {
-                cameras.insert(str(t.link));
-                if (linksToo) checkDynamicLink(t, linkLine, refs[i].owner);
-            } else if (str(t.file) != "None" && files.insert(str(t.file)).second) {
-                uses->push_back({str(t.file), fileLine});
-            }
-        }
-        *textureCount = int32_t(files.size() + cameras.size());
     }
 
     void run(CheckReport* report) {
         for (const Unit& u : seg.units) {
             lines.byKind[int32_t(u.kind)].push_back(&u);
         }
-        for (size_t i = 0; i < seg.tokens.size(); ++i) {
-            const Token& t = seg.tokens[i];
-            const std::string_view word(text.data() + t.begin, t.end - t.begin);
-            const bool isValue =
-                i > 0 &&
-                std::string_view(text.data() + seg.tokens[i - 1].begin,
-                                 seg.tokens[i - 1].end - seg.tokens[i - 1].begin) == "TEXTURETYPE:";
-            if (!isValue && word.substr(0, 12) == "TEXTURETYPE:") {
-                lines.textureTypeTokens.push_back(int32_t(i));
-            }
+        // A description read up to an error holds the texture references before it.
+        report->textures = textureUses(d);
+        std::set<std::string> cameras;
+        auto camera = [&](const TextureRef& t) {
+            if (t.kind == TextureType::DYNAMIC) cameras.insert(str(t.link));
+        };
+        for (const BackgroundDescription& b : d.hud.backgrounds) camera(b.texture);
+        for (const ButtonDescription& b : d.hud.buttons) camera(b.texture);
+        for (const ParticleSystemDescription& p : d.particleSystems) camera(p.texture);
+        for (const MaterialDescription& m : d.materials) camera(m.texture);
+        for (const KeyDescription& k : d.keys) {
+            if (k.texture.linkLine > 0) camera(k.texture); // MATERIAL keys only
         }
-        checkTextures(&report->textures, &report->summary.textures, report->complete);
+        report->summary.textures = int32_t(report->textures.size() + cameras.size());
         // Cross-references are only sound over a whole file: a name may be in the unread part.
         if (report->complete) {
-            checkSceneCamera();
-            checkEntities();
-            checkHud();
+            WarningSkips skips;
+            for (const auto& [kind, ordinal] : standIns) {
+                if (kind == int32_t(UnitKind::Entity)) skips.entities.push_back(ordinal);
+                if (kind == int32_t(UnitKind::Button)) skips.buttons.push_back(ordinal);
+            }
+            for (SceneWarning& w : descriptionWarnings(d, text, skips)) {
+                warn(w.code.c_str(), w.line, std::move(w.message));
+            }
+            checkNamesAndKeyframers();
         }
         for (Finding& w : warnings) report->findings.push_back(std::move(w));
         sortFindings(report);
@@ -479,6 +259,8 @@ SceneSummary summarise(const SceneDescription& d) {
 
 CheckReport checkScene(std::string_view original) {
     CheckReport report;
+    // Editors may save a UTF-8 byte-order mark first; the parser skips it, and so does the rest.
+    if (original.substr(0, 3) == "\xEF\xBB\xBF") original.remove_prefix(3);
     std::string text(original);
     SceneDescription d;
     ParseError error = parseScene(text, &d);
@@ -578,51 +360,4 @@ void sortFindings(CheckReport* report) {
         f.begin(), f.end(), [](const Finding& x) { return x.severity != Severity::Warning; });
     std::stable_sort(warnings, f.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
-}
-
-std::string tgaProblem(const uint8_t* bytes, size_t size) {
-    constexpr size_t HEADER = 18;
-    if (size < HEADER) {
-        return "has " + std::to_string(size) + " bytes; expected at least the 18-byte TGA header";
-    }
-    const unsigned idLength = bytes[0];
-    const unsigned colourMapType = bytes[1];
-    const unsigned imageType = bytes[2];
-    const unsigned width = bytes[12] | (unsigned{bytes[13]} << 8);
-    const unsigned height = bytes[14] | (unsigned{bytes[15]} << 8);
-    const unsigned depth = bytes[16];
-    const unsigned descriptor = bytes[17];
-    if (imageType != 2) {
-        const char* what = imageType == 1    ? "colour-mapped"
-                           : imageType == 3  ? "greyscale"
-                           : imageType == 9  ? "run-length encoded colour-mapped"
-                           : imageType == 10 ? "run-length encoded true-colour"
-                           : imageType == 11 ? "run-length encoded greyscale"
-                                             : "of an unknown kind";
-        return "is " + std::string(what) + " (image type " + std::to_string(imageType) +
-               "); expected uncompressed true-colour (type 2)";
-    }
-    if (depth != 24 && depth != 32) {
-        return "has " + std::to_string(depth) + " bits per pixel; expected 24 or 32";
-    }
-    if (colourMapType != 0) return "has a colour map; expected none";
-    if (idLength != 0) {
-        return "has an image ID of " + std::to_string(idLength) +
-               " bytes before its pixels; expected none (the pixels are read shifted)";
-    }
-    if (width == 0 || height == 0) {
-        return "is " + std::to_string(width) + " by " + std::to_string(height) +
-               "; expected an image with pixels";
-    }
-    const uint64_t needed = HEADER + uint64_t{width} * height * (depth / 8);
-    if (size < needed) {
-        return "has " + std::to_string(size) + " bytes; a " + std::to_string(width) + " by " +
-               std::to_string(height) + " " + std::to_string(depth) + "-bit image needs " +
-               std::to_string(needed);
-    }
-    if (descriptor & 0x20) {
-        return "stores its rows top first (image descriptor bit 5); expected bottom first: the "
-               "engine does not flip rows, so it shows upside down";
-    }
-    return {};
 }

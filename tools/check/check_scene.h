@@ -3,6 +3,8 @@
 // loads but is probably a mistake. Works on text and bytes in memory: no GL, no files.
 #pragma once
 
+#include "loader/warnings.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,12 +18,6 @@ struct Finding {
     int32_t line;     // 0 when the finding is about the file as a whole
     std::string code; // stable identifier: the parser's error kind, or e.g. "LinkUnknown"
     std::string message;
-};
-
-// A STATIC image file the scene names (other than "None"), at its first TEXTURE line.
-struct TextureUse {
-    std::string file;
-    int32_t line;
 };
 
 struct SceneSummary {
@@ -48,11 +44,6 @@ CheckReport checkScene(std::string_view text);
 
 // Errors and notes stay in the order found, warnings follow them sorted by line.
 void sortFindings(CheckReport* report);
-
-// Empty when the engine reads the bytes as the uncompressed 24- or 32-bit TGA they should be;
-// otherwise what is wrong with them, e.g. "is run-length encoded (image type 10); expected
-// uncompressed true-colour (type 2)".
-std::string tgaProblem(const uint8_t* bytes, size_t size);
 
 // Findings are capped: past this many errors the checker stops reading on.
 inline constexpr int32_t MAX_REPORTED_ERRORS = 50;

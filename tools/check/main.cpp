@@ -76,25 +76,9 @@ int main(int argc, char** argv) {
 
     CheckReport report = checkScene(text);
 
-    // Image files: the engine opens them by name from its working folder, the scene's folder.
-    for (const TextureUse& use : report.textures) {
-        const std::string file = folderOf(path) + use.file;
-        std::string bytes;
-        std::string problem;
-        if (!readFile(file, &bytes)) {
-            problem = "texture '" + use.file + "' cannot be opened (" + std::strerror(errno) +
-                      "); expected an uncompressed 24- or 32-bit TGA file: it is drawn white";
-        } else {
-            const std::string why =
-                tgaProblem(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-            if (!why.empty()) {
-                problem = "texture '" + use.file + "' " + why + " (make it one with: convert " +
-                          use.file + " -type TrueColor -compress none " + use.file + ")";
-            }
-        }
-        if (!problem.empty()) {
-            report.findings.push_back({Severity::Warning, use.line, "TextureUnsupported", problem});
-        }
+    // Image files: the engine opens them by name from the scene's folder.
+    for (SceneWarning& w : textureFileWarnings(report.textures, folderOf(path).c_str())) {
+        report.findings.push_back({Severity::Warning, w.line, w.code, std::move(w.message)});
     }
 
     sortFindings(&report);

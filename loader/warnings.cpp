@@ -1,0 +1,491 @@
+// The scene warnings shared by the engine and krestel-check: cross-reference checks over the
+// parsed records (names are looked up through hash indexes, so a scene of a hundred thousand
+// entities costs a few milliseconds), the scan of the text after the scene graph, and the texture
+// file check, the only part that touches the file system.
+#include "loader/warnings.h"
+
+#include "anim/keyframe.h"
+#include "hud/actions.h"
+#include "scene/scene.h"
+#include "texture/registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <unordered_map>
+#include <utility>
+
+namespace {
+
+std::string str(const Word& w) {
+    return std::string(w.text);
+}
+
+const char* const ENTITY_KINDS[] = {"LIGHT", "CAMERA", "GROUP", "OBJECT", "PARTICLE"};
+
+const char* entityKindName(int32_t kind) {
+    return kind >= 0 && kind < 5 ? ENTITY_KINDS[kind] : "?";
+}
+
+// "a GROUP", "an OBJECT".
+std::string withArticle(const char* word) {
+    return std::string(std::strchr("AEIOU", word[0]) ? "an " : "a ") + word;
+}
+
+std::string plural(int32_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// "the names are Cube, Tri" (at most six, then "..."), or "there are none". "None" is the word
+// for no reference, never a name to pick, even where a stand-in record carries it.
+std::string nameList(const std::vector<std::string>& names) {
+    std::string out;
+    int32_t shown = 0;
+    for (const std::string& name : names) {
+        if (name == "None") continue;
+        if (shown == 6) {
+            out += ", ...";
+            break;
+        }
+        out += (shown++ > 0 ? ", " : "") + name;
+    }
+    return shown == 0 ? "there are none" : "the names are " + out;
+}
+
+std::string didYouMean(std::string_view name, const std::vector<std::string>& candidates) {
+    const std::string close = closestName(name, candidates);
+    return close.empty() ? "" : "; did you mean '" + close + "'?";
+}
+
+// First index of each name, as the engine's linear lookups find it.
+std::unordered_map<std::string_view, int32_t> indexOf(const std::vector<std::string>& names) {
+    std::unordered_map<std::string_view, int32_t> index;
+    index.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i) index.emplace(names[i], int32_t(i));
+    return index;
+}
+
+struct Checks {
+    const SceneDescription& d;
+    std::string_view text;
+    const WarningSkips& skips;
+    std::vector<std::string> meshNames, systemNames, materialNames, entityNames;
+    std::unordered_map<std::string_view, int32_t> meshes, systems, materials, entities;
+    std::vector<SceneWarning> out;
+
+    void warn(const char* code, int32_t line, std::string message) {
+        out.push_back({line, code, std::move(message)});
+    }
+
+    bool skipped(const std::vector<int32_t>& list, size_t i) const {
+        return std::find(list.begin(), list.end(), int32_t(i)) != list.end();
+    }
+
+    int32_t findEntity(const char* name) const {
+        const auto it = entities.find(name);
+        return it == entities.end() ? -1 : it->second;
+    }
+
+    void indexNames() {
+        for (const MeshDescription& m : d.meshes) meshNames.push_back(str(m.name));
+        for (const ParticleSystemDescription& p : d.particleSystems) {
+            systemNames.push_back(str(p.name));
+        }
+        for (const MaterialDescription& m : d.materials) materialNames.push_back(m.material.name);
+        for (const EntityDescription& e : d.entities) entityNames.push_back(str(e.name));
+        meshes = indexOf(meshNames);
+        systems = indexOf(systemNames);
+        materials = indexOf(materialNames);
+        entities = indexOf(entityNames);
+    }
+
+    void sceneCamera() {
+        const int32_t e = findEntity(d.sceneCamera.text);
+        const int32_t line = d.sceneCameraLine > 0 ? d.sceneCameraLine : 1;
+        if (e < 0) {
+            warn("SceneCameraUnknown", line,
+                 "SCENECAMERA '" + str(d.sceneCamera) +
+                     "' names no entity; expected the name of a CAMERA entity (the view "
+                     "starts at the origin looking along -Z)" +
+                     didYouMean(d.sceneCamera.text, entityNames));
+        } else if (d.entities[size_t(e)].entityType != EntityType::CAMERA &&
+                   !skipped(skips.entities, size_t(e))) {
+            warn("SceneCameraNotCamera", line,
+                 "SCENECAMERA '" + str(d.sceneCamera) + "' names " +
+                     withArticle(entityKindName(d.entities[size_t(e)].entityType)) +
+                     " entity (line " + std::to_string(d.entities[size_t(e)].line) +
+                     "); expected a CAMERA (the view starts at the origin looking along -Z)");
+        }
+    }
+
+    void entityLinks() {
+        for (size_t i = 0; i < d.entities.size(); ++i) {
+            if (skipped(skips.entities, i)) continue;
+            const EntityDescription& e = d.entities[i];
+            const std::string link = str(e.link);
+            const std::string who = std::string(entityKindName(e.entityType)) + " '" +
+                                    str(e.name) + "'";
+            if (e.entityType == EntityType::OBJECT || e.entityType == EntityType::PARTICLE) {
+                const bool object = e.entityType == EntityType::OBJECT;
+                const auto& index = object ? meshes : systems;
+                const std::vector<std::string>& pool = object ? meshNames : systemNames;
+                if (link == "None" || index.find(link) == index.end()) {
+                    std::string outcome;
+                    if (pool.empty()) {
+                        outcome = object ? "it has no mesh and draws nothing"
+                                         : "it has no particle system and emits nothing";
+                    } else {
+                        outcome = std::string(object ? "it draws the first mesh, '"
+                                                     : "it emits from the first particle "
+                                                       "system, '") +
+                                  pool[0] + "'";
+                    }
+                    warn("LinkUnknown", e.linkLine,
+                         "LINK '" + link + "' of " + who + " names no " +
+                             (object ? "mesh" : "particle system") + "; expected one (" +
+                             nameList(pool) + "): " + outcome +
+                             (link == "None" ? "" : didYouMean(link, pool)));
+                }
+            } else if (link != "None") {
+                warn("LinkIgnored", e.linkLine,
+                     "LINK '" + link + "' of " + who +
+                         " is ignored; expected None (only OBJECT and PARTICLE entities link "
+                         "to something)");
+            }
+            const std::string material = str(e.material);
+            if (material != "None" && materials.find(material) == materials.end()) {
+                warn("MaterialUnknown", e.materialLine,
+                     "MATERIAL '" + material + "' of " + who + " names no material; expected one (" +
+                         nameList(materialNames) + ") or None: it gets an all-black material" +
+                         didYouMean(material, materialNames));
+            }
+        }
+    }
+
+    // Records after the scene graph are never read. The one that would take the first of them in
+    // is the parent of the last record read: one more in its CHILDCOUNT makes it the next child.
+    void afterGraph() {
+        size_t at = std::min(d.graphEnd, text.size());
+        while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+        if (at >= text.size() || d.entities.empty()) return;
+        const int32_t line = 1 + int32_t(std::count(text.begin(), text.begin() + long(at), '\n'));
+        int32_t records = 0;
+        for (size_t k = text.find("ENTITY:", at); k != std::string_view::npos;
+             k = text.find("ENTITY:", k + 7)) {
+            records += k == 0 || std::isspace(static_cast<unsigned char>(text[k - 1]));
+        }
+        const std::string_view rest = text.substr(at);
+        const bool isRecord = rest.substr(0, 6) == "------" || rest.substr(0, 7) == "ENTITY:";
+        if (!isRecord || records == 0) {
+            warn("TextAfterGraph", line,
+                 "text after the end of the scene graph is never read; expected nothing after "
+                 "the last record's CHILDCOUNT (line " +
+                     std::to_string(d.entities.back().childCountLine) + ")");
+            return;
+        }
+        const EntityDescription& last = d.entities.back();
+        const EntityDescription& taker = last.parent >= 0 ? d.entities[size_t(last.parent)] : last;
+        warn("EntitiesNotRead", line,
+             "this ENTITY record" +
+                 (records > 1 ? " and the " + std::to_string(records - 1) + " after it are"
+                              : std::string(" is")) +
+                 " never read: the CHILDCOUNTs above make a tree of " +
+                 plural(int32_t(d.entities.size()), "entity", "entities") +
+                 "; expected a CHILDCOUNT that counts it, e.g. CHILDCOUNT: " +
+                 std::to_string(taker.childCount + 1) + " at line " +
+                 std::to_string(taker.childCountLine) + " (" + entityKindName(taker.entityType) +
+                 " '" + str(taker.name) + "')");
+    }
+
+    void dynamicLink(const TextureRef& t, const std::string& owner) {
+        if (t.kind != TextureType::DYNAMIC) return;
+        const int32_t e = findEntity(t.link.text);
+        if (e < 0) {
+            warn("DynamicLinkUnknown", t.linkLine,
+                 "the DYNAMIC texture of " + owner + " names '" + str(t.link) +
+                     "', which is no entity; expected a CAMERA entity (it shows the view "
+                     "from the root group)" +
+                     didYouMean(t.link.text, entityNames));
+        } else if (d.entities[size_t(e)].entityType != EntityType::CAMERA &&
+                   !skipped(skips.entities, size_t(e))) {
+            warn("DynamicLinkNotCamera", t.linkLine,
+                 "the DYNAMIC texture of " + owner + " names '" + str(t.link) + "', " +
+                     withArticle(entityKindName(d.entities[size_t(e)].entityType)) +
+                     " entity; expected a CAMERA entity");
+        }
+    }
+
+    void dynamicLinks() {
+        for (size_t i = 0; i < d.hud.backgrounds.size(); ++i) {
+            dynamicLink(d.hud.backgrounds[i].texture, "background " + std::to_string(i + 1));
+        }
+        for (size_t i = 0; i < d.hud.buttons.size(); ++i) {
+            dynamicLink(d.hud.buttons[i].texture, "button " + std::to_string(i + 1));
+        }
+        for (const ParticleSystemDescription& p : d.particleSystems) {
+            dynamicLink(p.texture, "particle system '" + str(p.name) + "'");
+        }
+        for (const MaterialDescription& m : d.materials) {
+            dynamicLink(m.texture, "material '" + std::string(m.material.name) + "'");
+        }
+        for (const EntityDescription& e : d.entities) {
+            for (int32_t k = 0; k < e.keyframerCount; ++k) {
+                const KeyframerDescription& kd = d.keyframers[size_t(e.firstKeyframer + k)];
+                if (kd.keyframeType != KeyframeType::MATERIAL) continue;
+                for (int32_t i = 0; i < kd.keyCount; ++i) {
+                    dynamicLink(d.keys[size_t(kd.firstKey + i)].texture,
+                                "a MATERIAL key of '" + str(e.name) + "'");
+                }
+            }
+        }
+    }
+
+    static bool overlaps(Float2 aMin, Float2 aMax, Float2 bMin, Float2 bMax) {
+        return aMin.x <= bMax.x && bMin.x <= aMax.x && aMin.y <= bMax.y && bMin.y <= aMax.y;
+    }
+
+    void buttons() {
+        // The engine's own table, so the check knows exactly the names the engine binds.
+        static const ActionTable* const table = createActionTable();
+        std::string actionNames;
+        for (int32_t i = 0; i < table->count; ++i) {
+            actionNames += (i > 0 ? ", " : "") + std::string(table->entries[i].name);
+        }
+        const auto& bgs = d.hud.backgrounds;
+        for (size_t b = 0; b < d.hud.buttons.size(); ++b) {
+            if (skipped(skips.buttons, b)) continue;
+            const ButtonDescription& bd = d.hud.buttons[b];
+            const Button& button = bd.button;
+            const std::string name = button.actionName;
+            const std::string who = "button " + std::to_string(b + 1) + " (" + name + ")";
+            if (!findAction(table, button.actionName)) {
+                warn("ActionUnknown", bd.line,
+                     "ACTIONNAME '" + name + "' is no action; expected one of " + actionNames +
+                         ": the button does nothing");
+            }
+            if (name == "ENTITYMOVE" || name == "ENTITYROTATE" || name == "PARTICLESYSTEMSTATE") {
+                const int32_t e = findEntity(button.actionLink);
+                if (e < 0) {
+                    warn("ActionLinkUnknown", bd.actionLinkLine,
+                         "ACTIONLINK '" + std::string(button.actionLink) + "' of " + who +
+                             " names no entity; expected an entity name (the action works on "
+                             "the root group, the whole scene)" +
+                             didYouMean(button.actionLink, entityNames));
+                } else if (name == "PARTICLESYSTEMSTATE" &&
+                           d.entities[size_t(e)].entityType != EntityType::PARTICLE &&
+                           !skipped(skips.entities, size_t(e))) {
+                    warn("ActionLinkNotParticle", bd.actionLinkLine,
+                         "ACTIONLINK '" + std::string(button.actionLink) + "' of " + who +
+                             " names " +
+                             withArticle(entityKindName(d.entities[size_t(e)].entityType)) +
+                             " entity; expected a PARTICLE entity: the button does nothing");
+                }
+            }
+            bool reachable = false;
+            for (const BackgroundDescription& bg : bgs) {
+                reachable = reachable ||
+                            overlaps(button.min, button.max, bg.background.min, bg.background.max);
+            }
+            if (!reachable) {
+                char area[160];
+                std::snprintf(area, sizeof(area), "MIN %g %g, MAX %g %g", button.min.x,
+                              button.min.y, button.max.x, button.max.y);
+                warn("ButtonUnreachable", bd.line,
+                     who + " lies outside every background (its " + area + ")" +
+                         (bgs.empty() ? " and there is none" : "") +
+                         ": it can never be pressed; expected it over a background");
+            }
+        }
+    }
+};
+
+void sortByLine(std::vector<SceneWarning>* warnings) {
+    std::stable_sort(warnings->begin(), warnings->end(),
+                     [](const SceneWarning& a, const SceneWarning& b) { return a.line < b.line; });
+}
+
+char lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                               diagonal + (lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+} // namespace
+
+std::string closestName(std::string_view name, const std::vector<std::string>& candidates) {
+    std::string best;
+    size_t bestDistance = std::max<size_t>(1, name.size() / 3) + 1;
+    for (const std::string& c : candidates) {
+        if (c == "None" || c == name) continue;
+        // Lengths further apart than the best distance cannot beat it.
+        const size_t gap = c.size() > name.size() ? c.size() - name.size() : name.size() - c.size();
+        if (gap >= bestDistance) continue;
+        const size_t distance = editDistance(name, c);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = c;
+        }
+    }
+    return best;
+}
+
+std::vector<SceneWarning> descriptionWarnings(const SceneDescription& d, std::string_view text,
+                                              const WarningSkips& skips) {
+    Checks checks{d, text, skips, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+    checks.indexNames();
+    checks.sceneCamera();
+    checks.entityLinks();
+    checks.afterGraph();
+    checks.dynamicLinks();
+    checks.buttons();
+    sortByLine(&checks.out);
+    return std::move(checks.out);
+}
+
+std::vector<TextureUse> textureUses(const SceneDescription& d) {
+    std::vector<const TextureRef*> refs;
+    for (const BackgroundDescription& b : d.hud.backgrounds) refs.push_back(&b.texture);
+    for (const ButtonDescription& b : d.hud.buttons) refs.push_back(&b.texture);
+    for (const ParticleSystemDescription& p : d.particleSystems) refs.push_back(&p.texture);
+    for (const MaterialDescription& m : d.materials) refs.push_back(&m.texture);
+    for (const KeyDescription& k : d.keys) {
+        if (k.texture.fileLine > 0) refs.push_back(&k.texture); // MATERIAL keys only
+    }
+    std::vector<TextureUse> uses;
+    std::set<std::string> seen;
+    for (const TextureRef* t : refs) {
+        if (t->kind != TextureType::STATIC || wordEquals(t->file, "None")) continue;
+        if (seen.insert(str(t->file)).second) uses.push_back({str(t->file), t->fileLine});
+    }
+    return uses;
+}
+
+std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& uses,
+                                              const char* folder) {
+    std::vector<SceneWarning> out;
+    if (uses.empty()) return out;
+    std::string base = folder ? folder : "";
+    if (!base.empty() && base.back() != '/') base += '/';
+    std::vector<std::string> beside; // listed once, only when a file is missing
+    bool listed = false;
+    for (const TextureUse& use : uses) {
+        std::FILE* file = std::fopen((base + use.file).c_str(), "rb");
+        if (!file) {
+            const std::string reason = std::strerror(errno);
+            if (!listed) {
+                std::error_code ec;
+                for (const auto& entry : std::filesystem::directory_iterator(
+                         base.empty() ? "." : base, ec)) {
+                    beside.push_back(entry.path().filename().string());
+                }
+                listed = true;
+            }
+            out.push_back({use.line, "TextureUnsupported",
+                           "texture '" + use.file + "' cannot be opened (" + reason +
+                               "); expected an uncompressed 24- or 32-bit TGA file: it is drawn "
+                               "white" +
+                               didYouMean(use.file, beside)});
+            continue;
+        }
+        std::string bytes;
+        char buffer[1 << 16];
+        size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) bytes.append(buffer, got);
+        std::fclose(file);
+        const std::string why =
+            tgaProblem(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        if (!why.empty()) {
+            out.push_back({use.line, "TextureUnsupported",
+                           "texture '" + use.file + "' " + why + " (make it one with: convert " +
+                               use.file + " -type TrueColor -compress none " + use.file + ")"});
+        }
+    }
+    return out;
+}
+
+std::string tgaProblem(const uint8_t* bytes, size_t size) {
+    constexpr size_t HEADER = 18;
+    if (size < HEADER) {
+        return "has " + std::to_string(size) + " bytes; expected at least the 18-byte TGA header";
+    }
+    const unsigned idLength = bytes[0];
+    const unsigned colourMapType = bytes[1];
+    const unsigned imageType = bytes[2];
+    const unsigned width = bytes[12] | (unsigned{bytes[13]} << 8);
+    const unsigned height = bytes[14] | (unsigned{bytes[15]} << 8);
+    const unsigned depth = bytes[16];
+    const unsigned descriptor = bytes[17];
+    if (imageType != 2) {
+        const char* what = imageType == 1    ? "colour-mapped"
+                           : imageType == 3  ? "greyscale"
+                           : imageType == 9  ? "run-length encoded colour-mapped"
+                           : imageType == 10 ? "run-length encoded true-colour"
+                           : imageType == 11 ? "run-length encoded greyscale"
+                                             : "of an unknown kind";
+        return "is " + std::string(what) + " (image type " + std::to_string(imageType) +
+               "); expected uncompressed true-colour (type 2)";
+    }
+    if (depth != 24 && depth != 32) {
+        return "has " + std::to_string(depth) + " bits per pixel; expected 24 or 32";
+    }
+    if (colourMapType != 0) return "has a colour map; expected none";
+    if (idLength != 0) {
+        return "has an image ID of " + std::to_string(idLength) +
+               " bytes before its pixels; expected none (the pixels are read shifted)";
+    }
+    if (width == 0 || height == 0) {
+        return "is " + std::to_string(width) + " by " + std::to_string(height) +
+               "; expected an image with pixels";
+    }
+    const uint64_t needed = HEADER + uint64_t{width} * height * (depth / 8);
+    if (size < needed) {
+        return "has " + std::to_string(size) + " bytes; a " + std::to_string(width) + " by " +
+               std::to_string(height) + " " + std::to_string(depth) + "-bit image needs " +
+               std::to_string(needed);
+    }
+    if (descriptor & 0x20) {
+        return "stores its rows top first (image descriptor bit 5); expected bottom first: the "
+               "engine does not flip rows, so it shows upside down";
+    }
+    return {};
+}
+
+std::vector<std::string> sceneWarningLines(const char* path, const SceneDescription& d,
+                                           std::string_view text, const char* sceneFolder) {
+    std::vector<SceneWarning> warnings = descriptionWarnings(d, text);
+    for (SceneWarning& w : textureFileWarnings(textureUses(d), sceneFolder)) {
+        warnings.push_back(std::move(w));
+    }
+    sortByLine(&warnings);
+    std::vector<std::string> lines;
+    for (const SceneWarning& w : warnings) {
+        std::string at = w.line > 0 ? " line " + std::to_string(w.line) : "";
+        lines.push_back("WARNING: '" + std::string(path) + "'" + at + ": " + w.message);
+    }
+    return lines;
+}
+
+std::vector<std::string> sceneWarningLines(const char* path, std::string_view text,
+                                           const char* sceneFolder) {
+    SceneDescription d;
+    if (parseScene(text, &d).kind != ParseErrorKind::None) return {};
+    return sceneWarningLines(path, d, text, sceneFolder);
+}
