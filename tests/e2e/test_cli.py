@@ -1,0 +1,56 @@
+"""The command line: exit codes and messages of --help, --version and usage errors, a missing
+scene named by path, and a folder whose scene names a texture beside it, left with Escape."""
+
+import os
+import time
+import unittest
+
+from harness import BINARY, Engine, run
+from scenes import camera, entity, material, scene, square, tga
+
+
+class CommandLine(unittest.TestCase):
+    def test_exit_codes_and_messages(self):
+        rows = [  # arguments, exit code, text expected on stdout, on stderr
+            (["--help"], 0, "usage: krestel", ""),
+            (["--version"], 0, "krestel ", ""),
+            (["--fast"], 2, "", "unknown option '--fast'"),
+            (["a.txt", "b.txt"], 2, "", "one scene at a time: 'a.txt' and 'b.txt'"),
+            (["--after", "3"], 2, "", "--after is only meaningful with --screenshot"),
+        ]
+        for args, code, out, err in rows:
+            done = run(os.path.abspath(BINARY), *args, check=False)
+            self.assertEqual(done.returncode, code, (args, done.stderr))
+            self.assertIn(out, done.stdout, args)
+            self.assertIn(err, done.stderr, args)
+            if code == 2:
+                self.assertIn("usage: krestel", done.stderr, args)
+
+    def test_missing_scene_is_named_as_given(self):
+        with Engine(None, name="cli-missing", args=["levels/a/scene.txt"]) as engine:
+            self.assertIn("ERROR: 'levels/a/scene.txt' failed to open.\n", engine.stdout())
+            self.assertTrue(engine.alive())
+
+    def test_folder_argument_reads_scene_and_textures_beside_it(self):
+        text = scene([camera(), entity("OBJECT", "Sq", link="Square", material="Tex")],
+                     materials=[material("Tex", "1 1 1", texture="tex.tga")], meshes=[square()])
+        engine = Engine(None, name="cli-folder", args=["my-scene/"])
+        os.mkdir(os.path.join(engine.dir, "my-scene"))
+        for name, content in (("scene.txt", text.encode()), ("tex.tga", tga(2, 2))):
+            with open(os.path.join(engine.dir, "my-scene", name), "wb") as f:
+                f.write(content)
+        with engine:
+            out = engine.stdout()
+            self.assertIn("'my-scene/tex.tga' (3 byte) image file closed and read.\n", out)
+            self.assertIn('File Load ("my-scene/scene.txt"): Success\n', out)
+            # The window may be gone before xdotool has sent the key release.
+            run("xdotool", "key", "--window", engine.window, "Escape", check=False)
+            for _ in range(50):
+                if not engine.alive():
+                    break
+                time.sleep(0.1)
+            self.assertEqual(engine.process.poll(), 0, engine.stderr())
+
+
+if __name__ == "__main__":
+    unittest.main()

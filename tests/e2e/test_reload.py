@@ -1,0 +1,70 @@
+"""Reload on save: a running engine sees a good edit (saved by renaming a new file over the old
+one), a broken edit (the error panel at the top, the old scene still drawn) and the fix, with
+the free camera left where the user flew it."""
+
+import os
+import time
+import unittest
+
+from harness import Engine, near
+from scenes import camera, edited, entity, line_of, material, scene, square
+
+RED, GREEN, BLUE, ERROR_TEXT = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 140, 128)
+TEXT = scene([camera(), entity("OBJECT", "Sq", link="Square", material="Paint")],
+             materials=[material("Paint", "1 0 0")], meshes=[square(half=1.5)])
+
+
+def centre_of(image, colour):
+    points = [(x, y) for y in range(40, image.height, 3) for x in range(0, image.width, 3)
+              if near(image.pixel(x, y), colour, 30)]
+    if len(points) < 50:
+        return None
+    return (sum(p[0] for p in points) / len(points), sum(p[1] for p in points) / len(points))
+
+
+class ReloadOnSave(unittest.TestCase):
+    def save(self, engine, text, by_rename):
+        path = os.path.join(engine.dir, "scene.txt")
+        with open(path + ".new" if by_rename else path, "w") as f:
+            f.write(text)
+        if by_rename:
+            os.replace(path + ".new", path)
+
+    def wait_for(self, engine, label, done):
+        start = time.time()
+        while time.time() - start < 3:
+            image = engine.screenshot(label)
+            if done(image):
+                print("%s seen after %.2f s" % (label, time.time() - start))
+                return image
+            time.sleep(0.05)
+        self.fail("%s not seen: %s" % (label, image.path))
+
+    def test_good_broken_and_fixed_edits(self):
+        with Engine(TEXT, name="reload") as engine:
+            engine.hold_key("d", 0.3)  # the camera moves right: the square leaves the centre
+            time.sleep(0.2)
+            where = centre_of(engine.screenshot("flown"), RED)
+            self.assertLess(where[0], 380, "the camera did not move")
+
+            green = edited(TEXT, ("EMISSION: 1 0 0", "EMISSION: 0 1 0"))
+            self.save(engine, green, by_rename=True)
+            image = self.wait_for(engine, "green", lambda i: centre_of(i, GREEN) is not None)
+            self.assertTrue(all(abs(a - b) < 4 for a, b in zip(centre_of(image, GREEN), where)))
+            self.assertEqual(engine.stdout().count('File Load ("scene.txt"): Success'), 2)
+
+            broken = edited(green, ("MASS: 1", "MAS: 1"))
+            self.save(engine, broken, by_rename=False)
+            error = "ERROR: 'scene.txt' line %d: expected 'MASS:' but found 'MAS:'" % line_of(broken, "MAS:")
+            image = self.wait_for(engine, "broken", lambda i: i.count(lambda p: near(p, ERROR_TEXT, 40)) > 20)
+            self.assertIn(error, engine.stderr())
+            self.assertTrue(all(abs(a - b) < 4 for a, b in zip(centre_of(image, GREEN), where)))
+
+            self.save(engine, edited(TEXT, ("EMISSION: 1 0 0", "EMISSION: 0 0 1")), by_rename=True)
+            image = self.wait_for(engine, "fixed", lambda i: centre_of(i, BLUE) is not None)
+            self.assertEqual(image.count(lambda p: near(p, ERROR_TEXT, 40)), 0, image.path)
+            self.assertEqual(engine.stdout().count('File Load ("scene.txt"): Success'), 3)
+
+
+if __name__ == "__main__":
+    unittest.main()
