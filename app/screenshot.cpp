@@ -77,8 +77,9 @@ void takeRequestedScreenshot() {
         return std::filesystem::exists(p, error);
     });
     if (path.empty()) {
-        std::fprintf(stderr, "ERROR: no screenshot written: krestel-0001.png to krestel-%04d.png "
-                             "all exist in '%s'.\n",
+        std::fprintf(stderr,
+                     "ERROR: no screenshot written: krestel-0001.png to krestel-%04d.png "
+                     "all exist in '%s'.\n",
                      MAX_SCREENSHOTS, requestedFolder.empty() ? "." : requestedFolder.c_str());
         return;
     }

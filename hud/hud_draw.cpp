@@ -3,6 +3,7 @@
 // read-outs in seconds. Changes no Hud field; leaves GL in the state the scene pass expects.
 #include <GL/glut.h>
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -43,11 +44,15 @@ void drawQuad(Resources* resources, Colour colour, int32_t texture, Float2 min, 
     glEnd();
 }
 
-// The F2 line, one text line (15 pixels) below the lower of the two time read-outs.
+// The F2 line, below the lower of the two time read-outs at their own spacing (15 pixels when
+// they overlap or stand far apart).
 void drawFrameStats(Hud* hud, Resources* resources, double appTime) {
     countFrame(&hud->frameStats, appTime);
     int height = glutGet(GLUT_WINDOW_HEIGHT);
-    float line = height > 0 ? 30.0f / static_cast<float>(height) : 0.05f;
+    float line = std::fabs(hud->appTime.y - hud->simTime.y);
+    if (!(line > 0.0f && line < 0.2f)) {
+        line = height > 0 ? 30.0f / static_cast<float>(height) : 0.05f;
+    }
     Float2 at = hud->appTime.y <= hud->simTime.y ? hud->appTime : hud->simTime;
     drawText(at.x, at.y - line, hud->timeColour,
              "FPS: %.1f  Frame: %.2f ms  Entities: %d  Particles: %d",

@@ -19,14 +19,5 @@ fi
 
 shot="${1:-$build/demo-screenshot.png}"
 seconds="${KRESTEL_DEMO_SECONDS:-5}"
-"$root/scripts/with-display.sh" bash -c '
-  cd "$1"
-  "$2/krestel" &
-  pid=$!
-  sleep "$4"
-  window=$(xdotool search --pid "$pid" --name "Tolvane - Krestel Engine" | head -n 1)
-  if [ -z "$window" ]; then kill "$pid" 2>/dev/null; echo "ERROR: the demo window did not open" >&2; exit 1; fi
-  import -window "$window" "$3"
-  kill "$pid"
-' _ "$demo" "$build" "$shot" "$seconds"
+"$root/scripts/with-display.sh" "$build/krestel" --screenshot "$shot" --after "$seconds" "$demo"
 echo "No display: ran the demo under Xvfb for ${seconds} s; screenshot saved to $shot"
