@@ -178,9 +178,10 @@ void actionParticleSystemState(float* values, Hud* hud) {
     // A switch: one press, one flip, however many turns the button is held.
     if (hud->heldTurns > 0) return;
     int32_t e = actionEntity(hud, values[0]);
-    if (e < 0) return;
+    // Only a PARTICLE entity's link names a particle system; other links index other lists.
+    if (e < 0 || getEntityType(hud->scene, e) != EntityType::PARTICLE) return;
     ParticleSystem* system = getParticleSystem(hud->resources, getEntityLink(hud->scene, e));
-    if (!system) return; // not a PARTICLE entity, or its link names no system
+    if (!system) return; // its link names no system
     setParticleSystemOff(system, system->off == 0 ? 1 : 0);
 }
 

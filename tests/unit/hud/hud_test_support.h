@@ -1,8 +1,9 @@
-// Shared set-up for the HUD, action and input tests: a scene with a few entities, a clock driven
-// by explicit millisecond times, input reports and idle turns, and builders for panels and
-// buttons in HUD coordinates.
+// Shared set-up for the HUD, action and input tests: a scene, a clock driven by explicit
+// millisecond times, input reports as GLUT's callbacks make them, and builders for panels and
+// buttons in HUD coordinates. The window is 800 by 600 throughout.
 #pragma once
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/clock.h"
@@ -15,7 +16,7 @@
 
 inline Entity makeEntity(const char* name, int32_t entityType, int32_t link = 0) {
     Entity e{};
-    std::strncpy(e.name, name, NAME_SIZE - 1);
+    std::snprintf(e.name, NAME_SIZE, "%s", name);
     e.entityType = entityType;
     e.type = MotionType::STATIC;
     e.rotation = Quaternion{0.0f, 0.0f, 0.0f, 1.0f};
@@ -41,13 +42,9 @@ inline Button makeButton(float x0, float y0, float x1, float y1, const char* act
     b.min = Float2{x0, y0};
     b.max = Float2{x1, y1};
     b.texMax = TexCoord{1.0f, 1.0f};
-    std::strncpy(b.actionName, actionName, NAME_SIZE - 1);
-    std::strncpy(b.actionLink, actionLink, NAME_SIZE - 1);
-    b.actionValues[0] = 0.0f;
-    b.actionValues[1] = v2;
-    b.actionValues[2] = v3;
-    b.actionValues[3] = v4;
-    b.actionValues[4] = v5;
+    std::snprintf(b.actionName, NAME_SIZE, "%s", actionName);
+    std::snprintf(b.actionLink, NAME_SIZE, "%s", actionLink);
+    b.actionValues[1] = v2, b.actionValues[2] = v3, b.actionValues[3] = v4, b.actionValues[4] = v5;
     return b;
 }
 
@@ -60,22 +57,17 @@ struct HudWorld {
     Scene* scene;
     Clock* clock;
     Camera viewpoint;
-    Resources resources;
-    Hud hud;
+    Resources resources{};
+    Hud hud{};
     uint32_t nowMs;
 
-    explicit HudWorld(uint32_t startMs = 100000) : resources{}, hud{}, nowMs(startMs) {
+    explicit HudWorld(uint32_t startMs = 100000) : nowMs(startMs) {
         scene = createScene();
         clock = createClockAt(startMs);
         viewpoint = createCamera();
         initHud(&hud, scene, &viewpoint, clock, &resources);
     }
-
-    // Advances the application clock by stepMs, as the idle turn does first thing.
-    void tick(uint32_t stepMs) {
-        nowMs += stepMs;
-        updateClockAt(clock, nowMs);
-    }
+    void tick(uint32_t stepMs) { updateClockAt(clock, nowMs += stepMs); }
     // One idle turn: the clock, then the input step with the application step in seconds.
     void turn(uint32_t stepMs) {
         tick(stepMs);
@@ -84,15 +76,13 @@ struct HudWorld {
     void turns(int count, uint32_t stepMs) {
         for (int i = 0; i < count; ++i) turn(stepMs);
     }
-
-    // Reports as GLUT's callbacks make them, in an 800 by 600 window: a mouse event gives the
-    // button first, then the event's own position.
     void key(unsigned char k) { pressInputAt(&hud, InputKind::Key, k, W, H); }
     void keyUp(unsigned char k) { releaseInput(&hud, InputKind::Key, k); }
     void motion(int32_t x, int32_t y) {
         pressInputAt(&hud, InputKind::PointerX, x, W, H);
         pressInputAt(&hud, InputKind::PointerY, y, W, H);
     }
+    // A mouse event gives the button first, then the event's own position.
     void mouseDown(int32_t button, int32_t x, int32_t y) {
         pressInputAt(&hud, InputKind::MouseButton, button, W, H);
         motion(x, y);
