@@ -1,0 +1,312 @@
+// The HUD without a window: pixel mapping and hit test, the action table and button binding, the
+// actions over simulated turns, and input reports applied per idle turn.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "hud_test_support.h"
+#include "sim/particles.h"
+
+namespace {
+
+TEST(HudHitTest, PixelsMapToHudCoordinatesAndPanelEdgesCountAsInside) {
+    const struct {
+        int32_t x, y, width, height;
+        float hx, hy;
+    } points[] = {{400, 300, 800, 600, 0, 0},          {0, 0, 800, 600, -4.0f / 3, 1},
+                  {800, 600, 800, 600, 4.0f / 3, -1},   {600, 150, 800, 600, 2.0f / 3, 0.5f},
+                  {900, 300, 1200, 600, 1, 0},          {0, 0, 0, 600, 0, 0}};
+    for (const auto& c : points) {
+        const Float2 p = hudPointFromPixel(c.x, c.y, c.width, c.height);
+        EXPECT_FLOAT_EQ(p.x, c.hx) << c.x << "," << c.y << " in " << c.width << "x" << c.height;
+        EXPECT_FLOAT_EQ(p.y, c.hy) << c.x << "," << c.y << " in " << c.width << "x" << c.height;
+    }
+    HudWorld w;
+    // A strip along the bottom edge whose top edge falls exactly on pixel row 525.
+    addBackground(&w.hud, makeBackground(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.75f));
+    const struct {
+        int32_t x, y, width, height, overHud;
+    } presses[] = {{0, 570, W, H, 1},  {800, 570, W, H, 1}, {400, 600, W, H, 1},
+                   {400, 525, W, H, 1}, {400, 524, W, H, 0}, {-1, 570, W, H, 0},
+                   {801, 570, W, H, 0}, {400, 570, W, 0, 0}, {400, 570, 0, H, 0}};
+    for (const auto& c : presses) {
+        w.hud.mouseX = c.x, w.hud.mouseY = c.y;
+        hudHitTest(&w.hud, c.width, c.height);
+        EXPECT_EQ(w.hud.overHud, c.overHud) << c.x << "," << c.y << " in " << c.width;
+    }
+}
+
+TEST(HudHitTest, TheLatestButtonUnderThePointerWinsOnlyInsideAPanel) {
+    HudWorld w;
+    addBackground(&w.hud, makeBackground(-1, -1, 0, 0));
+    addButton(&w.hud, makeButton(-0.4f, -0.4f, 0, 0)); // 0: under (-0.2, -0.2)
+    addButton(&w.hud, makeButton(0.5f, 0.5f, 1, 1));    // 1: on no panel
+    addButton(&w.hud, makeButton(-0.3f, -0.3f, 0, 0)); // 2: under (-0.2, -0.2) too
+    const struct {
+        int32_t x, y, overHud, overButton, hitButton;
+    } presses[] = {
+        {340, 360, 1, 1, 2}, // HUD (-0.2, -0.2)
+        {535, 165, 0, 1, 2}, // over button 1 but no panel: the selection stays
+        {250, 450, 1, 0, 2}, // on the panel, on no button: cleared, index kept
+    };
+    for (const auto& c : presses) {
+        w.hud.mouseX = c.x, w.hud.mouseY = c.y;
+        hudHitTest(&w.hud, W, H);
+        EXPECT_EQ(w.hud.overHud, c.overHud) << c.x << "," << c.y;
+        EXPECT_EQ(w.hud.overButton, c.overButton) << c.x << "," << c.y;
+        EXPECT_EQ(w.hud.hitButton, c.hitButton) << c.x << "," << c.y;
+    }
+}
+
+TEST(Actions, TableFindsTheSevenByExactNameAndButtonsBindTheirEntity) {
+    const ActionTable* table = createActionTable();
+    const std::pair<const char*, ActionHandler> named[] = {
+        {"ENTITYMOVE", actionEntityMove},   {"ENTITYROTATE", actionEntityRotate},
+        {"PARTICLESYSTEMSTATE", actionParticleSystemState},
+        {"TIMERATE", actionTimeRate},       {"DRAWBOUNDINGS", actionDrawBoundings},
+        {"ANIMATIONSTART", actionNone},     {"ANIMATIONEND", actionNone},
+        {"entitymove", nullptr},            {"ENTITYMOVEX", nullptr},
+        {"", nullptr},                      {"TIMERATE ", nullptr}};
+    for (const auto& [name, handler] : named) EXPECT_EQ(findAction(table, name), handler) << name;
+
+    HudWorld w;
+    addEntity(w.scene, makeEntity("Box", EntityType::OBJECT), 0);
+    const std::string longest(NAME_SIZE - 1, 'X');
+    const int32_t lamp = addEntity(w.scene, makeEntity(longest.c_str(), EntityType::LIGHT), 0);
+    addButton(&w.hud, makeButton(0, 0, 1, 1, "ENTITYROTATE", "Box"));
+    addButton(&w.hud, makeButton(0, 0, 1, 1, "FLY", "Nothing"));
+    w.hud.buttons[1].actionValues[0] = 42.0f; // the file's first value never survives
+    // Name fields filled to the last byte are read as their first NAME_SIZE - 1 characters.
+    std::memset(w.hud.buttons[1].actionName, 'X', NAME_SIZE);
+    std::memset(w.hud.buttons[0].actionLink, 'X', NAME_SIZE);
+    resolveButtons(&w.hud);
+    EXPECT_EQ(w.hud.buttons[0].action, actionEntityRotate);
+    EXPECT_EQ(w.hud.buttons[0].actionValues[0], static_cast<float>(lamp));
+    EXPECT_EQ(w.hud.buttons[1].action, nullptr);
+    EXPECT_EQ(w.hud.buttons[1].actionValues[0], 0.0f);
+}
+
+// Runs the handler once per turn of turnMs, as processInput does while the button is held.
+void holdAction(HudWorld& w, ActionHandler handler, float* values, int turns, uint32_t turnMs) {
+    for (int i = 0; i < turns; ++i) {
+        w.tick(turnMs);
+        handler(values, &w.hud);
+    }
+}
+
+TEST(Actions, EntityMoveGoesAlongTheEntitysOwnAxesAtTheSimulationRate) {
+    // A quarter turn about x: the entity's own y axis is the world's z axis.
+    for (const auto& [rate, z] : {std::pair{1.0f, 2.0f}, {0.0f, 0.0f}, {-1.0f, -2.0f}, {0.5f, 1.0f}}) {
+        HudWorld w;
+        Entity e = makeEntity("Box", EntityType::OBJECT);
+        e.rotation = quaternionFromAxisAngle(90, 1, 0, 0);
+        const int32_t box = addEntity(w.scene, e, 0);
+        updateTransforms(w.scene);
+        setTimeRate(w.clock, rate);
+        float values[5] = {static_cast<float>(box) + 0.9f, 0.0f, 2.0f, 0.0f, 9.0f};
+        holdAction(w, actionEntityMove, values, 100, 10); // one second of application time
+        expectFloat3(getEntityPosition(w.scene, box), {0, 0, z}, 2e-3f);
+    }
+}
+
+TEST(Actions, EntityRotateTurnsAboutTheEntitysOwnAxis) {
+    // Already turned about y, a step about its own x axis must come out on the right: r * q.
+    HudWorld w;
+    Entity e = makeEntity("Turned", EntityType::OBJECT);
+    const Quaternion r = e.rotation = quaternionFromAxisAngle(90, 0, 1, 0);
+    const int32_t turned = addEntity(w.scene, e, 0);
+    float values[5] = {static_cast<float>(turned), 30.0f, 1.0f, 0.0f, 0.0f};
+    holdAction(w, actionEntityRotate, values, 2, 500);
+    const Quaternion q = getEntityRotation(w.scene, turned);
+    const Quaternion step = quaternionFromAxisAngle(15, 1, 0, 0);
+    const Quaternion expected = multiplyQuaternions(multiplyQuaternions(r, step), step);
+    EXPECT_NEAR(q.x, expected.x, 1e-5f);
+    EXPECT_NEAR(q.z, expected.z, 1e-5f); // the other order gives the opposite sign here
+    EXPECT_NEAR(q.w, expected.w, 1e-5f);
+}
+
+TEST(Actions, IndicesOutsideTheEntityListDoNothing) {
+    HudWorld w;
+    const int32_t box = addEntity(w.scene, makeEntity("Box", EntityType::OBJECT), 0);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (float index : {2.0f, -1.0f, -7.5f, 3e9f, nan, std::numeric_limits<float>::infinity()}) {
+        float values[5] = {index, 1.0f, 1.0f, 1.0f, 1.0f};
+        holdAction(w, actionEntityMove, values, 3, 10);
+        holdAction(w, actionEntityRotate, values, 3, 10);
+        holdAction(w, actionParticleSystemState, values, 3, 10);
+    }
+    expectFloat3(getEntityPosition(w.scene, box), {0, 0, 0}, 0);
+    EXPECT_EQ(getEntityRotation(w.scene, box).w, 1.0f);
+}
+
+TEST(Actions, ParticleSystemStateSwitchesOnlyThePARTICLEEntitysOwnSystem) {
+    const struct {
+        int32_t entityType, link, systems, offAfter[2];
+    } cases[] = {
+        {EntityType::PARTICLE, 1, 2, {0, 1}},
+        {EntityType::PARTICLE, 0, 2, {1, 0}},
+        {EntityType::OBJECT, 1, 2, {0, 0}}, // an OBJECT's link names a mesh, not a system
+        {EntityType::LIGHT, 0, 2, {0, 0}},
+        {EntityType::PARTICLE, 2, 2, {0, 0}},
+        {EntityType::PARTICLE, -1, 2, {0, 0}},
+        {EntityType::PARTICLE, 0, 0, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        HudWorld w;
+        ParticleSystem* systems[2] = {};
+        for (int i = 0; i < c.systems; ++i) {
+            systems[i] = createParticleSystem(ParticleType::POINT, DisplayType::POINT,
+                                              BlendType::SATURATE, 1.0f, 10.0f, 1.0f);
+            setParticleSystemOff(systems[i], 0);
+            addParticleSystem(&w.resources, systems[i]);
+        }
+        const int32_t e = addEntity(w.scene, makeEntity("E", c.entityType, c.link), 0);
+        float values[5] = {static_cast<float>(e), 0, 0, 0, 0};
+        holdAction(w, actionParticleSystemState, values, 1, 10);
+        for (int i = 0; i < c.systems; ++i)
+            EXPECT_EQ(systems[i]->off, c.offAfter[i]) << "type " << c.entityType << " link " << c.link;
+    }
+}
+
+TEST(Actions, TimeRateChangesPerSecondAndZeroResetsToOneEvenWhenClamped) {
+    for (const auto& [turns, stepMs] : {std::pair{200, 10u}, {4, 500u}}) {
+        HudWorld w;
+        float values[5] = {0.0f, 0.5f, 0, 0, 0};
+        holdAction(w, actionTimeRate, values, turns, stepMs); // two seconds
+        EXPECT_NEAR(w.clock->timeRate, 2.0f, 1e-4);
+    }
+    HudWorld w(300);
+    setTimeRate(w.clock, -1.0f);
+    w.tick(500); // simulation time would go below zero: clamped and stopped
+    float reset[5] = {0.0f, 0.0f, 0, 0, 0};
+    holdAction(w, actionTimeRate, reset, 1, 10);
+    EXPECT_EQ(w.clock->timeRate, 1.0f);
+}
+
+TEST(Actions, DrawBoundingsTogglesAtMostTenTimesPerSecondHeldWhateverTheTurns) {
+    for (const auto& [turns, stepMs, least, most] :
+         {std::tuple{100, 10u, 9, 10}, {1000, 1u, 9, 10}, {5, 10u, 1, 1}}) {
+        resetDrawBoundingsDebounce();
+        HudWorld w(5000);
+        int toggles = 0;
+        for (int i = 0; i < turns; ++i) {
+            const int32_t before = w.resources.drawBoundings;
+            holdAction(w, actionDrawBoundings, nullptr, 1, stepMs);
+            toggles += w.resources.drawBoundings != before;
+        }
+        EXPECT_GE(toggles, least) << turns;
+        EXPECT_LE(toggles, most) << turns;
+    }
+    resetDrawBoundingsDebounce();
+    HudWorld first(0); // the first toggle may come at application time zero
+    actionDrawBoundings(nullptr, &first.hud);
+    EXPECT_EQ(first.resources.drawBoundings, 1);
+}
+
+TEST(Input, FlightKeysMoveEightUnitsPerSecondWhateverTheRateAndTurns) {
+    const struct {
+        int32_t key;
+        Float3 moved;
+        float rate = 1.0f;
+        int turns = 100;
+        uint32_t stepMs = 10;
+    } cases[] = {
+        {'w', {0, 0, -8}}, {'s', {0, 0, 8}},  {'a', {-8, 0, 0}},          {'d', {8, 0, 0}},
+        {'e', {0, 8, 0}},  {'q', {0, -8, 0}}, {'W', {0, 0, -8}, 0.0f},     {'S', {0, 0, 8}, -1, 50, 20},
+        {'A', {-8, 0, 0}, 4, 1000, 1},        {'D', {8, 0, 0}, 1, 4, 250}, {'E', {0, 8, 0}},
+        {'Q', {0, -8, 0}}, {'x', {0, 0, 0}},  {'W' + 256, {0, 0, -8}}, // an unsigned byte
+    };
+    for (const auto& c : cases) {
+        HudWorld w;
+        setTimeRate(w.clock, c.rate);
+        pressInputAt(&w.hud, InputKind::Key, c.key, W, H);
+        w.turns(c.turns, c.stepMs);
+        SCOPED_TRACE(std::string("key ") + char(c.key) + " rate " + std::to_string(c.rate));
+        expectFloat3(w.camera().position, c.moved, 1e-3f);
+    }
+    HudWorld w; // opposite keys cancel; upper and lower case share a flag
+    for (unsigned char k : {'W', 's', 'A', 'd', 'q', 'E', 'w'}) w.key(k);
+    w.turns(50, 10);
+    w.keyUp('S'), w.keyUp('a');
+    w.turns(50, 10);
+    expectFloat3(w.camera().position, {4, 0, -4}, 1e-3f);
+    w.keyUp('w');
+    EXPECT_EQ(w.hud.keyW, 0);
+}
+
+TEST(Input, RateKeysStepPerTurnNotPerSecond) {
+    const struct {
+        const char* keys;
+        int turns;
+        uint32_t stepMs;
+        float rate;
+    } cases[] = {{"+", 100, 1, 2}, {"=", 100, 50, 2}, {"-", 150, 10, -0.5f}, {"+_", 30, 10, 1}};
+    for (const auto& c : cases) {
+        HudWorld w;
+        for (const char* k = c.keys; *k; ++k) w.key(static_cast<unsigned char>(*k));
+        w.turns(c.turns, c.stepMs);
+        EXPECT_NEAR(w.clock->timeRate, c.rate, 1e-4) << c.keys;
+    }
+}
+
+TEST(Input, DragsTurnAndMoveOnlyWhenStartedOffEveryPanel) {
+    // 30 pixels right, 20 up, in one report between two turns of 10 ms (s = 0.08).
+    const struct {
+        int32_t button, startY;
+        float yaw, pitch, z;
+    } cases[] = {
+        {0, 300, 30, 20, 0},      // left on the scene: one degree per pixel
+        {0, 580, 0, 0, 0},        // left started on the bottom panel: never turns
+        {2, 300, 0, 0, 30 * 0.08f}, // right on the scene: dragging right moves backwards
+        {2, 580, 0, 0, 0},        // right started on the panel: never moves
+        {1, 300, 0, 0, 0},        // the middle button sets no flag
+    };
+    for (const auto& c : cases) {
+        HudWorld w;
+        addBackground(&w.hud, makeBackground(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f));
+        w.motion(100, c.startY);
+        w.mouseDown(c.button, 100, c.startY);
+        w.turn(10);
+        EXPECT_EQ(w.hud.overHud, c.startY > 540 ? 1 : 0);
+        w.motion(130, c.startY - 20); // leaves the panel upwards
+        w.turn(10);
+        w.turns(3, 10); // no new report: no further effect
+        SCOPED_TRACE(testing::Message() << "button " << c.button << " from y " << c.startY);
+        EXPECT_NEAR(w.camera().yaw, c.yaw, 1e-4);
+        EXPECT_NEAR(w.camera().pitch, c.pitch, 1e-4);
+        expectFloat3(w.camera().position, {0, 0, c.z}, 1e-4f);
+        w.mouseUp(c.button, 130, c.startY - 20);
+        w.motion(300, 100);
+        w.turns(2, 10); // released: no effect
+        EXPECT_NEAR(w.camera().yaw, c.yaw, 1e-4);
+        expectFloat3(w.camera().position, {0, 0, c.z}, 1e-4f);
+    }
+}
+
+TEST(Input, AHeldButtonRunsItsActionEveryTurnUntilReleased) {
+    HudWorld w;
+    const int32_t cube = addEntity(w.scene, makeEntity("Cube", EntityType::OBJECT), 0);
+    updateTransforms(w.scene);
+    addBackground(&w.hud, makeBackground(-4.0f / 3.0f, 0.9f, 4.0f / 3.0f, 1.0f)); // top strip
+    addButton(&w.hud, makeButton(-4.0f / 3.0f, 0.9f, -1.0f, 1.0f, "ENTITYMOVE", "Cube", 2, 0, 0));
+    addButton(&w.hud, makeButton(0.4f, 0.9f, 0.6f, 1.0f, "NOSUCHACTION", "Cube", 5, 0, 0));
+    resolveButtons(&w.hud);
+    // A click before any motion report is tested at pixel (0, 0): on button 0.
+    w.mouseDown(0, 0, 0);
+    ASSERT_EQ(w.hud.hitButton, 0);
+    w.turns(100, 10);
+    w.motion(400, 300); // leaving the button does not stop it
+    w.turns(50, 10);
+    w.mouseUp(0, 400, 300);
+    w.turns(50, 10);
+    EXPECT_NEAR(getEntityPosition(w.scene, cube).x, 3.0f, 1e-3);
+    for (int32_t index : {1, -1, 2, 1000}) { // no action, or a stale index
+        w.hud.hitButton = index, w.hud.overButton = 1, w.hud.overHud = 1, w.hud.leftDown = 1;
+        w.turns(20, 10);
+    }
+    EXPECT_NEAR(getEntityPosition(w.scene, cube).x, 3.0f, 1e-3);
+    EXPECT_EQ(w.camera().yaw, 0.0f);
+}
+
+} // namespace
