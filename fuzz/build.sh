@@ -13,11 +13,12 @@ flock 9
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -I"$root"
        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 
+# The system's libpng and TurboJPEG are linked as they are: the glue around them is what is fuzzed.
 # The scene parser: the template scanner and the section readers, not the apply step (apply.cpp)
 # nor the file layer (loader.cpp). core/ for boundsOfVertices.
 scene_sources=(loader/parse.cpp loader/scan.cpp loader/parse_graph.cpp loader/parse_hud.cpp
                loader/parse_resources.cpp core/math.cpp core/list.cpp render/records.cpp)
-tga_sources=(texture/tga.cpp core/math.cpp)
+image_sources=(texture/tga.cpp texture/image.cpp core/math.cpp)
 
 compile() { # source -> object, rebuilt when the source or a header it names is newer
   local src="$1" obj="$out/obj/$(echo "$1" | tr / _).o"
@@ -28,14 +29,16 @@ compile() { # source -> object, rebuilt when the source or a header it names is 
   echo "$obj"
 }
 
-link() { # target name, main source, engine sources...
+link() { # target name, main source, engine sources and -l libraries...
   local name="$1" main="$2"
   shift 2
-  local objs=()
-  for src in "$main" "$@"; do objs+=("$(compile "$src")"); done
-  "$cxx" "${flags[@]}" "${objs[@]}" -o "$out/$name"
+  local objs=() libs=()
+  for src in "$main" "$@"; do
+    case "$src" in -l*) libs+=("$src") ;; *) objs+=("$(compile "$src")") ;; esac
+  done
+  "$cxx" "${flags[@]}" "${objs[@]}" "${libs[@]}" -o "$out/$name"
   echo "built $out/$name"
 }
 
 link parse_scene fuzz/parse_scene_fuzz.cpp "${scene_sources[@]}"
-link decode_tga fuzz/decode_tga_fuzz.cpp "${tga_sources[@]}"
+link decode_image fuzz/decode_image_fuzz.cpp "${image_sources[@]}" -lpng -lturbojpeg

@@ -1,6 +1,7 @@
 """Writes the fuzzers' seed corpora: fuzz/corpus/parse_scene/ from the demo scene, the code
 blocks of docs/scene-format.md, the loader tests' example scene and a few hand-made variants;
-fuzz/corpus/decode_tga/ from small TGAs of every pixel depth and a few cut ones. Standard
+fuzz/corpus/decode_image/ from small TGAs of every pixel depth and a few cut ones (the PNG,
+JPEG and TGA files named im-* beside them were written by ImageMagick from one 6 by 4 picture). Standard
 library only; run from anywhere, then commit the files it writes."""
 
 import os
@@ -9,7 +10,7 @@ import struct
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 SCENES = os.path.join(ROOT, "fuzz", "corpus", "parse_scene")
-TGAS = os.path.join(ROOT, "fuzz", "corpus", "decode_tga")
+TGAS = os.path.join(ROOT, "fuzz", "corpus", "decode_image")
 
 
 def write(folder, name, data):

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a given time: fuzz/run.sh TARGET SECONDS (TARGET is parse_scene or
-# decode_tga). Builds the targets first, starts from the seed corpus and the regression inputs,
+# decode_image). Builds the targets first, starts from the seed corpus and the regression inputs,
 # keeps going after a finding until the time is used, and prints the executions, executions per
 # second and findings. Findings are copied to build-fuzz/findings/TARGET/; once fixed, move each
 # into fuzz/regressions/TARGET/ so the tests replay it. Exits 1 when anything was found.
@@ -30,7 +30,7 @@ while :; do
   log="$logs/run-$runs.log"
   artifacts="$out/artifacts/$target/run-$runs/"
   mkdir -p "$artifacts"
-  # -timeout: an input that takes a second is a hang for a parser of a few kilobytes.
+  # -timeout: an input that takes seconds is a hang for a decoder of a few kilobytes.
   status=0
   "$out/$target" -max_total_time="$left" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts" "${dict[@]}" "$work" "$root/fuzz/corpus/$target" \

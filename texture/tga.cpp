@@ -1,17 +1,18 @@
-// The TGA reader: uncompressed true-colour images decoded from bytes in memory into float RGBA
-// pixels, and the file wrapper that prints the console messages. No GL here. The decoder checks
-// the declared size against the bytes it was given before it allocates or reads any pixel.
+// The TGA decoder: every common variant (colour-mapped, true-colour and grey, plain or run-length
+// encoded, any origin) decoded from bytes in memory into float RGBA pixels, bottom row first.
+// No GL, no files. Sizes are checked against the bytes given before anything is allocated.
 #include "texture/tga.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
 constexpr size_t HEADER_SIZE = 18;
 // Every byte is scaled by this single-precision constant (not divided by 255).
 constexpr float BYTE_TO_UNIT = 0.003921569f;
+// A run-length packet covers at most this many pixels.
+constexpr uint64_t MAX_PACKET = 128;
 
 struct TgaHeader {
     uint8_t idLength;
@@ -54,19 +55,59 @@ TgaHeader parseHeader(const uint8_t* bytes) {
     return h;
 }
 
-int bytesPerPixelFor(uint8_t pixelDepth) {
-    return pixelDepth == 32 ? 4 : 3;
-}
+enum class Kind { Mapped, TrueColour, Grey };
 
-// Header plus pixels; at most 18 + 65535 * 65535 * 4, which fits in 64 bits.
-uint64_t declaredFileSize(const TgaHeader& h) {
-    return HEADER_SIZE + uint64_t{h.width} * uint64_t{h.height} *
-                             static_cast<uint64_t>(bytesPerPixelFor(h.pixelDepth));
+// Bytes of one stored colour (pixel or map entry) for a bit depth; 0 when the depth is not used.
+int colourBytes(Kind kind, int depth) {
+    switch (kind) {
+    case Kind::TrueColour:
+        return depth == 15 || depth == 16 ? 2 : depth == 24 ? 3 : depth == 32 ? 4 : 0;
+    case Kind::Grey: return depth == 8 ? 1 : depth == 16 ? 2 : 0;
+    case Kind::Mapped: return depth == 8 ? 1 : depth == 16 ? 2 : 0;
+    }
+    return 0;
 }
 
 void setError(char* error, size_t errorSize, const char* format, auto... args) {
     if (error && errorSize > 0) std::snprintf(error, errorSize, format, args...);
 }
+
+float unit(uint32_t byte) {
+    return static_cast<float>(byte) * BYTE_TO_UNIT;
+}
+
+// 5-bit channel to the byte it stands for (0 -> 0, 31 -> 255).
+uint32_t widen5(uint32_t value) {
+    return (value << 3) | (value >> 2);
+}
+
+// One stored colour of `count` bytes (true-colour or map entry, blue first) to RGBA.
+Colour colourOf(const uint8_t* p, int count, bool attributeAlpha) {
+    switch (count) {
+    case 2: {
+        const uint32_t v = p[0] | uint32_t{p[1]} << 8;
+        const float alpha = attributeAlpha ? static_cast<float>(v >> 15) : 1.0f;
+        return Colour{unit(widen5(v >> 10 & 31)), unit(widen5(v >> 5 & 31)), unit(widen5(v & 31)),
+                      alpha};
+    }
+    case 3: return Colour{unit(p[2]), unit(p[1]), unit(p[0]), 1.0f};
+    default: return Colour{unit(p[2]), unit(p[1]), unit(p[0]), unit(p[3])};
+    }
+}
+
+Colour greyOf(const uint8_t* p, int count) {
+    const float grey = unit(p[0]);
+    return Colour{grey, grey, grey, count == 2 ? unit(p[1]) : 1.0f};
+}
+
+struct Layout {
+    Kind kind;
+    bool rle;
+    int pixelBytes; // stored bytes per pixel (an index for a mapped image)
+    int entryBytes; // bytes per colour-map entry, 0 without a map
+    size_t mapOffset;
+    size_t dataOffset;
+};
 
 } // namespace
 
@@ -103,84 +144,180 @@ int destroyImage(TgaImage* image) {
 }
 
 TgaImage* decodeTga(const uint8_t* bytes, size_t size, int* bytesPerPixel, char* error,
-                    size_t errorSize) {
+                    size_t errorSize, int32_t maxSide) {
     if (!bytes || size < HEADER_SIZE) {
         setError(error, errorSize, "file has %zu bytes but the header alone needs %zu",
                  bytes ? size : size_t{0}, HEADER_SIZE);
         return nullptr;
     }
-    const TgaHeader header = parseHeader(bytes);
-    const int bpp = bytesPerPixelFor(header.pixelDepth);
-    if (bytesPerPixel) *bytesPerPixel = bpp;
-    // An image without pixels would reach GL as a zero-sized texture; refuse it here.
-    if (header.width == 0 || header.height == 0) {
-        setError(error, errorSize, "image is %u by %u: it has no pixels", unsigned{header.width},
-                 unsigned{header.height});
+    const TgaHeader h = parseHeader(bytes);
+    const int type = h.imageType;
+    if (h.colourMapType > 1 || !(type == 1 || type == 2 || type == 3 || type == 9 ||
+                                 type == 10 || type == 11)) {
+        setError(error, errorSize, "%s", "not a TGA, PNG or JPEG file");
         return nullptr;
     }
-    const uint64_t needed = declaredFileSize(header);
-    if (uint64_t{size} < needed) {
-        setError(error, errorSize, "file has %zu bytes but a %u by %u %d-bit image needs %llu",
-                 size, unsigned{header.width}, unsigned{header.height}, bpp * 8,
-                 static_cast<unsigned long long>(needed));
+    Layout layout{};
+    layout.kind = (type & 3) == 1 ? Kind::Mapped : (type & 3) == 2 ? Kind::TrueColour : Kind::Grey;
+    layout.rle = type >= 9;
+    layout.pixelBytes = colourBytes(layout.kind, h.pixelDepth);
+    if (layout.pixelBytes == 0) {
+        const char* expected = layout.kind == Kind::TrueColour ? "15, 16, 24 or 32"
+                               : layout.kind == Kind::Grey     ? "8 or 16"
+                                                               : "8 or 16 (map indices)";
+        setError(error, errorSize, "a type %d image has %d bits per pixel; expected %s", type,
+                 int{h.pixelDepth}, expected);
         return nullptr;
     }
-    // Files outside the supported subset (an image ID, a colour map, another image type) are
-    // read as if the pixels followed the header, as they always have been; the size check above
-    // keeps that within the buffer.
-    TgaImage* image = createImage(header.width, header.height);
-    if (!image) {
-        setError(error, errorSize, "not enough memory for a %u by %u image", unsigned{header.width},
-                 unsigned{header.height});
+    if (layout.kind == Kind::Mapped && h.colourMapType != 1) {
+        setError(error, errorSize, "a colour-mapped image (type %d) without a colour map", type);
         return nullptr;
     }
-    const size_t count = size_t{header.width} * size_t{header.height};
-    const uint8_t* pixel = bytes + HEADER_SIZE;
-    for (size_t i = 0; i < count; ++i, pixel += bpp) {
-        const float alpha = bpp == 4 ? pixel[3] * BYTE_TO_UNIT : 1.0f;
-        image->pixels[i] = Colour{pixel[2] * BYTE_TO_UNIT, pixel[1] * BYTE_TO_UNIT,
-                                  pixel[0] * BYTE_TO_UNIT, alpha};
-    }
-    return image;
-}
-
-TgaImage* readTga(const char* path) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        std::fprintf(stderr, "TGA_READ: failed to open file %s\n", path);
-        return nullptr;
-    }
-    // Read the header, then no more than the pixels it declares: a hostile header cannot make
-    // the reader buffer an endless stream, and a short file is only buffered as far as it goes.
-    std::vector<uint8_t> bytes(HEADER_SIZE);
-    size_t got = std::fread(bytes.data(), 1, HEADER_SIZE, file);
-    bytes.resize(got);
-    if (got == HEADER_SIZE) {
-        const uint64_t needed = declaredFileSize(parseHeader(bytes.data()));
-        constexpr size_t CHUNK = size_t{1} << 20;
-        while (bytes.size() < needed) {
-            const size_t want =
-                static_cast<size_t>(needed - bytes.size() < CHUNK ? needed - bytes.size() : CHUNK);
-            const size_t old = bytes.size();
-            bytes.resize(old + want);
-            got = std::fread(bytes.data() + old, 1, want, file);
-            bytes.resize(old + got);
-            if (got < want) break;
+    // A true-colour or grey file may still carry a map; it is skipped, but its size must be known.
+    if (h.colourMapType == 1 && (h.colourMapLength > 0 || layout.kind == Kind::Mapped)) {
+        layout.entryBytes = colourBytes(Kind::TrueColour, h.colourMapEntrySize);
+        if (layout.entryBytes == 0) {
+            setError(error, errorSize,
+                     "colour-map entries of %d bits; expected 15, 16, 24 or 32",
+                     int{h.colourMapEntrySize});
+            return nullptr;
         }
     }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        std::fprintf(stderr, "TGA_READ: '%s': the file could not be read\n", path);
+    const int reportedBytes = layout.kind == Kind::Mapped ? layout.entryBytes : layout.pixelBytes;
+    if (bytesPerPixel) *bytesPerPixel = reportedBytes;
+    // An image without pixels would reach GL as a zero-sized texture; refuse it here.
+    if (h.width == 0 || h.height == 0) {
+        setError(error, errorSize, "image is %u by %u: it has no pixels", unsigned{h.width},
+                 unsigned{h.height});
         return nullptr;
     }
-    char error[160];
-    int bytesPerPixel = 3;
-    TgaImage* image = decodeTga(bytes.data(), bytes.size(), &bytesPerPixel, error, sizeof(error));
+    layout.mapOffset = HEADER_SIZE + h.idLength;
+    layout.dataOffset =
+        layout.mapOffset + size_t{h.colourMapLength} * static_cast<size_t>(layout.entryBytes);
+    const uint64_t pixels = uint64_t{h.width} * uint64_t{h.height};
+    const int bits = layout.pixelBytes * 8;
+    if (!layout.rle) {
+        const uint64_t needed = layout.dataOffset + pixels * uint64_t(layout.pixelBytes);
+        if (uint64_t{size} < needed) {
+            setError(error, errorSize, "file has %zu bytes but a %u by %u %d-bit image needs %llu",
+                     size, unsigned{h.width}, unsigned{h.height}, bits,
+                     static_cast<unsigned long long>(needed));
+            return nullptr;
+        }
+    } else {
+        // Each packet holds at most 128 pixels in at least one count byte and one pixel.
+        const uint64_t needed = layout.dataOffset + (pixels + MAX_PACKET - 1) / MAX_PACKET *
+                                                        uint64_t(1 + layout.pixelBytes);
+        if (uint64_t{size} < needed) {
+            setError(error, errorSize,
+                     "file has %zu bytes but a %u by %u run-length encoded %d-bit image needs "
+                     "at least %llu",
+                     size, unsigned{h.width}, unsigned{h.height}, bits,
+                     static_cast<unsigned long long>(needed));
+            return nullptr;
+        }
+    }
+    if (h.width > maxSide || h.height > maxSide) {
+        setError(error, errorSize, "image is %u by %u; the largest accepted is %d on a side",
+                 unsigned{h.width}, unsigned{h.height}, int{maxSide});
+        return nullptr;
+    }
+
+    TgaImage* image = createImage(h.width, h.height);
     if (!image) {
-        std::fprintf(stderr, "TGA_READ: '%s': %s\n", path, error);
+        setError(error, errorSize, "not enough memory for a %u by %u image", unsigned{h.width},
+                 unsigned{h.height});
         return nullptr;
     }
-    std::printf("'%s' (%d byte) image file closed and read.\n", path, bytesPerPixel);
+    const int width = h.width;
+    const int height = h.height;
+    // Bit 5 set: the first stored row is the top one; bit 4 set: rows run right to left.
+    const bool topFirst = (h.imageDescriptor & 0x20) != 0;
+    const bool rightToLeft = (h.imageDescriptor & 0x10) != 0;
+    const bool attributeAlpha = (h.imageDescriptor & 0x0f) == 1;
+    const uint8_t* map = bytes + layout.mapOffset;
+
+    // Decodes one stored pixel; false (with the error set) for a map index outside the map.
+    auto decodePixel = [&](const uint8_t* p, Colour* out) {
+        if (layout.kind == Kind::TrueColour) {
+            *out = colourOf(p, layout.pixelBytes, attributeAlpha);
+        } else if (layout.kind == Kind::Grey) {
+            *out = greyOf(p, layout.pixelBytes);
+        } else {
+            const uint32_t value = layout.pixelBytes == 2 ? p[0] | uint32_t{p[1]} << 8 : p[0];
+            if (value < h.colourMapFirstEntry ||
+                value - h.colourMapFirstEntry >= h.colourMapLength) {
+                setError(error, errorSize,
+                         "colour-map index %u is outside the map's %u entries from %u", value,
+                         unsigned{h.colourMapLength}, unsigned{h.colourMapFirstEntry});
+                return false;
+            }
+            const size_t entry = value - h.colourMapFirstEntry;
+            *out = colourOf(map + entry * size_t(layout.entryBytes), layout.entryBytes,
+                            attributeAlpha && layout.entryBytes == 2);
+        }
+        return true;
+    };
+    // Stores the colour of the i-th stored pixel where it belongs in the bottom-first image.
+    auto store = [&](size_t i, Colour colour) {
+        const int fileRow = static_cast<int>(i / size_t(width));
+        const int fileColumn = static_cast<int>(i % size_t(width));
+        const int row = topFirst ? height - 1 - fileRow : fileRow;
+        const int column = rightToLeft ? width - 1 - fileColumn : fileColumn;
+        image->pixels[size_t(row) * size_t(width) + size_t(column)] = colour;
+    };
+
+    const size_t count = static_cast<size_t>(pixels);
+    const size_t step = size_t(layout.pixelBytes);
+    size_t at = layout.dataOffset;
+    bool ok = true;
+    if (!layout.rle) {
+        for (size_t i = 0; ok && i < count; ++i, at += step) {
+            Colour colour;
+            ok = decodePixel(bytes + at, &colour);
+            if (ok) store(i, colour);
+        }
+    } else {
+        size_t i = 0;
+        while (ok && i < count) {
+            if (at >= size) {
+                setError(error, errorSize,
+                         "run-length data ends at byte %zu with %zu of %zu pixels decoded", size,
+                         i, count);
+                ok = false;
+                break;
+            }
+            const uint8_t packet = bytes[at++];
+            const size_t run = size_t(packet & 0x7f) + 1;
+            const bool repeated = (packet & 0x80) != 0;
+            if (run > count - i) {
+                setError(error, errorSize,
+                         "run-length packet at byte %zu covers %zu pixels but only %zu are left",
+                         at - 1, run, count - i);
+                ok = false;
+                break;
+            }
+            const size_t stored = repeated ? step : step * run;
+            if (stored > size - at) {
+                setError(error, errorSize,
+                         "run-length packet at byte %zu needs %zu bytes but the file ends at %zu",
+                         at - 1, stored, size);
+                ok = false;
+                break;
+            }
+            Colour colour{};
+            for (size_t k = 0; ok && k < run; ++k) {
+                if (!repeated || k == 0) ok = decodePixel(bytes + at + (repeated ? 0 : k * step),
+                                                          &colour);
+                if (ok) store(i + k, colour);
+            }
+            at += stored;
+            i += run;
+        }
+    }
+    if (!ok) {
+        destroyImage(image);
+        return nullptr;
+    }
     return image;
 }

@@ -1,6 +1,6 @@
 // Replays every fuzz seed and every kept fuzz finding through the readers: the scene parser
 // (with and without its fast paths) and the TGA decoder must hold the invariants of
-// fuzz/scene_check.h and fuzz/tga_check.h on each. Runs in the plain and in the sanitizer build, so
+// fuzz/scene_check.h and fuzz/image_check.h on each. Runs in the plain and in the sanitizer build, so
 // a fixed finding stays fixed.
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fuzz/scene_check.h"
-#include "fuzz/tga_check.h"
+#include "fuzz/image_check.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ void replayScene(const fs::path& path) {
 void replayTga(const fs::path& path) {
     SCOPED_TRACE(path.string());
     const std::string bytes = readBytes(path);
-    EXPECT_EQ(checkDecodedTga(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "");
+    EXPECT_EQ(checkDecodedImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "");
 }
 
 } // namespace
@@ -83,13 +83,13 @@ TEST(FuzzReplay, SceneRegressionsHoldTheParserInvariants) {
 }
 
 TEST(FuzzReplay, TgaSeedsHoldTheDecoderInvariants) {
-    const std::vector<fs::path> seeds = inputsOf("decode_tga", "corpus");
+    const std::vector<fs::path> seeds = inputsOf("decode_image", "corpus");
     ASSERT_GE(seeds.size(), 5u) << "seed corpus not found under " << fuzzFolder();
     for (const fs::path& path : seeds) replayTga(path);
 }
 
 TEST(FuzzReplay, TgaRegressionsHoldTheDecoderInvariants) {
-    for (const fs::path& path : inputsOf("decode_tga", "regressions")) replayTga(path);
+    for (const fs::path& path : inputsOf("decode_image", "regressions")) replayTga(path);
 }
 
 // The checks themselves must be able to fail, or the replay proves nothing.
