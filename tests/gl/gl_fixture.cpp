@@ -2,14 +2,13 @@
 #include "gl/gl_fixture.h"
 
 #include <GL/freeglut.h>
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 int window = 0;
-
 void displayNothing() {}
 } // namespace
 
@@ -23,20 +22,15 @@ void ensureGlContext(int width, int height) {
         glutInitWindowSize(width, height);
         window = glutCreateWindow("Krestel GL tests");
         glutDisplayFunc(displayNothing);
-        glutMainLoopEvent();
     }
     glutSetWindow(window);
-    if (glutGet(GLUT_WINDOW_WIDTH) != width || glutGet(GLUT_WINDOW_HEIGHT) != height) {
-        glutReshapeWindow(width, height);
-        for (int i = 0; i < 50 && (glutGet(GLUT_WINDOW_WIDTH) != width ||
-                                   glutGet(GLUT_WINDOW_HEIGHT) != height);
-             ++i) {
-            glutMainLoopEvent();
-        }
+    glutReshapeWindow(width, height);
+    for (int i = 0; i < 50 && (glutGet(GLUT_WINDOW_WIDTH) != width ||
+                               glutGet(GLUT_WINDOW_HEIGHT) != height || i == 0);
+         ++i) {
+        glutMainLoopEvent();
     }
     glViewport(0, 0, width, height);
-    glReadBuffer(GL_BACK);
-    glDrawBuffer(GL_BACK);
 }
 
 std::vector<Rgba8> readPixels(int x, int y, int width, int height) {
@@ -52,31 +46,26 @@ Rgba8 pixelAt(int x, int y) {
 
 bool nearColour(Rgba8 a, Rgba8 b, int tolerance) {
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
-           std::abs(a.b - b.b) <= tolerance && std::abs(a.a - b.a) <= tolerance;
+           std::abs(a.b - b.b) <= tolerance;
 }
 
-std::string dumpFrame(const std::string& name) {
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const int w = viewport[2], h = viewport[3];
-    std::vector<Rgba8> pixels = readPixels(viewport[0], viewport[1], w, h);
+void dumpFrame(const std::string& name) {
+    GLint view[4];
+    glGetIntegerv(GL_VIEWPORT, view);
+    const std::vector<Rgba8> pixels = readPixels(view[0], view[1], view[2], view[3]);
     const char* dir = std::getenv("KRESTEL_TEST_OUTPUT");
-    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/" + name + ".ppm";
-    std::string mkdir = "mkdir -p '" + std::string(dir && *dir ? dir : "/tmp") + "'";
-    if (std::system(mkdir.c_str()) != 0) return path;
+    const std::string folder = dir && *dir ? dir : "/tmp";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    const std::string path = folder + "/" + name + ".ppm";
     FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return path;
-    std::fprintf(file, "P6\n%d %d\n255\n", w, h);
-    for (int row = h - 1; row >= 0; --row) {
-        for (int col = 0; col < w; ++col) {
-            const Rgba8& p = pixels[static_cast<size_t>(row) * w + col];
-            std::fputc(p.r, file);
-            std::fputc(p.g, file);
-            std::fputc(p.b, file);
-        }
+    if (!file) return;
+    std::fprintf(file, "P6\n%d %d\n255\n", view[2], view[3]);
+    for (int row = view[3] - 1; row >= 0; --row) {
+        for (int col = 0; col < view[2]; ++col) std::fwrite(&pixels[size_t(row) * view[2] + col], 1, 3, file);
     }
     std::fclose(file);
-    return path;
+    std::printf("frame written to %s\n", path.c_str());
 }
 
 void GlTest::SetUp() {
@@ -84,11 +73,10 @@ void GlTest::SetUp() {
     while (glGetError() != GL_NO_ERROR) {}
 }
 
-::testing::AssertionResult ColourNear(const char* ae, const char* be, const char* te, Rgba8 a,
-                                      Rgba8 b, int tolerance) {
+::testing::AssertionResult ColourNear(const char* ae, const char*, const char*, Rgba8 a, Rgba8 b,
+                                      int tolerance) {
     if (nearColour(a, b, tolerance)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << ae << " = (" << int(a.r) << ", " << int(a.g) << ", " << int(a.b) << ", " << int(a.a)
-           << ") is not within " << te << " of " << be << " = (" << int(b.r) << ", " << int(b.g)
-           << ", " << int(b.b) << ", " << int(b.a) << ")";
+    return ::testing::AssertionFailure() << ae << " = (" << int(a.r) << ", " << int(a.g) << ", "
+                                         << int(a.b) << "), expected (" << int(b.r) << ", "
+                                         << int(b.g) << ", " << int(b.b) << ") within " << tolerance;
 }

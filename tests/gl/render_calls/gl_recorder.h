@@ -1,21 +1,17 @@
-// A recording layer for one test executable: this executable defines the GL, GLU and GLUT entry
-// points the renderer calls, so the engine's calls land here first; each is written down as text
-// while recording is on and then passed to the real library. glutGet can report a fake window.
+// A recording layer for one test executable: it defines the GL, GLU and GLUT entry points the
+// renderer calls, writes each down as text while recording is on, then calls the real library.
+// glutGet can report a fake window size.
 #pragma once
 
 #include <string>
 #include <vector>
 
 namespace gl_recorder {
-
 void start();
 std::vector<std::string> stop();
-// Pointers handed to the vertex-array calls are recorded as offsets from this base, and the
-// index pointer as "indices" when it equals `indices`.
+// Array pointers are recorded as offsets from `vertices`, the index pointer as "indices".
 void setArrayBases(const void* vertices, const void* indices);
-// A negative width leaves glutGet alone.
-void fakeWindow(int width, int height);
-// The text the recorder writes for a call, for building expected sequences.
+void fakeWindow(int width, int height); // a negative width leaves glutGet alone
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-
+void record(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 } // namespace gl_recorder
