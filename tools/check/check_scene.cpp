@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cctype>
 #include <climits>
 #include <cstring>
 #include <set>
@@ -235,6 +236,165 @@ struct Checker {
     }
 };
 
+std::string_view tokenAt(const std::string& text, const Segmentation& s, int32_t i) {
+    const Token& t = s.tokens[size_t(i)];
+    return std::string_view(text).substr(t.begin, t.end - t.begin);
+}
+
+bool isKeyword(std::string_view token, std::string_view keyword) {
+    return token.substr(0, keyword.size()) == keyword;
+}
+
+// A count and the records it announces: each record starts with `record`; the block ends at
+// one of `stops` or at the end of the enclosing record.
+struct CountRule {
+    const char* keyword;
+    const char* record;
+    std::vector<const char*> stops;
+    const char* one;
+    const char* many;
+};
+
+const std::vector<CountRule>& countRules() {
+    static const std::vector<CountRule> rules = {
+        {"VERTEXCOUNT:", "POSITION:", {"SURFACECOUNT:", "TRIANGLECOUNT:"}, "vertex", "vertices"},
+        {"SURFACECOUNT:", "TRIANGLECOUNT:", {}, "triangle block", "triangle blocks"},
+        {"TRIANGLECOUNT:", nullptr, {}, "triangle", "triangles"},
+        {"KEYFRAMERCOUNT:", "KEYFRAMETYPE:", {"CHILDCOUNT:"}, "keyframer", "keyframers"},
+        {"KEYFRAMECOUNT:", "T:", {"KEYFRAMETYPE:", "CHILDCOUNT:"}, "key", "keys"},
+    };
+    return rules;
+}
+
+bool isInteger(std::string_view word) {
+    int32_t value = 0;
+    const auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+    return ec == std::errc() && ptr == word.data() + word.size();
+}
+
+// The nearest mismatching count in the unit, at or before the error line.
+std::string countNoteIn(const std::string& text, const Segmentation& s, const Unit& u,
+                        int32_t errorLine) {
+    int32_t last = u.firstToken;
+    while (last < u.endToken && s.tokens[size_t(last)].line <= errorLine) ++last;
+    for (int32_t i = last - 1; i >= u.firstToken; --i) {
+        const std::string_view token = tokenAt(text, s, i);
+        for (const CountRule& rule : countRules()) {
+            const std::string_view keyword(rule.keyword);
+            if (!isKeyword(token, keyword)) continue;
+            int32_t next = i + 1;
+            std::string_view value = token.substr(keyword.size());
+            if (value.empty() && next < u.endToken) value = tokenAt(text, s, next++);
+            int32_t declared = 0;
+            if (!isInteger(value)) break;
+            std::from_chars(value.data(), value.data() + value.size(), declared);
+            int32_t found = 0;
+            int32_t numbers = 0;
+            for (int32_t j = next; j < u.endToken; ++j) {
+                const std::string_view t = tokenAt(text, s, j);
+                if (!rule.record) { // triangles: the index numbers up to the next word
+                    if (!isInteger(t)) break;
+                    ++numbers;
+                    continue;
+                }
+                bool stop = false;
+                for (const char* k : rule.stops) stop = stop || isKeyword(t, k);
+                if (stop) break;
+                found += isKeyword(t, rule.record);
+            }
+            const std::string says = "line " + std::to_string(s.tokens[size_t(i)].line) +
+                                     " says " + std::string(keyword) + " " + std::string(value);
+            if (!rule.record) {
+                if (numbers == 3 * declared) break;
+                if (numbers % 3 != 0) {
+                    return says + " but " + std::to_string(numbers) +
+                           " indices follow, which is not a whole number of triangles";
+                }
+                found = numbers / 3;
+            } else if (keyword == "SURFACECOUNT:") {
+                // The number is not read: a mesh is one triangle list, whatever it says.
+                if (found <= 1) break;
+                return says + " and " + std::to_string(found) +
+                       " TRIANGLECOUNT blocks follow, but a mesh holds one: expected every "
+                       "triangle in one block";
+            } else if (found == declared) {
+                break;
+            }
+            return says + " but " + std::to_string(found) + " " +
+                   (found == 1 ? rule.one : rule.many) + (found == 1 ? " follows" : " follow");
+        }
+    }
+    return {};
+}
+
+// The nearest count at or before the error (in the record the error is in, or the one before
+// it, which a count too large runs out of) that the records after it do not match: "line 91 says
+// KEYFRAMECOUNT: 3 but 2 keys follow". Empty when every count there matches.
+std::string countNote(const std::string& text, const Segmentation& s, int32_t errorLine) {
+    int32_t at = -1;
+    for (size_t i = 0; i < s.units.size(); ++i) {
+        const Unit& u = s.units[i];
+        if (u.firstToken != u.endToken && u.line <= errorLine) at = int32_t(i);
+    }
+    for (int32_t k = at; k >= 0 && k >= at - 1; --k) {
+        const std::string note = countNoteIn(text, s, s.units[size_t(k)], errorLine);
+        if (!note.empty()) return note;
+    }
+    return {};
+}
+
+// The text of a line, found through the first token on it.
+std::string_view lineText(const std::string& text, const Segmentation& s, int32_t line) {
+    for (const Token& t : s.tokens) {
+        if (t.line < line) continue;
+        if (t.line > line) break;
+        size_t begin = t.begin;
+        while (begin > 0 && text[begin - 1] != '\n') --begin;
+        const size_t end = text.find('\n', t.begin);
+        return std::string_view(text).substr(begin, (end == std::string::npos ? text.size() : end) -
+                                                        begin);
+    }
+    return {};
+}
+
+bool hasDecimalComma(std::string_view line) {
+    for (size_t i = 1; i + 1 < line.size(); ++i) {
+        if (line[i] == ',' && std::isdigit(static_cast<unsigned char>(line[i - 1])) &&
+            std::isdigit(static_cast<unsigned char>(line[i + 1]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// When every section keyword is there once but not in the file's order, the one note that says
+// so (the stand-ins would only find sections "missing" where they stand in the wrong place).
+std::string sectionOrderNote(const std::string& text, const Segmentation& s) {
+    static const char* const order[] = {"SCENECAMERA:",   "HUD:",          "BUTTONCOUNT:",
+                                        "FORCECOUNT:",    "PARTICLECOUNT:", "MATERIALCOUNT:",
+                                        "MESHCOUNT:",     "SCENEGRAPH:"};
+    int32_t at[8];
+    for (int32_t k = 0; k < 8; ++k) {
+        at[k] = -1;
+        for (size_t i = 0; i < s.tokens.size() && at[k] < 0; ++i) {
+            if (isKeyword(tokenAt(text, s, int32_t(i)), order[k])) at[k] = int32_t(i);
+        }
+        if (at[k] < 0) return {};
+    }
+    for (int32_t k = 1; k < 8; ++k) {
+        for (int32_t j = 0; j < k; ++j) {
+            if (at[j] < at[k]) continue;
+            return std::string(order[j]) + " (line " +
+                   std::to_string(s.tokens[size_t(at[j])].line) + ") comes after " + order[k] +
+                   " (line " + std::to_string(s.tokens[size_t(at[k])].line) +
+                   "): the sections are out of order; expected SCENECAMERA:, HUD: (with its "
+                   "BACKGROUNDCOUNT: and BUTTONCOUNT:), FORCECOUNT:, PARTICLECOUNT:, "
+                   "MATERIALCOUNT:, MESHCOUNT:, SCENEGRAPH: in this order";
+        }
+    }
+    return {};
+}
+
 int32_t graphLine(const Segmentation& s) {
     for (const Unit& u : s.units) {
         if (u.kind == UnitKind::GraphHeader) return u.line;
@@ -269,12 +429,14 @@ CheckReport checkScene(std::string_view original) {
     std::set<std::pair<int32_t, int32_t>> standIns;
     int32_t errors = 0;
     int32_t missingSections = 0;
+    std::string orderNote;
     if (!report.loads) {
         const Segmentation first = segmentScene(text);
         for (const Unit& u : first.units) {
             missingSections +=
                 u.kind != UnitKind::SceneCamera && isHeader(u.kind) && u.firstToken == u.endToken;
         }
+        orderNote = sectionOrderNote(text, first);
     }
     while (error.kind != ParseErrorKind::None) {
         report.findings.push_back(
@@ -286,6 +448,21 @@ CheckReport checkScene(std::string_view original) {
             break;
         }
         const Segmentation seg = segmentScene(text);
+        if (!orderNote.empty()) {
+            report.findings.push_back({Severity::Note, error.line, "SectionOrder", orderNote});
+            report.complete = false;
+            break;
+        }
+        if (const std::string note = countNote(text, seg, error.line); !note.empty()) {
+            report.findings.push_back({Severity::Note, error.line, "CountMismatch", note});
+        }
+        if ((error.kind == ParseErrorKind::ExpectedLiteral ||
+             error.kind == ParseErrorKind::ExpectedNumber) &&
+            hasDecimalComma(lineText(text, seg, error.line))) {
+            report.findings.push_back(
+                {Severity::Note, error.line, "DecimalComma",
+                 "numbers use '.' as the decimal point; expected e.g. 0.5, not 0,5"});
+        }
         if (missingSections >= 4) {
             report.findings.push_back(
                 {Severity::Note, 0, "NotASceneFile",
@@ -298,11 +475,21 @@ CheckReport checkScene(std::string_view original) {
         if (error.kind == ParseErrorKind::UnexpectedEnd ||
             (error.kind == ParseErrorKind::CountTooLarge && error.line >= graphLine(seg))) {
             const int32_t shortfall = entityShortfall(text, seg);
+            const ChildCountGap gap = childCountGap(text, seg);
             if (error.line >= graphLine(seg) && shortfall > 0) {
+                std::string which;
+                if (gap.unit >= 0) {
+                    const Unit& u = seg.units[size_t(gap.unit)];
+                    which = "line " + std::to_string(keywordLine(text, seg, u, "CHILDCOUNT:")) +
+                            " says CHILDCOUNT: " + std::to_string(gap.declared) + " for " +
+                            wordAfter(text, seg, u, "ENTITY:") + " '" +
+                            wordAfter(text, seg, u, "NAME:") + "' but " +
+                            std::to_string(gap.found) + " of its children follow; ";
+                }
                 report.findings.push_back(
                     {Severity::Note, error.line, "ChildCountTooLarge",
-                     "the CHILDCOUNTs announce " + std::to_string(shortfall) + " more ENTITY " +
-                         (shortfall == 1 ? "record" : "records") +
+                     which + "the CHILDCOUNTs announce " + std::to_string(shortfall) +
+                         " more ENTITY " + (shortfall == 1 ? "record" : "records") +
                          " than follow; expected a CHILDCOUNT that counts only the records "
                          "below it"});
             }

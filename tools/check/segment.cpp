@@ -358,6 +358,18 @@ int32_t intOr(const std::string& word, int32_t fallback) {
     return value;
 }
 
+// The name after the record's keyword, or after its first token when that is the keyword
+// misspelt ("MATERIALS: Red" still stands in as Red, so references to it resolve).
+std::string nameWord(std::string_view text, const Segmentation& s, const Unit& u,
+                     std::string_view keyword) {
+    std::string word = wordAfter(text, s, u, keyword);
+    if (word.empty() && u.firstToken + 1 < u.endToken) {
+        const std::string_view first = tokenText(text, s.tokens[size_t(u.firstToken)]);
+        if (fuzzyKeyword(first, keyword)) word = tokenText(text, s.tokens[size_t(u.firstToken + 1)]);
+    }
+    return word;
+}
+
 const char* const BACKGROUND_STAND_IN =
     "COLOUR: 0 0 0 0 TEXTURETYPE: STATIC TEXTURE: None MIN: 0 0 TEX: 0 0 MAX: 0 0 TEX: 0 0";
 
@@ -385,11 +397,11 @@ std::string standIn(std::string_view text, const Segmentation& s, size_t index) 
                " MINCOLOUR: 0 0 0 0 MAXCOLOUR: 0 0 0 0 MINMASS: 1 MAXMASS: 1 MINSPEED: 0"
                " MAXSPEED: 0";
     case UnitKind::Material:
-        return "MATERIAL: " + nameOr(wordAfter(text, s, u, "MATERIAL:"), "None") +
+        return "MATERIAL: " + nameOr(nameWord(text, s, u, "MATERIAL:"), "None") +
                " EMISSION: 0 0 0 1 AMBIENT: 0 0 0 1 DIFFUSE: 0 0 0 1 SPECULAR: 0 0 0 1"
                " SHININESS: 0 TEXTURETYPE: STATIC TEXTURE: None";
     case UnitKind::Mesh:
-        return "MESH: " + nameOr(wordAfter(text, s, u, "MESH:"), "None") +
+        return "MESH: " + nameOr(nameWord(text, s, u, "MESH:"), "None") +
                " POSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1 VERTEXCOUNT: 0 SURFACECOUNT: 1"
                " TRIANGLECOUNT: 0";
     case UnitKind::GraphHeader:
@@ -465,4 +477,25 @@ int32_t entityShortfall(std::string_view text, const Segmentation& s) {
         }
     }
     return static_cast<int32_t>(std::min<int64_t>(pending, INT32_MAX));
+}
+
+ChildCountGap childCountGap(std::string_view text, const Segmentation& s) {
+    struct Open {
+        int32_t unit, declared, remaining;
+    };
+    std::vector<Open> stack{{-1, 1, 1}}; // the one top record
+    for (size_t i = 0; i < s.units.size(); ++i) {
+        if (s.units[i].kind != UnitKind::Entity) continue;
+        while (!stack.empty() && stack.back().remaining == 0) stack.pop_back();
+        if (stack.empty()) break;
+        --stack.back().remaining;
+        const int32_t children = intOr(wordAfter(text, s, s.units[i], "CHILDCOUNT:", true), 0);
+        if (children > 0) stack.push_back({int32_t(i), children, children});
+    }
+    for (size_t k = stack.size(); k-- > 0;) {
+        if (stack[k].remaining > 0) {
+            return {stack[k].unit, stack[k].declared, stack[k].declared - stack[k].remaining};
+        }
+    }
+    return {};
 }

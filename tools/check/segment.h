@@ -91,6 +91,15 @@ std::string replaceUnit(std::string_view text, const Segmentation& s, size_t uni
 // (0 when the tree is complete; records past its end are not counted).
 int32_t entityShortfall(std::string_view text, const Segmentation& s);
 
+// The innermost ENTITY record whose CHILDCOUNT announces more children than follow it (unit -1
+// when every CHILDCOUNT is met): the unit index, its count and the children found.
+struct ChildCountGap {
+    int32_t unit = -1;
+    int32_t declared = 0;
+    int32_t found = 0;
+};
+ChildCountGap childCountGap(std::string_view text, const Segmentation& s);
+
 // The text with the header's count replaced by `count`, on the same line.
 std::string replaceCount(std::string_view text, const Segmentation& s, size_t header,
                          int32_t count);
