@@ -23,8 +23,7 @@ class CommandLine(unittest.TestCase):
             self.assertEqual(done.returncode, code, (args, done.stderr))
             self.assertIn(out, done.stdout, args)
             self.assertIn(err, done.stderr, args)
-            if code == 2:
-                self.assertIn("usage: krestel", done.stderr, args)
+            self.assertEqual("usage: krestel" in done.stderr, code == 2, args)
 
     def test_missing_scene_is_named_as_given(self):
         with Engine(None, name="cli-missing", args=["levels/a/scene.txt"]) as engine:

@@ -19,7 +19,6 @@ TEST(Options, SceneFolderAndOutcomes) {
         {{data}, OptionsOutcome::Run, data + "/scene.txt", data},
         {{data + "/"}, OptionsOutcome::Run, data + "/scene.txt", data + "/"},
         {{"-display", ":1", "s.txt", "-iconic"}, OptionsOutcome::Run, "s.txt", ""},
-        {{"s.txt", "--version"}, OptionsOutcome::Version, "s.txt", ""},
         {{"--screenshot"}, OptionsOutcome::UsageError, "scene.txt", ""},
         {{"--screenshot", "o.png", "--after", "-1"}, OptionsOutcome::UsageError, "scene.txt", ""},
     };
@@ -34,8 +33,7 @@ TEST(Options, SceneFolderAndOutcomes) {
     }
 }
 
-// Each row: the time of a poll, whether the file's stamp changed since the last one, and
-// whether the watch reports a reload then.
+// Rows: poll time, whether the stamp changed since the last poll, whether a reload is due.
 TEST(FileWatch, ReportsOnceAfterAQuietPeriod) {
     const struct {
         double time;
