@@ -1,7 +1,7 @@
 // The recording layer: each entry point below takes precedence over the shared libraries' own
 // (the executable's definitions win at link time), writes the call down as text while recording
 // is on, and forwards to the next definition the dynamic linker finds, which is the real one.
-#include "gl/render_calls/gl_recorder.h"
+#include "gl/render/gl_recorder.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
