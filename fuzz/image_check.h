@@ -38,8 +38,7 @@ inline std::string checkDecodedImage(const uint8_t* data, size_t size,
             broken = "image size differs from the header";
         } else if (bytesPerPixel < 1 || bytesPerPixel > 4) {
             broken = "bytes per pixel outside 1 to 4";
-        } else if ((data[2] & 8) == 0 &&
-                   18 + size_t(image->width) * size_t(image->height) > size) {
+        } else if ((data[2] & 8) == 0 && 18 + size_t(image->width) * size_t(image->height) > size) {
             broken = "an uncompressed image from fewer bytes than its pixels need";
         }
     } else if (bytesPerPixel != 4) {

@@ -6,6 +6,9 @@
 #include <png.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -56,6 +59,34 @@ TgaImage* toFloatImage(const std::vector<uint8_t>& rgba, int width, int height, 
     return image;
 }
 
+// libpng's linear 16-bit RGBA (alpha premultiplied) to straight-alpha bytes, in place of the
+// 8-bit narrowing libpng would do: the same curve (its "sRGB" is a 2.2 power), rounded.
+std::vector<uint8_t> linearToSrgbBytes(const std::vector<uint8_t>& linear, size_t count) {
+    std::vector<uint8_t> out(count * 4);
+    for (size_t i = 0; i < count; ++i) {
+        uint16_t v[4];
+        std::memcpy(v, linear.data() + i * 8, sizeof(v));
+        out[i * 4 + 3] = static_cast<uint8_t>((v[3] * 255u + 32767u) / 65535u);
+        for (int k = 0; k < 3; ++k) {
+            const double l = v[3] > 0 ? std::min(1.0, double(v[k]) / v[3]) : 0.0;
+            out[i * 4 + size_t(k)] = static_cast<uint8_t>(std::lround(std::pow(l, 1 / 2.2) * 255));
+        }
+    }
+    return out;
+}
+
+// libpng names the chunk first ("IDAT: CRC error"); say it as a sentence about the file.
+void setPngError(char* error, size_t errorSize, const char* message) {
+    const bool chunk = std::strlen(message) > 6 && message[4] == ':' && message[5] == ' ' &&
+                       std::isalpha(static_cast<unsigned char>(message[0])) &&
+                       std::isalpha(static_cast<unsigned char>(message[3]));
+    if (chunk) {
+        setError(error, errorSize, "PNG: %s in %.4s chunk", message + 6, message);
+    } else {
+        setError(error, errorSize, "PNG: %s", message);
+    }
+}
+
 } // namespace
 
 ImageFormat imageFormatOf(const uint8_t* bytes, size_t size) {
@@ -74,7 +105,7 @@ TgaImage* decodePng(const uint8_t* bytes, size_t size, int* bytesPerPixel, char*
     png.version = PNG_IMAGE_VERSION;
     // libpng reports through png.message and cleans up after itself: no setjmp on our side.
     if (!png_image_begin_read_from_memory(&png, bytes, size)) {
-        setError(error, errorSize, "PNG: %s", png.message);
+        setPngError(error, errorSize, png.message);
         png_image_free(&png);
         return nullptr;
     }
@@ -91,17 +122,20 @@ TgaImage* decodePng(const uint8_t* bytes, size_t size, int* bytesPerPixel, char*
         png_image_free(&png);
         return nullptr;
     }
-    png.format = PNG_FORMAT_RGBA;
     const int width = int(png.width);
     const int height = int(png.height);
+    // libpng 1.6.39 garbles the top rows of interlaced 16-bit files when it narrows them to 8-bit
+    // sRGB itself, so 16-bit files are read as linear 16-bit and encoded here.
+    const bool wide = (png.format & PNG_FORMAT_FLAG_LINEAR) != 0;
+    png.format = wide ? PNG_FORMAT_LINEAR_RGB_ALPHA : PNG_FORMAT_RGBA;
     std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(png));
-    // Rows top first: libpng 1.6.39 loses rows of interlaced files read with a negative stride.
     if (!png_image_finish_read(&png, nullptr, rgba.data(), 0, nullptr)) {
-        setError(error, errorSize, "PNG: %s", png.message);
+        setPngError(error, errorSize, png.message);
         png_image_free(&png);
         return nullptr;
     }
     png_image_free(&png);
+    if (wide) rgba = linearToSrgbBytes(rgba, size_t(width) * size_t(height));
     if (bytesPerPixel) *bytesPerPixel = 4;
     return toFloatImage(rgba, width, height, error, errorSize);
 }
@@ -138,10 +172,12 @@ TgaImage* decodeJpeg(const uint8_t* bytes, size_t size, int* bytesPerPixel, char
 TgaImage* decodeImage(const uint8_t* bytes, size_t size, int* bytesPerPixel, char* error,
                       size_t errorSize, int32_t maxSide) {
     switch (imageFormatOf(bytes, size)) {
-    case ImageFormat::PNG: return decodePng(bytes, size, bytesPerPixel, error, errorSize, maxSide);
+    case ImageFormat::PNG:
+        return decodePng(bytes, size, bytesPerPixel, error, errorSize, maxSide);
     case ImageFormat::JPEG:
         return decodeJpeg(bytes, size, bytesPerPixel, error, errorSize, maxSide);
-    case ImageFormat::TGA: break;
+    case ImageFormat::TGA:
+        break;
     }
     return decodeTga(bytes, size, bytesPerPixel, error, errorSize, maxSide);
 }

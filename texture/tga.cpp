@@ -62,8 +62,10 @@ int colourBytes(Kind kind, int depth) {
     switch (kind) {
     case Kind::TrueColour:
         return depth == 15 || depth == 16 ? 2 : depth == 24 ? 3 : depth == 32 ? 4 : 0;
-    case Kind::Grey: return depth == 8 ? 1 : depth == 16 ? 2 : 0;
-    case Kind::Mapped: return depth == 8 ? 1 : depth == 16 ? 2 : 0;
+    case Kind::Grey:
+        return depth == 8 ? 1 : depth == 16 ? 2 : 0;
+    case Kind::Mapped:
+        return depth == 8 ? 1 : depth == 16 ? 2 : 0;
     }
     return 0;
 }
@@ -90,8 +92,10 @@ Colour colourOf(const uint8_t* p, int count, bool attributeAlpha) {
         return Colour{unit(widen5(v >> 10 & 31)), unit(widen5(v >> 5 & 31)), unit(widen5(v & 31)),
                       alpha};
     }
-    case 3: return Colour{unit(p[2]), unit(p[1]), unit(p[0]), 1.0f};
-    default: return Colour{unit(p[2]), unit(p[1]), unit(p[0]), unit(p[3])};
+    case 3:
+        return Colour{unit(p[2]), unit(p[1]), unit(p[0]), 1.0f};
+    default:
+        return Colour{unit(p[2]), unit(p[1]), unit(p[0]), unit(p[3])};
     }
 }
 
@@ -152,8 +156,8 @@ TgaImage* decodeTga(const uint8_t* bytes, size_t size, int* bytesPerPixel, char*
     }
     const TgaHeader h = parseHeader(bytes);
     const int type = h.imageType;
-    if (h.colourMapType > 1 || !(type == 1 || type == 2 || type == 3 || type == 9 ||
-                                 type == 10 || type == 11)) {
+    if (h.colourMapType > 1 ||
+        !(type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11)) {
         setError(error, errorSize, "%s", "not a TGA, PNG or JPEG file");
         return nullptr;
     }
@@ -177,8 +181,7 @@ TgaImage* decodeTga(const uint8_t* bytes, size_t size, int* bytesPerPixel, char*
     if (h.colourMapType == 1 && (h.colourMapLength > 0 || layout.kind == Kind::Mapped)) {
         layout.entryBytes = colourBytes(Kind::TrueColour, h.colourMapEntrySize);
         if (layout.entryBytes == 0) {
-            setError(error, errorSize,
-                     "colour-map entries of %d bits; expected 15, 16, 24 or 32",
+            setError(error, errorSize, "colour-map entries of %d bits; expected 15, 16, 24 or 32",
                      int{h.colourMapEntrySize});
             return nullptr;
         }
@@ -282,8 +285,8 @@ TgaImage* decodeTga(const uint8_t* bytes, size_t size, int* bytesPerPixel, char*
         while (ok && i < count) {
             if (at >= size) {
                 setError(error, errorSize,
-                         "run-length data ends at byte %zu with %zu of %zu pixels decoded", size,
-                         i, count);
+                         "run-length data ends at byte %zu with %zu of %zu pixels decoded", size, i,
+                         count);
                 ok = false;
                 break;
             }
@@ -307,8 +310,8 @@ TgaImage* decodeTga(const uint8_t* bytes, size_t size, int* bytesPerPixel, char*
             }
             Colour colour{};
             for (size_t k = 0; ok && k < run; ++k) {
-                if (!repeated || k == 0) ok = decodePixel(bytes + at + (repeated ? 0 : k * step),
-                                                          &colour);
+                if (!repeated || k == 0)
+                    ok = decodePixel(bytes + at + (repeated ? 0 : k * step), &colour);
                 if (ok) store(i + k, colour);
             }
             at += stored;
