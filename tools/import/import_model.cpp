@@ -42,6 +42,17 @@ void noteTexture(const aiMaterial* material, ImportedModel* model) {
     }
 }
 
+// The up axis the file declares, where its format has the word (FBX and a few others, as assimp
+// reports it in the scene's metadata): "+Z", "-Y", ...; empty when it declares none.
+std::string declaredUpAxis(const aiScene* scene) {
+    if (!scene->mMetaData) return {};
+    int32_t axis = -1;
+    int32_t sign = 1;
+    if (!scene->mMetaData->Get("UpAxis", axis) || axis < 0 || axis > 2) return {};
+    scene->mMetaData->Get("UpAxisSign", sign);
+    return std::string(sign < 0 ? "-" : "+") + "XYZ"[axis];
+}
+
 } // namespace
 
 bool importModel(const std::string& path, ImportedModel* model, std::string* error) {
@@ -103,5 +114,6 @@ bool importModel(const std::string& path, ImportedModel* model, std::string* err
         *error = "'" + path + "' holds no triangles";
         return false;
     }
+    model->upAxis = declaredUpAxis(scene);
     return true;
 }

@@ -1,7 +1,7 @@
 // Model import for krestel-import: reads a model file through assimp into one merged triangle
 // list (importModel), scales and centres it, and writes it as a MESH record of the scene file
 // (formatMeshRecord). Only importModel touches assimp or files; the rest works on memory.
-// Lengths are in the model's own units times the scale.
+// Lengths are in the model's own units times the scale; angles in degrees; the scene is Y-up.
 #pragma once
 
 #include "render/records.h"
@@ -11,9 +11,19 @@
 #include <string_view>
 #include <vector>
 
+// Applied in this order: the turns (up, then rotate), centring, scaling.
 struct ImportOptions {
     float scale = 1.0f;  // positions are multiplied by it (after centring)
     bool centre = false; // move the centre of the bounds to the origin
+    Float3 up{0.0f, 1.0f, 0.0f}; // the model's up as read (an axis); turned onto the scene's +y
+    float rotateDegrees = 0.0f;
+    Float3 rotateAxis{0.0f, 0.0f, 0.0f}; // a zero axis: no turn
+    float fit = 0.0f;                    // > 0: the scale that makes the largest side this long
+};
+
+struct ModelBounds {
+    Float3 lo;
+    Float3 hi;
 };
 
 // One triangle list made from every mesh of a model, in the model's world frame.
@@ -23,6 +33,7 @@ struct ImportedModel {
     int32_t meshCount = 0;             // meshes of the file that gave triangles
     int32_t skippedPrimitives = 0;     // points and lines, which a MESH cannot hold
     std::vector<std::string> textures; // diffuse image files named by the used materials
+    std::string upAxis;                // "+Z", "-Y", ... as the file declares it; empty: no word
 };
 
 // Reads the file through assimp: triangulated, normals generated where missing (hard edges
@@ -31,8 +42,14 @@ struct ImportedModel {
 // read as a model or holds no triangle.
 bool importModel(const std::string& path, ImportedModel* model, std::string* error);
 
-// Centres (when asked) and scales the positions; normals keep their direction.
+// Turns positions and normals, then centres (when asked) and scales the positions; normals keep
+// their direction under centring and scaling.
 void transformModel(ImportedModel* model, ImportOptions options);
+
+// The box around the positions (all zero for no vertices).
+ModelBounds modelBounds(const ImportedModel& model);
+// "x -1 to 1, y 0 to 3, z -1 to 1; size 2 by 3 by 2; centre 0 1.5 0".
+std::string describeBounds(const ModelBounds& bounds);
 
 // Empty when the name can be a MESH word (1 to 19 characters, no whitespace); otherwise why not.
 std::string meshNameProblem(std::string_view name);

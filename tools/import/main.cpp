@@ -12,7 +12,8 @@
 namespace {
 
 const char* const USAGE =
-    "usage: krestel-import [--scale S] [--centre] MODEL [NAME]\n"
+    "usage: krestel-import [--up AXIS] [--rotate DEG X Y Z] [--centre] [--scale S | --fit S]\n"
+    "                      MODEL [NAME]\n"
     "\n"
     "Reads a model file (OBJ, glTF, PLY, STL, 3DS, Collada and the other formats assimp\n"
     "reads) and prints it as one MESH record of the scene file on standard output:\n"
@@ -21,9 +22,20 @@ const char* const USAGE =
     "\n"
     "  NAME         the mesh name (at most 19 characters, no blanks); default: the model's\n"
     "               file name without its extension\n"
-    "  --scale S    multiply every position by S (a number greater than 0)\n"
-    "  --centre     move the centre of the model's bounds to the origin (before scaling)\n"
+    "  --up AXIS    the axis that points up in the model as read: z, -z, x, -x, y or -y; the\n"
+    "               model is turned so that it points up the scene's +y. --up z is the usual\n"
+    "               turn of a Z-up model (-90 degrees about x). The reader already turns 3DS\n"
+    "               files, a Z-up format, to Y-up: a 3DS model lying down was drawn Y-up, and\n"
+    "               --up -z stands it up\n"
+    "  --rotate DEG X Y Z\n"
+    "               turn positions and normals DEG degrees about the axis X Y Z (after --up)\n"
+    "  --centre     move the centre of the model's bounds to the origin (after the turns)\n"
+    "  --scale S    multiply every position by S (a number greater than 0; after centring)\n"
+    "  --fit S      scale the model so that its largest side is S long (instead of --scale)\n"
     "  --help       show this text\n"
+    "\n"
+    "The model's bounds, size and centre, as read and as written, go to standard error, with\n"
+    "the up axis the file declares where its format has one.\n"
     "\n"
     "Paste the record into the mesh section of scene.txt, after the last MESH record and\n"
     "before SCENEGRAPH:, and raise MESHCOUNT by one: the engine reads exactly MESHCOUNT\n"
@@ -37,16 +49,21 @@ int fail(const std::string& message) {
     return 1;
 }
 
-bool parseScale(const char* text, float* scale) {
+bool parseNumber(const char* text, float* value) {
     const char* end = text + std::strlen(text);
-    const auto result = std::from_chars(text, end, *scale);
-    return result.ec == std::errc() && result.ptr == end && std::isfinite(*scale) && *scale > 0.0f;
+    const auto result = std::from_chars(text, end, *value);
+    return result.ec == std::errc() && result.ptr == end && std::isfinite(*value);
+}
+
+bool parseScale(const char* text, float* scale) {
+    return parseNumber(text, scale) && *scale > 0.0f;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     ImportOptions options;
+    int32_t scaleOptions = 0;
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -55,12 +72,36 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--centre" || arg == "--center") {
             options.centre = true;
-        } else if (arg == "--scale") {
-            if (i + 1 >= argc) return fail("--scale needs a number");
-            if (!parseScale(argv[++i], &options.scale)) {
-                return fail(std::string("--scale needs a number greater than 0, not '") + argv[i] +
-                            "'");
+        } else if (arg == "--scale" || arg == "--fit") {
+            if (i + 1 >= argc) return fail(arg + " needs a number");
+            float* target = arg == "--scale" ? &options.scale : &options.fit;
+            if (!parseScale(argv[++i], target)) {
+                return fail(arg + " needs a number greater than 0, not '" + argv[i] + "'");
             }
+            scaleOptions += 1;
+        } else if (arg == "--up") {
+            std::string axis = i + 1 < argc ? argv[++i] : "";
+            const bool negative = !axis.empty() && axis[0] == '-';
+            if (!axis.empty() && (axis[0] == '-' || axis[0] == '+')) axis.erase(0, 1);
+            const float sign = negative ? -1.0f : 1.0f;
+            if (axis == "x" || axis == "X") {
+                options.up = {sign, 0.0f, 0.0f};
+            } else if (axis == "y" || axis == "Y") {
+                options.up = {0.0f, sign, 0.0f};
+            } else if (axis == "z" || axis == "Z") {
+                options.up = {0.0f, 0.0f, sign};
+            } else {
+                return fail("--up needs an axis: z, -z, x, -x, y or -y, not '" + axis + "'");
+            }
+        } else if (arg == "--rotate") {
+            Float3& a = options.rotateAxis;
+            if (i + 4 >= argc || !parseNumber(argv[i + 1], &options.rotateDegrees) ||
+                !parseNumber(argv[i + 2], &a.x) || !parseNumber(argv[i + 3], &a.y) ||
+                !parseNumber(argv[i + 4], &a.z) || (a.x == 0.0f && a.y == 0.0f && a.z == 0.0f)) {
+                return fail("--rotate needs four numbers: degrees, then an axis x y z that is not "
+                            "0 0 0 (e.g. --rotate 90 0 1 0)");
+            }
+            i += 4;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
             std::fputs(USAGE, stderr);
             return fail("unknown option '" + arg + "'");
@@ -68,6 +109,7 @@ int main(int argc, char** argv) {
             positional.push_back(arg);
         }
     }
+    if (scaleOptions > 1) return fail("give one of --scale and --fit, once");
     if (positional.empty() || positional.size() > 2) {
         std::fputs(USAGE, stderr);
         return fail(positional.empty() ? "no model file given" : "too many arguments");
@@ -83,6 +125,7 @@ int main(int argc, char** argv) {
     ImportedModel model;
     std::string error;
     if (!importModel(path, &model, &error)) return fail(error);
+    const ModelBounds read = modelBounds(model);
     transformModel(&model, options);
 
     const std::string record = formatMeshRecord(name, model);
@@ -94,6 +137,21 @@ int main(int argc, char** argv) {
                  triangles, triangles == 1 ? "" : "s");
     if (model.meshCount > 1) std::fprintf(stderr, ", merged from %d meshes", model.meshCount);
     std::fputs("; raise MESHCOUNT by one\n", stderr);
+    std::fprintf(stderr, "# as read: %s\n", describeBounds(read).c_str());
+    const ImportOptions unchanged;
+    if (options.up.y != 1.0f || options.rotateDegrees != 0.0f || options.centre ||
+        options.scale != unchanged.scale || options.fit > 0.0f) {
+        std::fprintf(stderr, "# as written: %s\n", describeBounds(modelBounds(model)).c_str());
+    }
+    if (!model.upAxis.empty()) {
+        std::fprintf(stderr, "# the file declares %s as up; the scene's up is +Y%s\n",
+                     model.upAxis.c_str(),
+                     model.upAxis == "+Z" && options.up.z == 0.0f ? ": add --up z" : "");
+    } else {
+        std::fputs("# the file declares no up axis; the scene's up is +Y (a model lying down: "
+                   "--up z, or --up -z if that stands it on its head)\n",
+                   stderr);
+    }
     if (model.skippedPrimitives > 0) {
         std::fprintf(stderr, "# left out %d points and lines (a mesh holds triangles only)\n",
                      model.skippedPrimitives);

@@ -1,4 +1,4 @@
-// The parts of krestel-import that need no assimp: scaling and centring the merged model,
+// The parts of krestel-import that need no assimp: turning, centring and scaling the merged model,
 // checking the mesh name, and writing the MESH record and the texture advice as text.
 #include "tools/import/import_model.h"
 
@@ -6,26 +6,106 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+
+namespace {
+
+// A 3 by 3 rotation, row-major, in double so that turns by whole quarter turns come out exact.
+struct Turn {
+    double m[9];
+};
+
+Turn identityTurn() {
+    return {{1, 0, 0, 0, 1, 0, 0, 0, 1}};
+}
+
+// Right-handed turn about the axis (normalised here). Entries within 1e-12 of 0 or 1 are
+// snapped, so a quarter turn moves 1 0 0 to exactly 0 1 0 and not to 6e-17 1 0.
+Turn turnAbout(double degrees, Float3 axis) {
+    const double length = std::sqrt(double(axis.x) * axis.x + double(axis.y) * axis.y +
+                                    double(axis.z) * axis.z);
+    if (!(length > 0.0)) return identityTurn();
+    const double x = axis.x / length, y = axis.y / length, z = axis.z / length;
+    const double a = degrees * M_PI / 180.0, c = std::cos(a), s = std::sin(a), t = 1.0 - c;
+    Turn r{{t * x * x + c, t * x * y - s * z, t * x * z + s * y, t * x * y + s * z,
+            t * y * y + c, t * y * z - s * x, t * x * z - s * y, t * y * z + s * x,
+            t * z * z + c}};
+    for (double& v : r.m) {
+        for (double snap : {-1.0, 0.0, 1.0}) {
+            if (std::fabs(v - snap) < 1e-12) v = snap;
+        }
+    }
+    return r;
+}
+
+Turn compose(const Turn& second, const Turn& first) {
+    Turn r{};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            for (int k = 0; k < 3; ++k) r.m[i * 3 + j] += second.m[i * 3 + k] * first.m[k * 3 + j];
+        }
+    }
+    return r;
+}
+
+Float3 apply(const Turn& r, Float3 v) {
+    const double x = v.x, y = v.y, z = v.z;
+    return {float(r.m[0] * x + r.m[1] * y + r.m[2] * z), float(r.m[3] * x + r.m[4] * y + r.m[5] * z),
+            float(r.m[6] * x + r.m[7] * y + r.m[8] * z)};
+}
+
+} // namespace
 
 void transformModel(ImportedModel* model, ImportOptions options) {
     if (model->vertices.empty()) return;
+    Turn turn = identityTurn();
+    // The shortest turn that takes `up` onto +y: a quarter turn about up x y, half a turn for -y.
+    const Float3 u = options.up;
+    if (u.y < 0.0f && u.x == 0.0f && u.z == 0.0f) {
+        turn = turnAbout(180.0, {1.0f, 0.0f, 0.0f});
+    } else if (u.x != 0.0f || u.z != 0.0f) {
+        const float length = std::sqrt(u.x * u.x + u.y * u.y + u.z * u.z);
+        turn = turnAbout(std::acos(double(u.y) / length) * 180.0 / M_PI, {-u.z, 0.0f, u.x});
+    }
+    turn = compose(turnAbout(options.rotateDegrees, options.rotateAxis), turn);
+    for (Vertex& v : model->vertices) {
+        v.position = apply(turn, v.position);
+        v.normal = apply(turn, v.normal);
+    }
+    const ModelBounds b = modelBounds(*model);
     Float3 shift{0.0f, 0.0f, 0.0f};
     if (options.centre) {
-        Float3 lo = model->vertices[0].position;
-        Float3 hi = lo;
-        for (const Vertex& v : model->vertices) {
-            lo = {std::min(lo.x, v.position.x), std::min(lo.y, v.position.y),
-                  std::min(lo.z, v.position.z)};
-            hi = {std::max(hi.x, v.position.x), std::max(hi.y, v.position.y),
-                  std::max(hi.z, v.position.z)};
-        }
-        shift = {-(lo.x + hi.x) * 0.5f, -(lo.y + hi.y) * 0.5f, -(lo.z + hi.z) * 0.5f};
+        shift = {-(b.lo.x + b.hi.x) * 0.5f, -(b.lo.y + b.hi.y) * 0.5f, -(b.lo.z + b.hi.z) * 0.5f};
     }
+    float scale = options.scale;
+    const float largest = std::max({b.hi.x - b.lo.x, b.hi.y - b.lo.y, b.hi.z - b.lo.z});
+    if (options.fit > 0.0f && largest > 0.0f) scale = options.fit / largest;
     for (Vertex& v : model->vertices) {
-        v.position = {(v.position.x + shift.x) * options.scale,
-                      (v.position.y + shift.y) * options.scale,
-                      (v.position.z + shift.z) * options.scale};
+        v.position = {(v.position.x + shift.x) * scale, (v.position.y + shift.y) * scale,
+                      (v.position.z + shift.z) * scale};
     }
+}
+
+ModelBounds modelBounds(const ImportedModel& model) {
+    if (model.vertices.empty()) return {};
+    ModelBounds b{model.vertices[0].position, model.vertices[0].position};
+    for (const Vertex& v : model.vertices) {
+        b.lo = {std::min(b.lo.x, v.position.x), std::min(b.lo.y, v.position.y),
+                std::min(b.lo.z, v.position.z)};
+        b.hi = {std::max(b.hi.x, v.position.x), std::max(b.hi.y, v.position.y),
+                std::max(b.hi.z, v.position.z)};
+    }
+    return b;
+}
+
+std::string describeBounds(const ModelBounds& b) {
+    char text[320];
+    std::snprintf(text, sizeof(text),
+                  "x %g to %g, y %g to %g, z %g to %g; size %g by %g by %g; centre %g %g %g",
+                  b.lo.x, b.hi.x, b.lo.y, b.hi.y, b.lo.z, b.hi.z, b.hi.x - b.lo.x,
+                  b.hi.y - b.lo.y, b.hi.z - b.lo.z, (b.lo.x + b.hi.x) * 0.5f,
+                  (b.lo.y + b.hi.y) * 0.5f, (b.lo.z + b.hi.z) * 0.5f);
+    return text;
 }
 
 std::string meshNameProblem(std::string_view name) {
