@@ -4,9 +4,12 @@
 #include <GL/glut.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/clock.h"
 #include "hud/hud.h"
@@ -58,6 +61,49 @@ void drawFrameStats(Hud* hud, Resources* resources, double appTime) {
              "FPS: %.1f  Frame: %.2f ms  Entities: %d  Particles: %d",
              hud->frameStats.framesPerSecond, hud->frameStats.frameMs,
              hud->scene ? getEntityCount(hud->scene) : 0, countLiveParticles(resources));
+}
+
+// One row of the message panel. A message wider than the window is broken at blanks into rows,
+// the later ones indented; what does not fit in maxRows is counted in a last row.
+struct PanelRow {
+    std::string text;
+    bool error;
+};
+
+int textWidth(const std::string& text) {
+    return glutBitmapLength(GLUT_BITMAP_HELVETICA_12,
+                            reinterpret_cast<const unsigned char*>(text.c_str()));
+}
+
+std::vector<PanelRow> panelRows(const char* const* lines, int32_t count, int widthPixels,
+                                size_t maxRows) {
+    std::vector<PanelRow> rows;
+    int32_t i = 0;
+    for (; i < count; ++i) {
+        const bool error = std::strncmp(lines[i], "ERROR", 5) == 0;
+        std::vector<PanelRow> wrapped;
+        std::string rest = lines[i];
+        while (!rest.empty()) {
+            std::string row = wrapped.empty() ? "" : "    ";
+            size_t taken = 0;
+            while (taken < rest.size()) {
+                size_t next = rest.find(' ', taken + 1);
+                if (next == std::string::npos) next = rest.size();
+                // The first word of a row is taken whole even when it alone is too wide.
+                if (taken > 0 && textWidth(row + rest.substr(0, next)) > widthPixels) break;
+                taken = next;
+            }
+            wrapped.push_back({row + rest.substr(0, taken), error});
+            rest.erase(0, std::min(rest.find_first_not_of(' ', taken), rest.size()));
+        }
+        const size_t moreRow = i + 1 < count ? 1 : 0;
+        if (!rows.empty() && rows.size() + wrapped.size() + moreRow > maxRows) break;
+        rows.insert(rows.end(), wrapped.begin(), wrapped.end());
+    }
+    if (i < count) {
+        rows.push_back({"... and " + std::to_string(count - i) + " more on the console", false});
+    }
+    return rows;
 }
 
 } // namespace
@@ -122,19 +168,19 @@ void drawHud(Hud* hud, Resources* resources) {
 }
 
 void drawMessagePanel(Resources* resources, const char* const* lines, int32_t count) {
-    constexpr int32_t MAX_LINES = 16;
+    constexpr size_t MAX_ROWS = 20;
     constexpr Colour PANEL{0.08f, 0.08f, 0.1f, 0.85f};
     constexpr Colour ERROR_TEXT{1.0f, 0.55f, 0.5f, 1.0f};
     constexpr Colour WARNING_TEXT{1.0f, 0.85f, 0.4f, 1.0f};
     if (count <= 0) return;
+    int width = glutGet(GLUT_WINDOW_WIDTH);
     int height = glutGet(GLUT_WINDOW_HEIGHT);
     double aspect = windowAspect();
-    // Lines are placed in pixels so that the 12-point font keeps its spacing at any window size.
+    // Rows are placed in pixels so that the 12-point font keeps its spacing at any window size.
     const float pixel = height > 0 ? 2.0f / static_cast<float>(height) : 2.0f / 600.0f;
     const float lineHeight = 16.0f * pixel;
-    const int32_t shown = count > MAX_LINES ? MAX_LINES : count;
-    const int32_t rows = shown + (count > shown ? 1 : 0);
     const float left = static_cast<float>(-aspect);
+    std::vector<PanelRow> rows = panelRows(lines, count, width - 16, MAX_ROWS);
 
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -146,17 +192,13 @@ void drawMessagePanel(Resources* resources, const char* const* lines, int32_t co
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    drawQuad(resources, PANEL, 0, Float2{left, 1.0f - (rows + 0.5f) * lineHeight},
-             Float2{-left, 1.0f}, TexCoord{0.0f, 0.0f}, TexCoord{1.0f, 1.0f});
+    const float bottom = 1.0f - (static_cast<float>(rows.size()) + 0.5f) * lineHeight;
+    drawQuad(resources, PANEL, 0, Float2{left, bottom}, Float2{-left, 1.0f}, TexCoord{0.0f, 0.0f},
+             TexCoord{1.0f, 1.0f});
     if (resources) bindTexture(resources, 0);
-    for (int32_t i = 0; i < shown; ++i) {
-        const bool error = std::strncmp(lines[i], "ERROR", 5) == 0;
-        drawText(left + 8.0f * pixel, 1.0f - (i + 1) * lineHeight, error ? ERROR_TEXT : WARNING_TEXT,
-                 "%s", lines[i]);
-    }
-    if (count > shown) {
-        drawText(left + 8.0f * pixel, 1.0f - (shown + 1) * lineHeight, WARNING_TEXT,
-                 "... and %d more on the console", count - shown);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        drawText(left + 8.0f * pixel, 1.0f - static_cast<float>(i + 1) * lineHeight,
+                 rows[i].error ? ERROR_TEXT : WARNING_TEXT, "%s", rows[i].text.c_str());
     }
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
