@@ -7,6 +7,7 @@
 #include "anim/keyframe.h"
 #include "hud/actions.h"
 #include "scene/scene.h"
+#include "texture/image.h"
 #include "texture/registry.h"
 
 #include <algorithm>
@@ -126,9 +127,11 @@ struct Checks {
         for (size_t i = 0; i < d.entities.size(); ++i) {
             if (skipped(skips.entities, i)) continue;
             const EntityDescription& e = d.entities[i];
-            const std::string link = str(e.link);
-            const std::string who = std::string(entityKindName(e.entityType)) + " '" +
-                                    str(e.name) + "'";
+            const std::string_view link = e.link.text;
+            // Built only for a warning: this loop visits every entity of the scene on each load.
+            auto who = [&e] {
+                return std::string(entityKindName(e.entityType)) + " '" + str(e.name) + "'";
+            };
             if (e.entityType == EntityType::OBJECT || e.entityType == EntityType::PARTICLE) {
                 const bool object = e.entityType == EntityType::OBJECT;
                 const auto& index = object ? meshes : systems;
@@ -145,21 +148,22 @@ struct Checks {
                                   pool[0] + "'";
                     }
                     warn("LinkUnknown", e.linkLine,
-                         "LINK '" + link + "' of " + who + " names no " +
+                         "LINK '" + str(e.link) + "' of " + who() + " names no " +
                              (object ? "mesh" : "particle system") + "; expected one (" +
                              nameList(pool) + "): " + outcome +
                              (link == "None" ? "" : didYouMean(link, pool)));
                 }
             } else if (link != "None") {
                 warn("LinkIgnored", e.linkLine,
-                     "LINK '" + link + "' of " + who +
+                     "LINK '" + str(e.link) + "' of " + who() +
                          " is ignored; expected None (only OBJECT and PARTICLE entities link "
                          "to something)");
             }
-            const std::string material = str(e.material);
+            const std::string_view material = e.material.text;
             if (material != "None" && materials.find(material) == materials.end()) {
                 warn("MaterialUnknown", e.materialLine,
-                     "MATERIAL '" + material + "' of " + who + " names no material; expected one (" +
+                     "MATERIAL '" + str(e.material) + "' of " + who() +
+                         " names no material; expected one (" +
                          nameList(materialNames) + ") or None: it gets an all-black material" +
                          didYouMean(material, materialNames));
             }
@@ -312,20 +316,25 @@ char lower(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
+// Letters added, dropped, changed or swapped with a neighbour ("Rde" is one slip from "Red").
 size_t editDistance(std::string_view a, std::string_view b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    const size_t w = b.size() + 1;
+    std::vector<size_t> d((a.size() + 1) * w);
+    for (size_t i = 0; i <= a.size(); ++i) d[i * w] = i;
+    for (size_t j = 0; j <= b.size(); ++j) d[j] = j;
     for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
         for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1,
-                               diagonal + (lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1)});
-            diagonal = above;
+            const bool same = lower(a[i - 1]) == lower(b[j - 1]);
+            size_t best = std::min({d[(i - 1) * w + j] + 1, d[i * w + j - 1] + 1,
+                                    d[(i - 1) * w + j - 1] + (same ? 0 : 1)});
+            if (i > 1 && j > 1 && lower(a[i - 1]) == lower(b[j - 2]) &&
+                lower(a[i - 2]) == lower(b[j - 1])) {
+                best = std::min(best, d[(i - 2) * w + j - 2] + 1);
+            }
+            d[i * w + j] = best;
         }
     }
-    return row[b.size()];
+    return d[a.size() * w + b.size()];
 }
 
 } // namespace
@@ -400,8 +409,7 @@ std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& use
             }
             out.push_back({use.line, "TextureUnsupported",
                            "texture '" + use.file + "' cannot be opened (" + reason +
-                               "); expected an uncompressed 24- or 32-bit TGA file: it is drawn "
-                               "white" +
+                               "); expected a TGA, PNG or JPEG file: it is drawn white" +
                                didYouMean(use.file, beside)});
             continue;
         }
@@ -411,61 +419,24 @@ std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& use
         while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) bytes.append(buffer, got);
         std::fclose(file);
         const std::string why =
-            tgaProblem(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+            imageProblem(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         if (!why.empty()) {
             out.push_back({use.line, "TextureUnsupported",
-                           "texture '" + use.file + "' " + why + " (make it one with: convert " +
-                               use.file + " -type TrueColor -compress none " + use.file + ")"});
+                           "texture '" + use.file + "' " + why + ": it is drawn white"});
         }
     }
     return out;
 }
 
-std::string tgaProblem(const uint8_t* bytes, size_t size) {
-    constexpr size_t HEADER = 18;
-    if (size < HEADER) {
-        return "has " + std::to_string(size) + " bytes; expected at least the 18-byte TGA header";
+std::string imageProblem(const uint8_t* bytes, size_t size) {
+    // The engine's own decoders, so the check and the engine never disagree.
+    char error[200] = "";
+    TgaImage* image = decodeImage(bytes, size, nullptr, error, sizeof(error));
+    if (image) {
+        destroyImage(image);
+        return {};
     }
-    const unsigned idLength = bytes[0];
-    const unsigned colourMapType = bytes[1];
-    const unsigned imageType = bytes[2];
-    const unsigned width = bytes[12] | (unsigned{bytes[13]} << 8);
-    const unsigned height = bytes[14] | (unsigned{bytes[15]} << 8);
-    const unsigned depth = bytes[16];
-    const unsigned descriptor = bytes[17];
-    if (imageType != 2) {
-        const char* what = imageType == 1    ? "colour-mapped"
-                           : imageType == 3  ? "greyscale"
-                           : imageType == 9  ? "run-length encoded colour-mapped"
-                           : imageType == 10 ? "run-length encoded true-colour"
-                           : imageType == 11 ? "run-length encoded greyscale"
-                                             : "of an unknown kind";
-        return "is " + std::string(what) + " (image type " + std::to_string(imageType) +
-               "); expected uncompressed true-colour (type 2)";
-    }
-    if (depth != 24 && depth != 32) {
-        return "has " + std::to_string(depth) + " bits per pixel; expected 24 or 32";
-    }
-    if (colourMapType != 0) return "has a colour map; expected none";
-    if (idLength != 0) {
-        return "has an image ID of " + std::to_string(idLength) +
-               " bytes before its pixels; expected none (the pixels are read shifted)";
-    }
-    if (width == 0 || height == 0) {
-        return "is " + std::to_string(width) + " by " + std::to_string(height) +
-               "; expected an image with pixels";
-    }
-    const uint64_t needed = HEADER + uint64_t{width} * height * (depth / 8);
-    if (size < needed) {
-        return "has " + std::to_string(size) + " bytes; a " + std::to_string(width) + " by " +
-               std::to_string(height) + " " + std::to_string(depth) + "-bit image needs " +
-               std::to_string(needed);
-    }
-    if (descriptor & 0x20) {
-        return "stores its rows top first (image descriptor bit 5); expected bottom first: the "
-               "engine does not flip rows, so it shows upside down";
-    }
-    return {};
+    return std::string("cannot be read: ") + error;
 }
 
 std::vector<std::string> sceneWarningLines(const char* path, const SceneDescription& d,
