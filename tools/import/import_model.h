@@ -61,7 +61,8 @@ std::string defaultMeshName(std::string_view path);
 // that reads back to the same float.
 std::string formatMeshRecord(std::string_view name, const ImportedModel& model);
 
-// Comment lines (each starting "# ") naming the model's textures (found beside the model) and
-// the command that turns each into an uncompressed true-colour TGA whose name is a scene file
-// word, written to the current folder.
+// Comment lines (each starting "# ") naming the image file of each of the model's textures, found
+// by its base name beside the model or in a folder inside or next to the model's, with the command
+// that puts it beside the scene under a name that is a scene file word (a copy for PNG, JPEG and
+// TGA files, a conversion to PNG for other formats).
 std::string textureAdvice(const ImportedModel& model, std::string_view modelPath);

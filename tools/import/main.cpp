@@ -40,7 +40,7 @@ const char* const USAGE =
     "Paste the record into the mesh section of scene.txt, after the last MESH record and\n"
     "before SCENEGRAPH:, and raise MESHCOUNT by one: the engine reads exactly MESHCOUNT\n"
     "meshes. The model's texture, if any, is named on standard error with the command that\n"
-    "turns it into an uncompressed TGA.\n"
+    "puts it beside the scene file.\n"
     "\n"
     "Exit status: 0 when the record was printed, 1 on any error.\n";
 

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -198,6 +199,56 @@ std::string formatMeshRecord(std::string_view name, const ImportedModel& model) 
     return out;
 }
 
+namespace {
+
+std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string stemOf(const std::string& name) {
+    const size_t dot = name.find_last_of('.');
+    return lowered(dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name);
+}
+
+// Whether a file named `candidate` may be the image a model calls `wanted`: the same name without
+// the extension, ignoring case; an 8.3 name (3DS files keep those) may stand for a longer one.
+bool sameImage(const std::string& wanted, const std::string& candidate) {
+    const std::string a = stemOf(wanted), b = stemOf(candidate);
+    return a == b || (a.size() == 8 && b.starts_with(a));
+}
+
+// The image file for a model's texture name: the path as given (relative to the model's folder),
+// else a file of the same base name beside the model, in a folder inside it or in a folder next
+// to it. Empty when there is none.
+std::string findImage(const std::string& folder, const std::string& texture) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const std::string given = texture[0] == '/' ? texture : folder + texture;
+    if (fs::is_regular_file(given, ec)) return given;
+    const fs::path here = folder.empty() ? fs::path(".") : fs::path(folder);
+    std::vector<fs::path> places = {here};
+    for (const fs::path& root : {here, here / ".."}) {
+        for (const auto& entry : fs::directory_iterator(root, ec)) {
+            if (entry.is_directory(ec) && !fs::equivalent(entry.path(), here, ec)) {
+                places.push_back(entry.path());
+            }
+        }
+    }
+    const std::string wanted = baseName(texture);
+    for (const fs::path& place : places) {
+        for (const auto& entry : fs::directory_iterator(place, ec)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.is_regular_file(ec) && sameImage(wanted, name)) {
+                return entry.path().lexically_normal().string();
+            }
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 std::string textureAdvice(const ImportedModel& model, std::string_view modelPath) {
     const size_t slash = modelPath.find_last_of('/');
     const std::string folder =
@@ -206,26 +257,40 @@ std::string textureAdvice(const ImportedModel& model, std::string_view modelPath
     for (const std::string& texture : model.textures) {
         if (!texture.empty() && texture[0] == '*') {
             out += "# texture: image " + texture +
-                   " is embedded in the model; save it to a file, then convert it to an "
-                   "uncompressed TGA\n";
+                   " is embedded in the model; save it as a PNG file beside the scene file\n";
             continue;
         }
-        // Image paths in a model are relative to the model's folder.
-        const std::string source = texture[0] == '/' ? texture : folder + texture;
-        std::string stem = baseName(texture);
-        const size_t dot = stem.find_last_of('.');
-        if (dot != std::string::npos && dot > 0) stem.resize(dot);
-        // The TEXTURE word is one word of at most 19 characters, ".tga" included.
-        for (char& c : stem) {
+        const std::string found = findImage(folder, texture);
+        if (found.empty()) {
+            out += "# texture: '" + texture +
+                   "' is not beside the model nor in a folder inside or next to it\n";
+            continue;
+        }
+        const std::string name = baseName(found);
+        const size_t dot = name.find_last_of('.');
+        const bool hasExtension = dot != std::string::npos && dot > 0;
+        const std::string extension = hasExtension ? lowered(name.substr(dot)) : "";
+        const bool readable = extension == ".png" || extension == ".jpg" || extension == ".jpeg" ||
+                              extension == ".tga";
+        // The TEXTURE word is one word of at most 19 characters, its extension included.
+        std::string word =
+            readable ? name : name.substr(0, hasExtension ? dot : name.size()) + ".png";
+        for (char& c : word) {
             if (std::isspace(static_cast<unsigned char>(c))) c = '_';
         }
-        if (stem.size() > NAME_SIZE - 1 - 4) stem.resize(NAME_SIZE - 1 - 4);
-        if (stem.empty()) stem = "texture";
-        const std::string tga = stem + ".tga";
-        out += "# texture: " + source + "\n";
-        out += "# make it an uncompressed TGA with: convert " + shellQuoted(source) +
-               " -type TrueColor -compress none " + shellQuoted(tga) + "\n";
-        out += "# then name it in the material: TEXTURETYPE: STATIC TEXTURE: " + tga + "\n";
+        if (word.size() > NAME_SIZE - 1) {
+            const std::string ending = readable ? extension : ".png";
+            word = word.substr(0, NAME_SIZE - 1 - ending.size()) + ending;
+        }
+        out += "# texture: " + found + "\n";
+        if (readable) {
+            out += "# copy it beside the scene file: cp " + shellQuoted(found) + " " +
+                   shellQuoted(word) + "\n";
+        } else {
+            out += "# the engine reads PNG, JPEG and TGA: convert " + shellQuoted(found) + " " +
+                   shellQuoted(word) + "\n";
+        }
+        out += "# then name it in the material: TEXTURETYPE: STATIC TEXTURE: " + word + "\n";
     }
     return out;
 }
