@@ -44,9 +44,9 @@ std::vector<TextureUse> textureUses(const SceneDescription& d);
 std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& uses,
                                               const char* folder);
 
-// Empty when the bytes are an image file the engine reads; otherwise what is wrong with them,
-// e.g. "has 10 bytes; expected at least the 18-byte TGA header".
-std::string tgaProblem(const uint8_t* bytes, size_t size);
+// Empty when the bytes are an image file the engine reads; otherwise the decoder's reason, e.g.
+// "cannot be read: PNG: CRC error in IDAT chunk".
+std::string imageProblem(const uint8_t* bytes, size_t size);
 
 // The candidate closest to `name` by edit distance, ignoring case, when it is close enough to be
 // a slip of the keyboard (at most a third of the name's letters); empty otherwise. "None" is
