@@ -17,8 +17,8 @@ const char* const USAGE =
     "Reads a scene file (default: scene.txt) with the engine's own parser and prints every\n"
     "problem with the file, the line, what was expected and what was found: errors that stop\n"
     "the engine from loading the file, and warnings about what loads but is probably a\n"
-    "mistake (names that name nothing, missing or unsupported TGA files, buttons that can\n"
-    "never be pressed, ...). TGA files are looked for beside the scene file.\n"
+    "mistake (names that name nothing, missing or unreadable image files, buttons that can\n"
+    "never be pressed, ...). Image files (TGA, PNG, JPEG) are looked for beside the scene file.\n"
     "\n"
     "Exit status: 0 when the file loads, 1 when it does not, 2 when it cannot be read.\n";
 
