@@ -13,8 +13,8 @@ bool isGlutOption(const char* arg, bool* takesValue) {
     static constexpr struct {
         const char* name;
         bool value;
-    } options[] = {{"-display", true}, {"-geometry", true}, {"-iconic", false},
-                   {"-indirect", false}, {"-direct", false}, {"-gldebug", false},
+    } options[] = {{"-display", true},   {"-geometry", true}, {"-iconic", false},
+                   {"-indirect", false}, {"-direct", false},  {"-gldebug", false},
                    {"-sync", false}};
     for (const auto& option : options) {
         if (std::strcmp(arg, option.name) == 0) {
@@ -49,12 +49,13 @@ bool parseSeconds(const char* text, double* seconds) {
 
 const char* usageText() {
     return "usage: krestel [--screenshot FILE [--after SECONDS]] [SCENE]\n"
-           "  SCENE                 a scene file, or a folder holding scene.txt (default: scene.txt)\n"
-           "  --screenshot FILE     run for SECONDS of application time, write the window to FILE\n"
-           "                        as PNG and exit\n"
-           "  --after SECONDS       when --screenshot writes the window (default 2)\n"
-           "  --help                print this text and exit\n"
-           "  --version             print the version and exit\n";
+           "  SCENE              a scene file, or a folder holding scene.txt (default scene.txt)\n"
+           "  --screenshot FILE  run for SECONDS of application time, write the window to FILE\n"
+           "                     as PNG and exit\n"
+           "  --after SECONDS    when --screenshot writes the window (default 2)\n"
+           "  --help             print this text and exit\n"
+           "  --version          print the version and exit\n"
+           "Keys: F1 errors and warnings, F5 reload (saves reload by themselves), Escape quits.\n";
 }
 
 Options parseOptions(int argc, char** argv) {
@@ -80,8 +81,8 @@ Options parseOptions(int argc, char** argv) {
                 options.screenshotPath = value;
             } else {
                 if (!parseSeconds(value, &options.screenshotAfter)) {
-                    return usageError(options, std::string("--after expects seconds, not '") +
-                                                   value + "'");
+                    return usageError(options,
+                                      std::string("--after expects seconds, not '") + value + "'");
                 }
                 haveAfter = true;
             }
@@ -107,7 +108,8 @@ Options parseOptions(int argc, char** argv) {
         options.scenePath += "scene.txt";
     } else {
         size_t slash = options.scenePath.rfind('/');
-        if (slash != std::string::npos) options.sceneFolder = options.scenePath.substr(0, slash + 1);
+        if (slash != std::string::npos)
+            options.sceneFolder = options.scenePath.substr(0, slash + 1);
     }
     return options;
 }

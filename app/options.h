@@ -9,10 +9,10 @@ struct OptionsOutcome {
 };
 
 struct Options {
-    int outcome;              // OptionsOutcome
-    std::string error;        // UsageError: what was wrong, e.g. "unknown option '--fast'"
-    std::string scenePath;    // the file to load, as the user named it ("scene.txt" by default)
-    std::string sceneFolder;  // folder of scenePath that texture names resolve against; "" = here
+    int outcome;                // OptionsOutcome
+    std::string error;          // UsageError: what was wrong, e.g. "unknown option '--fast'"
+    std::string scenePath;      // the file to load, as the user named it ("scene.txt" by default)
+    std::string sceneFolder;    // folder of scenePath that texture names resolve against; "" = here
     std::string screenshotPath; // --screenshot FILE; empty when not asked for
     double screenshotAfter;     // --after SECONDS of application time
 };

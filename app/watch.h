@@ -26,9 +26,9 @@ struct WatchedFile {
 
 struct FileWatch {
     std::vector<WatchedFile> files;
-    int32_t pending;       // a change has been seen and not yet reported
-    double lastChange;     // time of the last change seen
-    double lastPoll;       // time of the last stat, for pollFileWatch
+    int32_t pending;   // a change has been seen and not yet reported
+    double lastChange; // time of the last change seen
+    double lastPoll;   // time of the last stat, for pollFileWatch
 };
 
 // The core: stamps[i] is the new stat of files[i]. True once, when a change has been followed by
