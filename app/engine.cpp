@@ -1,5 +1,6 @@
 // Start-up and the frame loop: creates the engine's global objects in a fixed order, loads the
-// scene, and runs the idle and display sequences. This is where GLUT meets the engine.
+// scene, and runs the idle and display sequences; reloads the scene when its files are saved and
+// keeps the message panel. This is where GLUT meets the engine.
 #include "app/engine.h"
 
 #include <GL/freeglut.h>
