@@ -1,26 +1,109 @@
-// Whole frames of small scenes built in code: the exact GL call sequence (dynamic pass, then main
-// pass, each with lights, node walk, materials, texture binds, mesh arrays, boxes and particles),
-// render to texture through the window or off-screen, hierarchies deeper than GL's matrix stack,
-// and the eight-light cap.
-#include <GL/glut.h>
+// The GL layer's tests, in one executable with one window: whole frames of small scenes recorded
+// call by call (dynamic pass, then main pass, each with lights, node walk, materials, texture
+// binds, mesh arrays, boxes and particles); render to texture through the window or off-screen;
+// hierarchies deeper than GL's matrix stack and the eight-light cap; the HUD's order, textures,
+// read-outs and handed-back state, read back with glReadPixels.
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 
-#include "gl/gl_fixture.h"
-#include "gl/render/gl_recorder.h"
+#include "app/clock.h"
+#include "hud/actions.h"
+#include "hud/hud.h"
 #include "loader/parse.h"
+#include "render/camera.h"
 #include "render/frame.h"
 #include "render/records.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
+#include "test_data.h"
 #include "texture/registry.h"
 
 namespace {
 
-using gl_recorder::format;
 using Calls = std::vector<std::string>;
+
+// The recording layer: the GL, GLU and GLUT entry points the engine calls are defined at the
+// end of this file, so they win at link time; each writes the call down as text while recording
+// is on and then calls the real one, found by the dynamic linker. glutGet can fake a window size.
+bool recording = false;
+Calls recorded;
+const char* vertexBase = nullptr; // array pointers are recorded as offsets from it
+const void* indexBase = nullptr;  // and the index pointer as "indices"
+int fakeWidth = -1, fakeHeight = -1;
+
+std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char* pattern, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, pattern);
+    std::vsnprintf(buffer, sizeof buffer, pattern, args);
+    va_end(args);
+    return buffer;
+}
+
+// Three significant digits and no negative zeros, so expected texts are easy to write.
+std::string floats(const GLfloat* values, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += format(i ? " %.3g" : "%.3g", values[i] + 0.0);
+    return text;
+}
+
+void* realSymbol(const char* name) {
+    void* symbol = dlsym(RTLD_NEXT, name);
+    // The linker drops GLU when the only GLU function the engine calls is defined here.
+    if (symbol == nullptr) symbol = dlsym(dlopen("libGLU.so.1", RTLD_NOW | RTLD_GLOBAL), name);
+    if (symbol == nullptr) std::abort();
+    return symbol;
+}
+
+// One window for the whole run, resized on request; read-back from its back buffer.
+void ensureGlContext(int width = 800, int height = 600) {
+    static int window = 0;
+    if (window == 0) {
+        int argc = 1;
+        char name[] = "gl_tests";
+        char* argv[] = {name, nullptr};
+        glutInit(&argc, argv);
+        glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_RGBA);
+        glutInitWindowSize(width, height); // the back buffer keeps this size
+        window = glutCreateWindow("Krestel GL tests");
+        glutDisplayFunc([] {});
+    }
+    glutReshapeWindow(width, height);
+    for (int i = 0; i < 50 && (i == 0 || glutGet(GLUT_WINDOW_WIDTH) != width || glutGet(GLUT_WINDOW_HEIGHT) != height); ++i)
+        glutMainLoopEvent();
+    glViewport(0, 0, width, height);
+}
+
+struct Rgba8 {
+    uint8_t r, g, b, a;
+};
+
+// A rectangle of the back buffer, GL's origin at the bottom-left.
+std::vector<Rgba8> readPixels(int x, int y, int width, int height) {
+    std::vector<Rgba8> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+Rgba8 pixelAt(int x, int y) {
+    return readPixels(x, y, 1, 1)[0];
+}
+
+// Red, green and blue only: the window's visual may have no alpha bits.
+::testing::AssertionResult near(Rgba8 a, Rgba8 b, int tolerance) {
+    if (std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << +a.r << ", " << +a.g << ", " << +a.b << ") is not within "
+                                         << tolerance << " of (" << +b.r << ", " << +b.g << ", " << +b.b << ")";
+}
 
 Colour rgba(float r, float g, float b, float a = 1) {
     return {r, g, b, a};
@@ -78,11 +161,13 @@ struct World {
     }
     Calls record(int width, int height) {
         updateTransforms(scene);
-        gl_recorder::fakeWindow(width, height);
-        gl_recorder::start();
+        fakeWidth = width, fakeHeight = height;
+        recorded.clear();
+        recording = true;
         renderFrame(scene, resources);
-        gl_recorder::fakeWindow(-1, -1);
-        return gl_recorder::stop();
+        recording = false;
+        fakeWidth = -1;
+        return recorded;
     }
 };
 
@@ -183,19 +268,18 @@ Calls projection(int width, int height, const char* aspect, const char* far, con
     return e;
 }
 
-class Frame : public GlTest {
+class Frame : public ::testing::Test {
   protected:
     World world;
     // The state start-up leaves, over a grey background, with every light off.
     void SetUp() override {
-        GlTest::SetUp();
+        ensureGlContext();
+        while (glGetError() != GL_NO_ERROR) {}
+        world = World{}; // the registry's white texture needs the context
         glClearColor(0.25f, 0.25f, 0.25f, 1);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_LIGHTING);
         for (int i = 0; i < 8; ++i) glDisable(GL_LIGHT0 + i);
-    }
-    void TearDown() override {
-        if (HasFailure()) dumpFrame(::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     // Where a 60-degree perspective puts an eye-space point in an 800 by 600 window.
     Rgba8 seen(Float3 eye) {
@@ -227,7 +311,7 @@ TEST_F(Frame, AFrameIsTheDynamicPassThenTheMainPassCallByCall) {
     resolveTextureLinks(world.resources, world.scene);
     setDrawBoundings(world.resources, 1);
     const Mesh& stored = world.resources->meshes.items[mesh];
-    gl_recorder::setArrayBases(stored.vertices, stored.indices);
+    vertexBase = reinterpret_cast<const char*>(stored.vertices), indexBase = stored.indices;
     setCameraPosition(&world.scene->camera, 0, 1, 0);
     const Calls recorded = world.record(600, 300);
 
@@ -281,9 +365,9 @@ TEST_F(Frame, AMonitorShowsItsCamerasWholeViewWhateverTheWindowSize) {
         bindTexture(w.resources, tv);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
         for (auto [x, y] : {std::pair{5, 5}, {128, 128}, {250, 250}, {250, 5}, {5, 250}})
-            EXPECT_COLOUR_NEAR(texels[y * 256 + x], rgb8(0, 1, 0), 1) << width << "x" << height;
-        EXPECT_COLOUR_NEAR(pixelAt(width / 2, height / 2), rgb8(0, 1, 0), 2) << width;
-        EXPECT_COLOUR_NEAR(pixelAt(2, 2), rgb8(0.25f, 0.25f, 0.25f), 1) << width;
+            EXPECT_TRUE(near(texels[y * 256 + x], rgb8(0, 1, 0), 1)) << width << "x" << height;
+        EXPECT_TRUE(near(pixelAt(width / 2, height / 2), rgb8(0, 1, 0), 2)) << width;
+        EXPECT_TRUE(near(pixelAt(2, 2), rgb8(0.25f, 0.25f, 0.25f), 1)) << width;
         GLint framebuffer = -1, view[4];
         glGetIntegerv(0x8CA6 /* framebuffer binding */, &framebuffer);
         glGetIntegerv(GL_VIEWPORT, view);
@@ -308,8 +392,8 @@ TEST_F(Frame, DeepHierarchiesDrawInPlaceAndOnlyEightLightsCount) {
     updateTransforms(world.scene);
     renderFrame(world.scene, world.resources);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_COLOUR_NEAR(seen({2, 0, -5}), rgb8(1, 1, 0), 1);
-    EXPECT_COLOUR_NEAR(seen({0, -1, -5}), rgb8(0, 1, 1), 1);
+    EXPECT_TRUE(near(seen({2, 0, -5}), rgb8(1, 1, 0), 1));
+    EXPECT_TRUE(near(seen({0, -1, -5}), rgb8(0, 1, 1), 1));
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);
@@ -325,4 +409,148 @@ TEST_F(Frame, DeepHierarchiesDrawInPlaceAndOnlyEightLightsCount) {
     EXPECT_NEAR(ambient[3], 8.0f, 1e-5);
 }
 
+const Rgba8 CLEAR{200, 100, 40, 255}, RED{255, 0, 0, 255}, GREEN{0, 255, 0, 255},
+    BLUE{0, 0, 255, 255}, WHITE{255, 255, 255, 255}, YELLOW{255, 255, 0, 255};
+
+// A panel or button (the same fields) in HUD units, showing the whole texture.
+template <typename Rect>
+Rect rect(float x0, float y0, float x1, float y1, Colour colour, int32_t texture = 0) {
+    Rect r{};
+    r.colour = colour;
+    r.texture = texture;
+    r.min = Float2{x0, y0};
+    r.max = Float2{x1, y1};
+    r.texMax = TexCoord{1.0f, 1.0f};
+    return r;
+}
+
+int countColour(int x, int y, Rgba8 colour) {
+    int count = 0;
+    for (const Rgba8& p : readPixels(x, y, 200, 20)) count += near(p, colour, 40);
+    return count;
+}
+
+TEST_F(Frame, HudPanelsThenButtonsInOrderTexturedTheReadOutsUntintedAndTheStateRestored) {
+    TempFolder folder(true);
+    Camera viewpoint = createCamera();
+    Resources* resources = createResources();
+    Hud hud{};
+    initHud(&hud, createScene(), &viewpoint, createClockAt(12345), resources);
+    // The state the scene pass leaves: perspective, identity modelview, depth and lighting on.
+    glClearColor(CLEAR.r / 255.0f, CLEAR.g / 255.0f, CLEAR.b / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, 800.0 / 600.0, 0.1, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glDepthMask(GL_FALSE); // the HUD turns depth writes back on
+    // 2 by 2, bottom row first: red, green; then blue, white.
+    writeBytes("hud.tga", makeTga({.width = 2, .height = 2}, {0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255}));
+    const int32_t quads = loadTexture(resources, "hud.tga", TextureType::STATIC, "");
+    addBackground(&hud, rect<Background>(-1.0f, -1.0f, 1.0f, 0.0f, Colour{1, 0, 0, 1}));
+    addButton(&hud, rect<Button>(-0.5f, -0.8f, 0.0f, -0.2f, Colour{0, 1, 0, 1}));
+    addButton(&hud, rect<Button>(-0.25f, -0.8f, 0.25f, -0.2f, Colour{0, 0, 1, 1}));
+    addBackground(&hud, rect<Background>(-0.6f, -0.9f, 0.6f, -0.1f, Colour{1, 1, 0, 1}));
+    addBackground(&hud, rect<Background>(-0.5f, 0.1f, 0.5f, 0.9f, Colour{1, 1, 1, 1}, quads));
+    // The same texture on a button, texMin above texMax: turned half round.
+    Button flipped = rect<Button>(0.6f, 0.1f, 1.2f, 0.9f, Colour{1, 1, 1, 1}, quads);
+    std::swap(flipped.texMin, flipped.texMax);
+    addButton(&hud, flipped);
+    // The read-outs lie over the textured panel; the last texture coordinate given is green.
+    hud.simTime = Float2{-0.45f, 0.5f};
+    hud.appTime = Float2{-0.45f, 0.2f};
+    hud.timeColour = Colour{1.0f, 1.0f, 0.0f, 0.0f}; // alpha has no effect
+    GLfloat before[16], after[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, before);
+    drawHud(&hud, resources);
+
+    // HUD (x, y) is pixel (400 + 300x, 300 + 300y), GL rows bottom-up.
+    const struct {
+        int x, y;
+        Rgba8 colour;
+    } rows[] = {{280, 150, GREEN}, {430, 150, BLUE}, {340, 150, BLUE},   {550, 150, YELLOW},
+                {150, 150, RED},   {400, 580, CLEAR}, {325, 390, RED},   {475, 390, GREEN},
+                {325, 510, BLUE},  {475, 510, WHITE}, {625, 390, WHITE}, {715, 510, RED}};
+    for (const auto& row : rows) EXPECT_TRUE(near(pixelAt(row.x, row.y), row.colour, 4)) << row.x;
+    EXPECT_GT(countColour(265, 446, YELLOW), 40);
+    EXPECT_GT(countColour(265, 356, YELLOW), 40);
+    EXPECT_EQ(countColour(265, 420, YELLOW), 0); // between the lines: none
+
+    glGetFloatv(GL_PROJECTION_MATRIX, after);
+    GLboolean depthMask = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING) && depthMask);
+    EXPECT_TRUE(mode == GL_MODELVIEW && std::equal(before, before + 16, after));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 } // namespace
+
+#define F(v, n) floats(v, n).c_str()
+// Defines NAME(PARAMS), records it with the printf arguments that follow, calls the real one.
+#define WRAP(NAME, PARAMS, ARGS, ...)                                                              \
+    void NAME PARAMS {                                                                             \
+        if (recording) recorded.push_back(format(__VA_ARGS__));                                    \
+        static const auto real = reinterpret_cast<decltype(&NAME)>(realSymbol(#NAME));             \
+        real ARGS;                                                                                 \
+    }
+
+extern "C" {
+WRAP(glClear, (GLbitfield m), (m), "glClear(%#x)", m)
+WRAP(glMatrixMode, (GLenum m), (m), "glMatrixMode(%#x)", m)
+WRAP(glLoadIdentity, (), (), "glLoadIdentity()")
+WRAP(glPushMatrix, (), (), "glPushMatrix()")
+WRAP(glPopMatrix, (), (), "glPopMatrix()")
+WRAP(glLoadMatrixf, (const GLfloat* m), (m), "glLoadMatrixf(%s)", F(m, 16))
+WRAP(glMultMatrixf, (const GLfloat* m), (m), "glMultMatrixf(%s)", F(m, 16))
+WRAP(glEnable, (GLenum c), (c), "glEnable(%#x)", c)
+WRAP(glDisable, (GLenum c), (c), "glDisable(%#x)", c)
+WRAP(glLightfv, (GLenum l, GLenum p, const GLfloat* v), (l, p, v), "glLightfv(%#x, %#x, %s)", l, p,
+     F(v, 4))
+WRAP(glLightModelfv, (GLenum p, const GLfloat* v), (p, v), "glLightModelfv(%#x, %s)", p, F(v, 4))
+WRAP(glEnableClientState, (GLenum a), (a), "glEnableClientState(%#x)", a)
+WRAP(glShadeModel, (GLenum m), (m), "glShadeModel(%#x)", m)
+WRAP(glMaterialfv, (GLenum f, GLenum p, const GLfloat* v), (f, p, v), "glMaterialfv(%#x, %#x, %s)",
+     f, p, F(v, p == GL_SHININESS ? 1 : 4))
+WRAP(glTexEnvf, (GLenum t, GLenum p, GLfloat v), (t, p, v), "glTexEnvf(%#x, %#x, %#x)", t, p,
+     static_cast<unsigned>(v))
+WRAP(glBindTexture, (GLenum t, GLuint n), (t, n), "glBindTexture(%#x, %u)", t, n)
+WRAP(glVertexPointer, (GLint s, GLenum t, GLsizei d, const void* p), (s, t, d, p),
+     "glVertexPointer(%d, %#x, %d, +%ld)", s, t, d, static_cast<const char*>(p) - vertexBase)
+WRAP(glNormalPointer, (GLenum t, GLsizei d, const void* p), (t, d, p),
+     "glNormalPointer(%#x, %d, +%ld)", t, d, static_cast<const char*>(p) - vertexBase)
+WRAP(glTexCoordPointer, (GLint s, GLenum t, GLsizei d, const void* p), (s, t, d, p),
+     "glTexCoordPointer(%d, %#x, %d, +%ld)", s, t, d, static_cast<const char*>(p) - vertexBase)
+WRAP(glDrawElements, (GLenum m, GLsizei n, GLenum t, const void* i), (m, n, t, i),
+     "glDrawElements(%#x, %d, %#x, %s)", m, n, t, i == indexBase ? "indices" : "other")
+WRAP(glViewport, (GLint x, GLint y, GLsizei w, GLsizei h), (x, y, w, h), "glViewport(%d, %d, %d, %d)",
+     x, y, w, h)
+WRAP(gluPerspective, (GLdouble f, GLdouble a, GLdouble n, GLdouble z), (f, a, n, z),
+     "gluPerspective(%.3g, %.3g, %.3g, %.3g)", f, a, n, z)
+WRAP(glCopyTexSubImage2D, (GLenum t, GLint l, GLint a, GLint b, GLint x, GLint y, GLsizei w, GLsizei h),
+     (t, l, a, b, x, y, w, h), "glCopyTexSubImage2D(%#x, %d, %d, %d, %d, %d, %d, %d)", t, l, a, b, x,
+     y, w, h)
+WRAP(glDepthMask, (GLboolean f), (f), "glDepthMask(%d)", f)
+WRAP(glBlendFunc, (GLenum s, GLenum d), (s, d), "glBlendFunc(%#x, %#x)", s, d)
+WRAP(glBegin, (GLenum m), (m), "glBegin(%#x)", m)
+WRAP(glEnd, (), (), "glEnd()")
+WRAP(glColor4fv, (const GLfloat* v), (v), "glColor4fv(%s)", F(v, 4))
+WRAP(glVertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z), "glVertex3f(%.3g %.3g %.3g)",
+     x + 0.0, y + 0.0, z + 0.0)
+WRAP(glVertex3fv, (const GLfloat* v), (v), "glVertex3fv(%s)", F(v, 3))
+WRAP(glTexCoord2f, (GLfloat s, GLfloat t), (s, t), "glTexCoord2f(%.3g %.3g)", s + 0.0, t + 0.0)
+WRAP(glPointSize, (GLfloat s), (s), "glPointSize(%.3g)", s + 0.0)
+
+int glutGet(GLenum query) {
+    if (fakeWidth >= 0 && query == GLUT_WINDOW_WIDTH) return fakeWidth;
+    if (fakeWidth >= 0 && query == GLUT_WINDOW_HEIGHT) return fakeHeight;
+    static const auto real = reinterpret_cast<decltype(&glutGet)>(realSymbol("glutGet"));
+    return real(query);
+}
+} // extern "C"
