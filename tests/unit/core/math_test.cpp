@@ -89,18 +89,6 @@ TEST(Matrix, ProductsPointsAndLerpsEqualTheirDefinitions) {
     }
 }
 
-TEST(Box, BoundsReadPositionsAtTheVertexStride) {
-    Vertex v[3] = {};
-    v[0].position = {-1, 2, 0};
-    v[1].position = {3, -2, 1};
-    v[2].position = {0, 0, 5};
-    v[1].normal = {100, 100, 100}; // must not take part
-    const BoundingBox b = boundsOfVertices(v, 3);
-    expectFloat3({b.axis0.x, b.axis1.y, b.axis2.z}, {2, 2, 2.5f});
-    expectFloat3(b.centre, {1, 0, 2.5f});
-    expectFloat3(boundsOfVertices(v, 0).centre, {0, 0, 0});
-}
-
 TEST(Box, AxisAlignedMergeEqualsTheSixteenCornerHull) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> value(-10, 10);

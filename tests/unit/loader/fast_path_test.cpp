@@ -29,69 +29,51 @@ struct Random {
     }
 };
 
-// A number as a file might spell it: mostly plain decimals around the fast path's limits (7
-// significant digits, 10 decimals, 2^24), some with signs, exponents, or not numbers at all.
-std::string randomNumber(Random* r, bool odd) {
-    const std::string sign = r->chance(40) ? "-" : "";
+// A number or index as a file might spell it: mostly plain decimals around the fast path's limits
+// (7 significant digits, 10 decimals, 2^24), some with signs, exponents, or not numbers at all.
+std::string number(Random* r, bool odd) {
     static const char* const oddOnes[] = {"+1.5", "1.", ".5", "1e3", "2.5E-2", "1e-50", "1e39", "nan",
                                           "-inf", "0x1p3", "+-1", "1.5.5", "1,5", "\xd9", "-", "1x",
-                                          "0.5f", "00.25", "-0.0", "1e", "3.0e+", "9."};
-    switch (r->next(12)) {
+                                          "00.25", "-0.0", "1e", "3.0e+", "9.", "1.2500e", "1.2500+"};
+    const std::string sign = r->chance(40) ? "-" : "";
+    switch (r->next(odd ? 5 : 4)) {
     case 0: return sign + r->digits(1 + static_cast<int>(r->next(9)));
     case 1: return sign + r->digits(1 + static_cast<int>(r->next(3))) + "." + r->digits(8 + static_cast<int>(r->next(5)));
     case 2: return sign + std::to_string(16777200 + r->next(40)) + (r->chance(50) ? ".0" : "");
-    case 3: return odd ? r->of(oddOnes) : sign + "12.5e-3";
-    default: return sign + std::to_string(r->next(100)) + "." + r->digits(4); // "%.4f"
+    case 3: return sign + std::to_string(r->next(100)) + "." + r->digits(4); // "%.4f"
+    default: return r->of(oddOnes);
     }
 }
-
+std::string index(Random* r, uint32_t vertexCount, bool odd) {
+    static const char* const oddOnes[] = {"+1", "1.0", "1e0", "x", "", "2147483648", "999999999",
+                                          "00000000001", "1-", "-1", "-0", "0001"};
+    if (!odd) return std::to_string(r->next(vertexCount));
+    return r->chance(70) ? std::to_string(vertexCount + r->next(2)) : r->of(oddOnes);
+}
 // A blank run as a file might lay it out; the template matches any run, including none.
-std::string blanks(Random* r, bool mayBeEmpty) {
-    static const char* const runs[] = {" ", " ", "\t", "  ", "\n", "\r\n", " \n\t ", "\v\f"};
-    return mayBeEmpty && r->chance(5) ? "" : r->of(runs);
+std::string blanks(Random* r, bool odd) {
+    static const char* const runs[] = {" ", " ", "\t", "  ", "\n", "\r\n", " \n\t ", "\v\f", ""};
+    return r->chance(odd ? 30 : 0) ? r->of(runs) : " ";
 }
 
-std::string vertexLine(Random* r, bool damage) {
-    if (!damage)
-        return "\t\tPOSITION: " + randomNumber(r, false) + " 0 " + randomNumber(r, false) +
-               " NORMAL: 0 1 0 TEXCOORD: " + randomNumber(r, false) + " 1\n";
-    std::string line = r->chance(80) ? "\t\t" : blanks(r, true);
-    static const char* const keywords[] = {"POSITION:", "NORMAL:", "TEXCOORD:"};
-    for (int k = 0; k < 3; ++k) {
-        std::string keyword = keywords[k];
-        if (r->chance(2)) keyword[r->next(static_cast<uint32_t>(keyword.size()))] ^= 0x20;
-        if (r->chance(1)) keyword.insert(keyword.size() - 1, " ");
-        line += keyword;
-        for (int i = 0; i < (k == 2 ? 2 : 3); ++i) {
-            line += blanks(r, true) + (r->chance(85) ? "1.2500" : randomNumber(r, true));
-            if (r->chance(3)) line += "ex.+-5"[r->next(6)]; // a stray character after it
-        }
-        line += blanks(r, true);
-    }
-    return line + (r->chance(90) ? "\n" : blanks(r, true));
-}
-
-std::string index(Random* r, uint32_t vertexCount, bool damage) {
-    static const char* const odd[] = {"+1", "1.0", "1e0", "x", "", "2147483648", "999999999",
-                                      "0000000001", "00000000001", "1-", "0x1", "-1", "-0"};
-    if (!damage || !r->chance(10)) return std::to_string(r->next(vertexCount));
-    switch (r->next(3)) {
-    case 0: return std::to_string(vertexCount + r->next(3));
-    case 1: return "000" + std::to_string(r->next(vertexCount));
-    default: return r->of(odd);
-    }
-}
-
+// A whole scene with one mesh of random vertex and index lines; when damaged, some tokens are
+// odd, and an error after the mesh shows that the fast paths counted the lines they passed.
 std::string meshScene(Random* r, uint32_t vertexCount, uint32_t triangleCount, bool damage) {
+    auto odd = [&] { return damage && r->chance(3); };
     std::string text = "SCENECAMERA: None\nHUD:\nAPPTIME: 0 0\nSIMTIME: 0 0\nTIMECOLOUR: 1 1 1 1\n"
                        "BACKGROUNDCOUNT: 0\nBUTTONCOUNT: 0\nFORCECOUNT: 0\nPARTICLECOUNT: 0\n"
                        "MATERIALCOUNT: 0\nMESHCOUNT: 1\n\tMESH: M\n\t\tPOSITION: 0 0 0 ROTATION: "
                        "0 0 1 0 SCALE: 1 1 1\n\t\tVERTEXCOUNT: " + std::to_string(vertexCount) + "\n";
-    for (uint32_t i = 0; i < vertexCount; ++i) text += vertexLine(r, damage);
+    static const char* const keywords[] = {"\t\tPOSITION:", "NORMAL:", "TEXCOORD:", "PoSITION:", "NORMAL :"};
+    for (uint32_t i = 0; i < vertexCount; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            text += r->chance(damage ? 1 : 0) ? r->of(keywords) : keywords[k];
+            for (int j = 0; j < (k == 2 ? 2 : 3); ++j) text += blanks(r, damage) + number(r, odd());
+            text += k == 2 ? "\n" : blanks(r, damage);
+        }
+    }
     text += "\t\tSURFACECOUNT: 1\n\t\t\tTRIANGLECOUNT: " + std::to_string(triangleCount) + "\n";
-    for (uint32_t t = 0; t < triangleCount; ++t)
-        for (int i = 0; i < 3; ++i) text += index(r, vertexCount, damage) + (i < 2 ? blanks(r, damage) : "\n");
-    // An error after the mesh shows that the fast paths counted the lines they passed.
+    for (uint32_t t = 0; t < 3 * triangleCount; ++t) text += index(r, vertexCount, odd()) + (t % 3 == 2 ? "\n" : blanks(r, damage));
     return text + "SCENEGRAPH:\n" + replaceFirst(nestedGroups(1), "CHILDCOUNT: 0", damage && r->chance(50) ? "CHILDCOUNT: 1" : "CHILDCOUNT: 0");
 }
 

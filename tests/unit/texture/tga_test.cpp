@@ -116,15 +116,6 @@ TEST(DecodeTga, EveryCutOfAGoodFileIsRefusedWithoutReadingPastTheEnd) {
     }
 }
 
-TEST(TgaImage, SetPixelKeepsInsideTheImage) {
-    TgaImage* image = createImage(3, 2);
-    fillImage(image, Colour{0.25f, 0.5f, 0.75f, 1.0f});
-    for (int32_t index : {5, 6, -1}) setPixel(image, Colour{1, 0, 0, 0}, index);
-    for (int i = 0; i < 5; ++i) expectColour(image->pixels[i], {0.25f, 0.5f, 0.75f, 1}, "filled");
-    expectColour(image->pixels[5], {1, 0, 0, 0}, "set");
-    EXPECT_EQ(destroyImage(image), 0);
-}
-
 TEST(ReadTga, PrintsOneLineOnTheRightStreamNamingTheFile) {
     TempFolder dir;
     const std::string good = dir.file("a.tga"), bad = dir.file("short.tga"), none = dir.file("no.tga");
