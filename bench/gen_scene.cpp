@@ -1,5 +1,6 @@
 // krestel_gen_scene: writes one benchmark scene (scene.txt and its TGA files) into a folder.
 //   krestel_gen_scene <cubes|spheres|particles|dynamic|load> <folder> [megabytes]
+//   krestel_gen_scene many <folder> <cubes>
 // Prints the file size and the bytes of mesh data the engine will hold for it.
 #include "bench/scenes.h"
 
@@ -11,8 +12,9 @@
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: %s <cubes|spheres|particles|dynamic|load> <folder> [megabytes]\n",
-                     argv[0]);
+                     "usage: %s <cubes|spheres|particles|dynamic|load> <folder> [megabytes]\n"
+                     "       %s many <folder> <cubes>\n",
+                     argv[0], argv[0]);
         return 2;
     }
     const std::string name = argv[1];

@@ -288,6 +288,26 @@ void makeLoad(BenchScene* scene, double megabytes) {
     }
 }
 
+// `count` lit cubes side by side under one group, sharing one mesh and one material: the scene
+// whose load must grow linearly with the number of entities.
+void makeMany(BenchScene* scene, int count) {
+    addHud(scene, "Cube0");
+    addPaletteMaterials(scene);
+    scene->meshes.push_back(cubeMesh("Cube"));
+    int32_t world = addWorld(scene, {0, 0, 0});
+    addLights(scene, world, 8, -40);
+    const int side = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    scene->entities.reserve(scene->entities.size() + static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const float x = static_cast<float>(i % side) * 2.5f - 1.25f * static_cast<float>(side);
+        const float z = -10.0f - 2.5f * static_cast<float>(i / side);
+        BenchEntity cube = entity("OBJECT", "STATIC", "Cube" + std::to_string(i), {x, -3, z});
+        cube.link = "Cube";
+        cube.material = "Paint0";
+        addChild(scene, world, std::move(cube));
+    }
+}
+
 void writeTexture(Out* out, bool dynamic, const std::string& link, const std::string& file) {
     if (dynamic) {
         out->line("TEXTURETYPE: DYNAMIC\nLINK: %s\nTEXTURE: None\n", link.c_str());
@@ -465,6 +485,8 @@ bool makeBenchScene(const std::string& name, double megabytes, BenchScene* scene
         makeDynamic(scene);
     } else if (name == "load") {
         makeLoad(scene, megabytes);
+    } else if (name == "many") {
+        makeMany(scene, megabytes < 1 ? 1 : static_cast<int>(megabytes));
     } else {
         return false;
     }

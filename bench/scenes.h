@@ -93,7 +93,9 @@ struct BenchScene {
 //   "particles" 20 systems of textured quads, 1,000 live particles each in steady state
 //   "dynamic"   200 cubes showing four textures rendered from four camera entities
 // and "load": one big grid mesh of about `megabytes` of text plus many objects (animated),
-// particle systems, dynamic textures and eight lights. Returns false for an unknown name.
+// particle systems, dynamic textures and eight lights; "many": as many lit cubes as the number
+// (`megabytes` read as a count) under one group, for the load's growth with the entity count.
+// Returns false for an unknown name.
 bool makeBenchScene(const std::string& name, double megabytes, BenchScene* scene);
 
 // The scene file text.

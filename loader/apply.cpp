@@ -10,22 +10,31 @@
 #include "texture/registry.h"
 
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
-// A name and the index the engine gave its record; looked up by first match.
-struct NamedIndex {
-    Word name;
-    int32_t index;
-};
+// Names to the index of the first record with that name, built once per load so that each
+// lookup costs the same however many names the file defines. Keys view names held by the
+// description or the material table, which outlive the table.
+using NameTable = std::unordered_map<std::string_view, int32_t>;
 
-int32_t findByName(const std::vector<NamedIndex>& table, const Word& name) {
-    if (wordEquals(name, "None")) return 0;
-    for (const NamedIndex& entry : table) {
-        if (wordEquals(entry.name, name.text)) return entry.index;
-    }
-    return 0;
+std::string_view nameView(const char (&text)[NAME_SIZE]) {
+    return {text, strnlen(text, NAME_SIZE)};
+}
+
+// Keeps the first index a name is given, as a walk from the front would find.
+void addName(NameTable* table, const char (&name)[NAME_SIZE], int32_t index) {
+    table->try_emplace(nameView(name), index);
+}
+
+// "None" and a name that matches nothing give `missing`.
+int32_t findByName(const NameTable& table, const Word& name, int32_t missing) {
+    if (wordEquals(name, "None")) return missing;
+    const auto found = table.find(nameView(name.text));
+    return found == table.end() ? missing : found->second;
 }
 
 int32_t loadTextureRef(Resources* resources, const TextureRef& texture) {
@@ -48,9 +57,9 @@ void applyHud(const HudDescription& d, Hud* hud, Resources* resources) {
     }
 }
 
-std::vector<NamedIndex> applyParticleSystems(const std::vector<ParticleSystemDescription>& list,
-                                             Resources* resources) {
-    std::vector<NamedIndex> table;
+NameTable applyParticleSystems(const std::vector<ParticleSystemDescription>& list,
+                               Resources* resources) {
+    NameTable table;
     table.reserve(list.size());
     for (const ParticleSystemDescription& d : list) {
         ParticleSystem* system = createParticleSystem(d.particleType, d.displayType, d.blendType,
@@ -60,7 +69,7 @@ std::vector<NamedIndex> applyParticleSystems(const std::vector<ParticleSystemDes
         setParticleColours(system, d.minColour, d.maxColour);
         setParticleMasses(system, d.minMass, d.maxMass);
         setParticleSpeeds(system, d.minSpeed, d.maxSpeed);
-        table.push_back({d.name, addParticleSystem(resources, system)});
+        addName(&table, d.name.text, addParticleSystem(resources, system));
     }
     return table;
 }
@@ -79,9 +88,9 @@ std::vector<Material> applyMaterials(const std::vector<MaterialDescription>& lis
 
 // With `release` (the same list, owned by a description being consumed) each mesh's arrays are
 // freed as soon as the mesh list holds its copy, so only one mesh exists twice at a time.
-std::vector<NamedIndex> applyMeshes(const std::vector<MeshDescription>& list,
-                                    std::vector<MeshDescription>* release, Resources* resources) {
-    std::vector<NamedIndex> table;
+NameTable applyMeshes(const std::vector<MeshDescription>& list,
+                      std::vector<MeshDescription>* release, Resources* resources) {
+    NameTable table;
     table.reserve(list.size());
     for (size_t i = 0; i < list.size(); ++i) {
         const MeshDescription& d = list[i];
@@ -92,7 +101,7 @@ std::vector<NamedIndex> applyMeshes(const std::vector<MeshDescription>& list,
         mesh.indexCount = static_cast<int32_t>(d.indices.size());
         mesh.indices = const_cast<uint32_t*>(d.indices.data());
         mesh.bounds = d.bounds;
-        table.push_back({d.name, addMesh(resources, mesh)}); // addMesh copies both arrays
+        addName(&table, d.name.text, addMesh(resources, mesh)); // addMesh copies both arrays
         if (release) {
             (*release)[i].vertices = std::vector<Vertex>();
             (*release)[i].indices = std::vector<uint32_t>();
@@ -102,13 +111,10 @@ std::vector<NamedIndex> applyMeshes(const std::vector<MeshDescription>& list,
 }
 
 // Zero-filled when the word is "None" or names no material.
-Material findMaterial(const std::vector<Material>& table, const Word& name) {
-    if (!wordEquals(name, "None")) {
-        for (const Material& m : table) {
-            if (std::strncmp(m.name, name.text, NAME_SIZE) == 0) return m;
-        }
-    }
-    return Material{};
+Material findMaterial(const std::vector<Material>& materials, const NameTable& names,
+                      const Word& name) {
+    const int32_t found = findByName(names, name, -1);
+    return found < 0 ? Material{} : materials[static_cast<size_t>(found)];
 }
 
 void applyKeyframers(const SceneDescription& d, const EntityDescription& e, int32_t entity,
@@ -141,8 +147,12 @@ void applyKeyframers(const SceneDescription& d, const EntityDescription& e, int3
 }
 
 void applyEntities(const SceneDescription& d, const std::vector<Material>& materials,
-                   const std::vector<NamedIndex>& meshes, const std::vector<NamedIndex>& systems,
-                   Scene* scene, KeyframerList* keyframers, Resources* resources) {
+                   const NameTable& meshes, const NameTable& systems, Scene* scene,
+                   KeyframerList* keyframers, Resources* resources) {
+    NameTable materialNames;
+    materialNames.reserve(materials.size());
+    for (size_t k = 0; k < materials.size(); ++k)
+        addName(&materialNames, materials[k].name, static_cast<int32_t>(k));
     std::vector<int32_t> sceneIndex(d.entities.size(), 0);
     for (size_t i = 0; i < d.entities.size(); ++i) {
         const EntityDescription& ed = d.entities[i];
@@ -153,12 +163,12 @@ void applyEntities(const SceneDescription& d, const std::vector<Material>& mater
         e.position = ed.position;
         e.rotation = quaternionFromAxisAngle(ed.rotationAngle, ed.rotationAxis.x, ed.rotationAxis.y,
                                              ed.rotationAxis.z);
-        e.material = findMaterial(materials, ed.material);
+        e.material = findMaterial(materials, materialNames, ed.material);
         if (ed.entityType == EntityType::OBJECT) {
-            e.link = findByName(meshes, ed.link);
+            e.link = findByName(meshes, ed.link, 0);
             e.bounds = getMeshBounds(&resources->meshes, e.link); // zero when there is no mesh
         } else if (ed.entityType == EntityType::PARTICLE) {
-            e.link = findByName(systems, ed.link);
+            e.link = findByName(systems, ed.link, 0);
         }
         e.mass = ed.mass;
         e.velocity = ed.velocity;
@@ -175,9 +185,9 @@ void applyAll(const SceneDescription& d, std::vector<MeshDescription>* releaseMe
               KeyframerList* keyframers, ForceList* forces, Hud* hud, Resources* resources) {
     applyHud(d.hud, hud, resources);
     for (const Force& force : d.forces) appendRecord(forces, force);
-    std::vector<NamedIndex> systems = applyParticleSystems(d.particleSystems, resources);
-    std::vector<Material> materials = applyMaterials(d.materials, resources);
-    std::vector<NamedIndex> meshes = applyMeshes(d.meshes, releaseMeshes, resources);
+    const NameTable systems = applyParticleSystems(d.particleSystems, resources);
+    const std::vector<Material> materials = applyMaterials(d.materials, resources);
+    const NameTable meshes = applyMeshes(d.meshes, releaseMeshes, resources);
     applyEntities(d, materials, meshes, systems, scene, keyframers, resources);
     setSceneCamera(scene, findEntityByName(scene, d.sceneCamera.text));
     resolveTextureLinks(resources, scene);

@@ -70,7 +70,7 @@ SceneText readSceneText(const char* path, const char* sceneFolder) {
         result.description = SceneDescription();
         return result;
     }
-    result.warnings = sceneWarningLines(path, view, sceneFolder);
+    result.warnings = sceneWarningLines(path, result.description, view, sceneFolder);
     text.bytes.reset(); // the description holds everything the apply step needs
     for (const std::string& line : result.warnings) std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);

@@ -41,56 +41,62 @@ uint32_t hashName(const char* name, size_t length) {
     return h;
 }
 
-// The slot holding the name, or the empty slot where it would go.
-int32_t probeName(const Scene* scene, const char* name, uint32_t hash) {
+bool sameName(const Entity& e, const char* name) {
+    return std::strncmp(e.name, name, NAME_SIZE) == 0;
+}
+
+// The slot holding the name, or the empty slot where it would go. The table is not empty.
+EntityNameSlot& probeName(const Scene* scene, const char* name, uint32_t hash) {
     const EntityNameIndex& index = scene->names;
     const uint32_t mask = static_cast<uint32_t>(index.capacity) - 1;
-    for (uint32_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const int32_t entity = index.entities[slot];
-        if (entity == 0) return static_cast<int32_t>(slot);
-        if (index.hashes[slot] == hash &&
-            std::strncmp(entityAt(scene, entity).name, name, NAME_SIZE) == 0)
-            return static_cast<int32_t>(slot);
+    for (uint32_t at = hash & mask;; at = (at + 1) & mask) {
+        EntityNameSlot& slot = index.slots[at];
+        if (slot.entity == 0) return slot;
+        if (slot.hash == hash && sameName(entityAt(scene, slot.entity), name)) return slot;
     }
 }
 
-void growNameIndex(EntityNameIndex* index) {
-    EntityNameIndex grown{};
-    grown.capacity = index->capacity == 0 ? 16 : 2 * index->capacity;
-    grown.count = index->count;
-    grown.hashes = static_cast<uint32_t*>(std::calloc(grown.capacity, sizeof(uint32_t)));
-    grown.entities = static_cast<int32_t*>(std::calloc(grown.capacity, sizeof(int32_t)));
-    if (grown.hashes == nullptr || grown.entities == nullptr) throw std::bad_alloc();
-    const uint32_t mask = static_cast<uint32_t>(grown.capacity) - 1;
+void resizeNameIndex(EntityNameIndex* index, int32_t capacity) {
+    auto* slots = static_cast<EntityNameSlot*>(std::calloc(capacity, sizeof(EntityNameSlot)));
+    if (slots == nullptr) throw std::bad_alloc();
+    const uint32_t mask = static_cast<uint32_t>(capacity) - 1;
     for (int32_t k = 0; k < index->capacity; ++k) {
-        if (index->entities[k] == 0) continue;
-        uint32_t slot = index->hashes[k] & mask;
-        while (grown.entities[slot] != 0) slot = (slot + 1) & mask;
-        grown.hashes[slot] = index->hashes[k];
-        grown.entities[slot] = index->entities[k];
+        const EntityNameSlot slot = index->slots[k];
+        if (slot.entity == 0) continue;
+        uint32_t at = slot.hash & mask;
+        while (slots[at].entity != 0) at = (at + 1) & mask;
+        slots[at] = slot;
     }
-    std::free(index->hashes);
-    std::free(index->entities);
-    *index = grown;
+    std::free(index->slots);
+    index->slots = slots;
+    index->capacity = capacity;
 }
 
-// Enters a newly added entity in the name index (unless an earlier entity has its name, which
-// keeps the first match) and in the lists by type.
+// Enters every entity the table does not hold yet, in index order, so the first of several
+// entities with one name keeps its slot.
+void extendNameIndex(const Scene* scene) {
+    EntityNameIndex& index = scene->names;
+    const int32_t count = scene->entities->count;
+    int32_t capacity = index.capacity == 0 ? 16 : index.capacity;
+    while (capacity / 2 < count) capacity *= 2;
+    if (capacity != index.capacity) resizeNameIndex(&index, capacity);
+    for (int32_t i = index.indexed > 1 ? index.indexed : 1; i < count; ++i) {
+        const Entity& e = entityAt(scene, i);
+        const size_t length = strnlen(e.name, NAME_SIZE);
+        if (length >= static_cast<size_t>(NAME_SIZE)) continue; // matches no lookup
+        const uint32_t hash = hashName(e.name, length);
+        EntityNameSlot& slot = probeName(scene, e.name, hash);
+        if (slot.entity != 0) continue;
+        slot = {hash, i};
+        ++index.count;
+    }
+    index.indexed = count;
+    index.scanned = 0;
+}
+
+// Enters a newly added entity in the lists by type.
 void registerEntity(Scene* scene, int32_t i) {
     const Entity& e = entityAt(scene, i);
-    const size_t length = strnlen(e.name, NAME_SIZE);
-    // The root is never found by name, and a name filling all 20 bytes matches no lookup.
-    if (i > 0 && length < static_cast<size_t>(NAME_SIZE)) {
-        EntityNameIndex& index = scene->names;
-        if (2 * (index.count + 1) > index.capacity) growNameIndex(&index);
-        const uint32_t hash = hashName(e.name, length);
-        const int32_t slot = probeName(scene, e.name, hash);
-        if (index.entities[slot] == 0) {
-            index.hashes[slot] = hash;
-            index.entities[slot] = i;
-            ++index.count;
-        }
-    }
     if (e.entityType >= 0 && e.entityType < ENTITY_TYPE_COUNT) {
         IndexList& list = scene->ofEntityType[e.entityType];
         appendRecord(&list.count, &list.items, i);
@@ -152,8 +158,7 @@ void freeScene(Scene* scene) {
     std::free(scene->entities);
     std::free(scene->nodeTree);
     std::free(scene->changedEntities.items);
-    std::free(scene->names.hashes);
-    std::free(scene->names.entities);
+    std::free(scene->names.slots);
     for (IndexList& list : scene->ofEntityType) std::free(list.items);
     for (IndexList& list : scene->ofMotionType) std::free(list.items);
     std::free(scene);
@@ -184,10 +189,28 @@ void setSceneCamera(Scene* scene, int32_t index) {
 }
 
 int32_t findEntityByName(const Scene* scene, const char* name) {
-    if (name == nullptr || scene->names.count == 0) return 0;
+    if (name == nullptr) return 0;
     const size_t length = strnlen(name, NAME_SIZE);
     if (length >= static_cast<size_t>(NAME_SIZE)) return 0;
-    return scene->names.entities[probeName(scene, name, hashName(name, length))];
+    EntityNameIndex& index = scene->names;
+    const uint32_t hash = hashName(name, length);
+    if (index.count > 0) {
+        const int32_t found = probeName(scene, name, hash).entity;
+        if (found != 0) return found; // an entity past the table has a larger index
+    }
+    const int32_t from = index.indexed > 1 ? index.indexed : 1;
+    const int32_t rest = scene->entities->count - from;
+    if (rest > 0 && index.scanned >= rest) {
+        extendNameIndex(scene);
+        return probeName(scene, name, hash).entity;
+    }
+    for (int32_t i = from; i < scene->entities->count; ++i) {
+        if (!sameName(entityAt(scene, i), name)) continue;
+        index.scanned += i - from + 1;
+        return i;
+    }
+    index.scanned += rest;
+    return 0;
 }
 
 IndexList entitiesOfType(const Scene* scene, int32_t entityType) {

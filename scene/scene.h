@@ -45,14 +45,20 @@ struct NodeTree {
     SceneNode* root;
 };
 
-// The first entity after the root for each name: an open-addressed hash table whose slots hold
-// an entity index (0 for an empty slot, since the root is never found by name) beside the
-// name's hash, so probing and growing read no entity record.
+// The first entity after the root for each name, for entities 1 .. indexed - 1: an
+// open-addressed hash table whose slots hold an entity index (0 for an empty slot, since the root
+// is never found by name) beside the name's hash, so probing and growing read no entity record.
+struct EntityNameSlot {
+    uint32_t hash;
+    int32_t entity;
+};
+
 struct EntityNameIndex {
     int32_t capacity; // slots: 0 or a power of two, at least twice count
     int32_t count;
-    uint32_t* hashes;
-    int32_t* entities;
+    EntityNameSlot* slots;
+    int32_t indexed; // entities below this index are in the table (0: none)
+    int64_t scanned; // entities read by lookups past the table since it was last extended
 };
 
 inline constexpr int32_t ENTITY_TYPE_COUNT = 5;
@@ -67,9 +73,13 @@ struct Scene {
     // visits what moved rather than every entity. Its storage grows with the entity list, so
     // queuing never allocates.
     IndexList changedEntities;
-    // Kept by addEntity, the only way entities enter the scene (names and types never change
-    // afterwards), so lookups by name and type cost what they find, not the entity count.
-    EntityNameIndex names;
+    // Lookups by name walk the entities the table does not hold yet, and extend the table once
+    // they have read as many entities as extending it reads, so a load that looks up a few
+    // names near the front never pays for it and one that looks up thousands pays it once.
+    // A cache, filled by the lookups themselves.
+    mutable EntityNameIndex names;
+    // Kept by addEntity, the only way entities enter the scene (their types never change
+    // afterwards), so the loops that run every turn cost what they find, not the entity count.
     IndexList ofEntityType[ENTITY_TYPE_COUNT]; // each EntityType's indices, in list order
     IndexList ofMotionType[MOTION_TYPE_COUNT]; // each MotionType's indices, in list order
 };

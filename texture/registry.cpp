@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "scene/scene.h"
 #include "sim/particles.h"
@@ -42,10 +43,43 @@ bool validIndex(const TextureRegistry* registry, int32_t index) {
 
 } // namespace
 
+// The first entry for each file name and for each link: what a walk of the registry from the
+// front would find, without that walk for every texture a scene file names.
+struct TextureNameIndex {
+    std::unordered_map<std::string, int32_t> fileNames, links;
+    int32_t indexed = 0; // entries entered so far
+};
+
+namespace {
+
+// Enters the entries appended since the last call (by anyone), or all of them again when the
+// registry was emptied since.
+const TextureNameIndex& indexedNames(TextureRegistry* registry) {
+    if (registry->names == nullptr) registry->names = new TextureNameIndex;
+    TextureNameIndex& index = *registry->names;
+    if (index.indexed > registry->count) index = TextureNameIndex{};
+    for (; index.indexed < registry->count; ++index.indexed) {
+        const Texture& entry = registry->entries[index.indexed];
+        index.fileNames.try_emplace(std::string(entry.fileName, strnlen(entry.fileName, NAME_SIZE)),
+                                    index.indexed);
+        index.links.try_emplace(std::string(entry.link, strnlen(entry.link, NAME_SIZE)),
+                                index.indexed);
+    }
+    return index;
+}
+
+int32_t findLoaded(const std::unordered_map<std::string, int32_t>& names, const char* key) {
+    const auto found = names.find(key);
+    return found == names.end() ? -1 : found->second;
+}
+
+} // namespace
+
 void createTextureRegistry(TextureRegistry* registry) {
     registry->count = 0;
     registry->entries = nullptr;
     registry->boundIndex = 0;
+    registry->names = nullptr;
 
     Texture none{};
     none.textureType = TextureType::STATIC;
@@ -72,15 +106,13 @@ int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, c
     entry.textureType = kind;
     TgaImage* image = nullptr;
     if (kind == TextureType::STATIC) {
-        for (int32_t i = 0; i < registry->count; ++i) {
-            if (std::strcmp(registry->entries[i].fileName, name) == 0) return i;
-        }
+        const int32_t loaded = findLoaded(indexedNames(registry).fileNames, name);
+        if (loaded >= 0) return loaded;
         copyName(entry.fileName, name);
         image = readTga(texturePath(registry, name).c_str());
     } else if (kind == TextureType::DYNAMIC) {
-        for (int32_t i = 0; i < registry->count; ++i) {
-            if (std::strcmp(registry->entries[i].link, link) == 0) return i;
-        }
+        const int32_t loaded = findLoaded(indexedNames(registry).links, link);
+        if (loaded >= 0) return loaded;
         copyName(entry.link, link);
         image = createImage(DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE);
         fillImage(image, WHITE);
@@ -225,5 +257,6 @@ void freeResources(Resources* resources) {
         if (i == 0 || name != registry.entries[0].glName) glDeleteTextures(1, &name);
     }
     std::free(registry.entries);
+    delete registry.names;
     std::free(resources);
 }

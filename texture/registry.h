@@ -11,6 +11,7 @@
 
 struct Scene;
 struct ParticleSystem;
+struct TextureNameIndex;
 
 struct TextureType {
     enum : int32_t { DYNAMIC = 0, STATIC = 1 };
@@ -33,6 +34,8 @@ struct TextureRegistry {
     // The scene file's folder, which relative texture names are read from; null or "" for the
     // current folder. Not owned: the engine keeps the text for the life of the registry.
     const char* folder;
+    // The first entry for each file name and each link, made and kept by loadTexture.
+    TextureNameIndex* names;
 };
 
 struct DynamicTextureList {

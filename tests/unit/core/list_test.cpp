@@ -1,39 +1,49 @@
-// The grow-by-one lists: deep copies of meshes, the zero box past the mesh list, index lists.
+// The list contract: appends return the old count; elements keep order, index and contents while
+// the storage doubles (the sanitizer pass sees any write past it); meshes copy the caller's arrays.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "core/list.h"
 #include "render/records.h"
 
-TEST(List, AppendMeshCopiesTheCallersArrays) {
-    MeshList meshes{};
-    Vertex vertices[3] = {};
-    vertices[1].position = {1, 0, 0};
-    uint32_t indices[3] = {0, 1, 2};
-    Mesh mesh{};
-    mesh.vertexCount = 3;
-    mesh.vertices = vertices;
-    mesh.indexCount = 3;
-    mesh.indices = indices;
-    mesh.bounds = boundsOfVertices(vertices, 3);
-    EXPECT_EQ(appendMesh(&meshes, mesh), 0);
-    vertices[1].position.x = 99;
-    indices[2] = 7;
-    EXPECT_NE(meshes.items[0].vertices, vertices);
-    EXPECT_FLOAT_EQ(meshes.items[0].vertices[1].position.x, 1);
-    EXPECT_EQ(meshes.items[0].indices[2], 2u);
-    EXPECT_FLOAT_EQ(getMeshBounds(&meshes, 0).axis0.x, 0.5f);
-    // A link that names no mesh gets the all-zero box instead of reading outside the list.
-    EXPECT_FLOAT_EQ(getMeshBounds(&meshes, 1).axis0.x, 0);
-    EXPECT_FLOAT_EQ(getMeshBounds(&meshes, -1).centre.x, 0);
+TEST(List, CapacityIsTheNextPowerOfTwo) {
+    const int32_t rows[][2] = {{0, 0}, {1, 1}, {2, 2}, {3, 4}, {5, 8}, {1024, 1024}, {1025, 2048}};
+    for (const auto& row : rows) EXPECT_EQ(listCapacity(row[0]), size_t(row[1])) << row[0];
 }
 
-TEST(List, IndexLists) {
-    IndexList* list = createIndexList(4);
-    EXPECT_EQ(list->count, 1);
-    EXPECT_EQ(appendIndex(list, 9), list);
-    ASSERT_EQ(list->count, 2);
-    EXPECT_EQ(list->items[0], 4);
-    EXPECT_EQ(list->items[1], 9);
-    freeIndexList(list);
+TEST(List, AppendsKeepOrderIndicesAndContentsAcrossGrowth) {
+    constexpr int N = 1000; // ten doublings
+    MeshList meshes{};
+    PtrList<int> pointers{};
+    IndexList* indices = createIndexList(-1);
+    std::vector<int> model(N);
+    for (int i = 0; i < N; ++i) {
+        model[i] = i * 7 + 3;
+        Vertex vertex{};
+        vertex.position = {float(model[i]), 0, 0};
+        uint32_t triangle[3] = {uint32_t(i), 1, 2};
+        Mesh mesh{};
+        mesh.vertexCount = 1;
+        mesh.vertices = &vertex;
+        mesh.indexCount = 3;
+        mesh.indices = triangle;
+        mesh.bounds.centre.x = float(i);
+        ASSERT_EQ(appendMesh(&meshes, mesh), i);
+        vertex.position.x = -1; // the caller's arrays stay the caller's
+        triangle[0] = 0;
+        ASSERT_EQ(appendPointer(&pointers, &model[i]), i);
+        ASSERT_EQ(appendIndex(indices, model[i]), indices);
+    }
+    ASSERT_EQ(indices->count, N + 1);
+    for (int i = 0; i < N; ++i) {
+        EXPECT_EQ(meshes.items[i].vertices[0].position.x, float(model[i])) << i;
+        EXPECT_EQ(meshes.items[i].indices[0], uint32_t(i)) << i;
+        EXPECT_EQ(getMeshBounds(&meshes, i).centre.x, float(i)) << i;
+        EXPECT_EQ(getPointer(&pointers, i), &model[i]) << i;
+        EXPECT_EQ(indices->items[i + 1], model[i]) << i;
+    }
+    EXPECT_EQ(getMeshBounds(&meshes, N).centre.x, 0); // a link past the list: the zero box
+    freeIndexList(indices);
     freeIndexList(nullptr);
 }
