@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake g++ pkg-config
   freeglut3-dev libglu1-mesa-dev mesa-common-dev libgl1-mesa-dri libglx-mesa0
+  libpng-dev libturbojpeg0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick python3
   clang-14 libclang-rt-14-dev libassimp-dev
