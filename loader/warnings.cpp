@@ -163,8 +163,8 @@ struct Checks {
             if (material != "None" && materials.find(material) == materials.end()) {
                 warn("MaterialUnknown", e.materialLine,
                      "MATERIAL '" + str(e.material) + "' of " + who() +
-                         " names no material; expected one (" +
-                         nameList(materialNames) + ") or None: it gets an all-black material" +
+                         " names no material; expected one (" + nameList(materialNames) +
+                         ") or None: it gets an all-black material" +
                          didYouMean(material, materialNames));
             }
         }
@@ -401,8 +401,8 @@ std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& use
             const std::string reason = std::strerror(errno);
             if (!listed) {
                 std::error_code ec;
-                for (const auto& entry : std::filesystem::directory_iterator(
-                         base.empty() ? "." : base, ec)) {
+                for (const auto& entry :
+                     std::filesystem::directory_iterator(base.empty() ? "." : base, ec)) {
                     beside.push_back(entry.path().filename().string());
                 }
                 listed = true;

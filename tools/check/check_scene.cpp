@@ -12,8 +12,8 @@
 #include "tools/check/segment.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <cstring>
 #include <set>
@@ -302,8 +302,8 @@ std::string countNoteIn(const std::string& text, const Segmentation& s, const Un
                 if (stop) break;
                 found += isKeyword(t, rule.record);
             }
-            const std::string says = "line " + std::to_string(s.tokens[size_t(i)].line) +
-                                     " says " + std::string(keyword) + " " + std::string(value);
+            const std::string says = "line " + std::to_string(s.tokens[size_t(i)].line) + " says " +
+                                     std::string(keyword) + " " + std::string(value);
             if (!rule.record) {
                 if (numbers == 3 * declared) break;
                 if (numbers % 3 != 0) {
@@ -370,9 +370,9 @@ bool hasDecimalComma(std::string_view line) {
 // When every section keyword is there once but not in the file's order, the one note that says
 // so (the stand-ins would only find sections "missing" where they stand in the wrong place).
 std::string sectionOrderNote(const std::string& text, const Segmentation& s) {
-    static const char* const order[] = {"SCENECAMERA:",   "HUD:",          "BUTTONCOUNT:",
-                                        "FORCECOUNT:",    "PARTICLECOUNT:", "MATERIALCOUNT:",
-                                        "MESHCOUNT:",     "SCENEGRAPH:"};
+    static const char* const order[] = {
+        "SCENECAMERA:",   "HUD:",           "BUTTONCOUNT:", "FORCECOUNT:",
+        "PARTICLECOUNT:", "MATERIALCOUNT:", "MESHCOUNT:",   "SCENEGRAPH:"};
     int32_t at[8];
     for (int32_t k = 0; k < 8; ++k) {
         at[k] = -1;

@@ -365,7 +365,8 @@ std::string nameWord(std::string_view text, const Segmentation& s, const Unit& u
     std::string word = wordAfter(text, s, u, keyword);
     if (word.empty() && u.firstToken + 1 < u.endToken) {
         const std::string_view first = tokenText(text, s.tokens[size_t(u.firstToken)]);
-        if (fuzzyKeyword(first, keyword)) word = tokenText(text, s.tokens[size_t(u.firstToken + 1)]);
+        if (fuzzyKeyword(first, keyword))
+            word = tokenText(text, s.tokens[size_t(u.firstToken + 1)]);
     }
     return word;
 }

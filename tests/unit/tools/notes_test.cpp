@@ -33,11 +33,13 @@ TEST(Notes, EachMistakeNamesTheLineToFix) {
          "line 52 says VERTEXCOUNT: 4 but 3 vertices follow"},
         {edited({{"KEYFRAMERCOUNT: 1", "KEYFRAMERCOUNT: 0"}}), 92,
          "line 91 says KEYFRAMERCOUNT: 0 but 1 keyframer follows"},
-        {edited({{"SURFACECOUNT: 1", "SURFACECOUNT: 2"}, {"0 1 2", "0 1 2 TRIANGLECOUNT: 1 0 1 2"}}),
+        {edited(
+             {{"SURFACECOUNT: 1", "SURFACECOUNT: 2"}, {"0 1 2", "0 1 2 TRIANGLECOUNT: 1 0 1 2"}}),
          58, "line 56 says SURFACECOUNT: 2 and 2 TRIANGLECOUNT blocks follow"},
         {edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 3"}}), 97,
          "line 70 says CHILDCOUNT: 3 for GROUP 'World' but 2 of its children follow"},
-        {edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 1"}}), 82, "CHILDCOUNT: 2 at line 70 (GROUP 'World')"},
+        {edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 1"}}), 82,
+         "CHILDCOUNT: 2 at line 70 (GROUP 'World')"},
         {edited({{"SIZE: 0.2", "SIZE: 0,2"}}), 32, "numbers use '.' as the decimal point"},
         {edited({{"FORCECOUNT: 1\nFORCETYPE: GRAVITY\nSTRENGTH: 0 -9.8 0\n", ""},
                  {"MATERIALCOUNT", "FORCECOUNT: 1\nFORCETYPE: GRAVITY\nSTRENGTH: 0 -9.8 0\n"
@@ -51,7 +53,8 @@ TEST(Notes, EachMistakeNamesTheLineToFix) {
         std::string all;
         bool found = false;
         for (const Finding& f : checkScene(row.text).findings) {
-            found = found || (f.line == row.line && f.message.find(row.wanted) != std::string::npos);
+            found =
+                found || (f.line == row.line && f.message.find(row.wanted) != std::string::npos);
             all += std::to_string(f.line) + ": " + f.message + "\n";
             EXPECT_EQ(f.message.find("is missing"), std::string::npos) << f.message;
         }
@@ -63,14 +66,15 @@ TEST(Notes, EachMistakeNamesTheLineToFix) {
 // beside the scene; files that are there and readable give no warning.
 TEST(Notes, EngineWarningLinesSuggestTheTextureBesideTheScene) {
     TempFolder folder;
-    const std::vector<uint8_t> tga = makeTga({0, 0, 2, 1, 1, 24, 0}, {0, 0, 0});
-    ASSERT_TRUE(writeBytes(folder.file("panel.tga"), tga) && writeBytes(folder.file("smoke.tga"), tga));
+    for (const char* name : {"panel.tga", "smoke.tga"})
+        ASSERT_TRUE(writeBytes(folder.file(name), makeTga({0, 0, 2, 1, 1, 24, 0}, {0, 0, 0})));
     const std::string text = "\xEF\xBB\xBF" + edited({{"panel.tga", "Panle.tga"}});
     const std::vector<std::string> lines =
         sceneWarningLines("scene.txt", text, folder.path.string().c_str());
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind("WARNING: 'scene.txt' line 9: texture 'Panle.tga' cannot be opened", 0),
-              0u) << lines[0];
+    EXPECT_EQ(
+        lines[0].rfind("WARNING: 'scene.txt' line 9: texture 'Panle.tga' cannot be opened", 0), 0u)
+        << lines[0];
     EXPECT_NE(lines[0].find("did you mean 'panel.tga'?"), std::string::npos) << lines[0];
 }
 
