@@ -1,20 +1,24 @@
 """End-to-end test support: runs build/krestel in a temporary folder under X, finds its window,
-drives it with xdotool and reads screenshots back as RGB pixels (through ImageMagick)."""
+drives it with xdotool and reads screenshots back as RGB pixels."""
 
 import os
-import shutil
 import subprocess
 import tempfile
 import time
 
 TITLE = "Tolvane - Krestel Engine"
-BINARY = os.environ.get("KRESTEL_BINARY", os.path.join(os.path.dirname(__file__), "../../build/krestel"))
-SOURCE = os.environ.get("KRESTEL_SOURCE", os.path.join(os.path.dirname(__file__), "../.."))
+HERE = os.path.dirname(os.path.abspath(__file__))
+BINARY = os.environ.get("KRESTEL_BINARY", os.path.join(HERE, "../../build/krestel"))
+SOURCE = os.environ.get("KRESTEL_SOURCE", os.path.join(HERE, "../.."))
 OUTPUT = os.environ.get("KRESTEL_TEST_OUTPUT", "/tmp/krestel-test-output")
 
 
 def run(*args, check=True, timeout=20):
     return subprocess.run(args, capture_output=True, text=True, check=check, timeout=timeout)
+
+
+def near(a, b, tolerance=6):
+    return all(abs(int(x) - int(y)) <= tolerance for x, y in zip(a, b))
 
 
 class Image:
@@ -27,35 +31,21 @@ class Image:
         i = (y * self.width + x) * 3
         return tuple(self.data[i:i + 3])
 
-    def region_colours(self, x0, y0, x1, y1, step=4):
-        return {self.pixel(x, y) for y in range(y0, y1, step) for x in range(x0, x1, step)}
-
-    def count(self, predicate, step=2):
-        return sum(1 for y in range(0, self.height, step) for x in range(0, self.width, step)
-                   if predicate(self.pixel(x, y)))
-
-
-def near(a, b, tolerance=6):
-    return all(abs(int(x) - int(y)) <= tolerance for x, y in zip(a, b))
+    def count(self, predicate, step=2, box=None):
+        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
+        return sum(1 for y in range(y0, y1, step) for x in range(x0, x1, step) if predicate(self.pixel(x, y)))
 
 
 class Engine:
-    """One running krestel process in its own folder. Use as a context manager."""
+    """One running krestel process, started with `args` in a folder holding `files` (and `scene`
+    as scene.txt). A context manager."""
 
     def __init__(self, scene=None, files=None, name="engine", args=()):
-        self.name, self.args = name, list(args)
+        self.name, self.args, self.process, self.window = name, list(args), None, None
         self.dir = tempfile.mkdtemp(prefix="krestel-e2e-")
-        if scene is not None:
-            with open(os.path.join(self.dir, "scene.txt"), "w") as f:
-                f.write(scene)
-        for file_name, content in (files or {}).items():
-            mode = "wb" if isinstance(content, bytes) else "w"
-            with open(os.path.join(self.dir, file_name), mode) as f:
+        for file_name, content in dict(files or {}, **({"scene.txt": scene} if scene else {})).items():
+            with open(os.path.join(self.dir, file_name), "wb" if isinstance(content, bytes) else "w") as f:
                 f.write(content)
-        self.stdout_path = os.path.join(self.dir, "stdout.txt")
-        self.stderr_path = os.path.join(self.dir, "stderr.txt")
-        self.process = None
-        self.window = None
 
     def __enter__(self):
         self.start()
@@ -63,117 +53,88 @@ class Engine:
 
     def __exit__(self, *exc):
         self.stop()
-        return False
 
-    def start(self, timeout=20, attempts=3):
-        """Starts the engine and waits for its window. A start that the X server refused (it
-        sometimes turns a connection away while another client is closing) is tried again."""
+    def start(self, attempts=3):
+        """Starts the engine and waits for its window at its final size; a start the X server
+        turned away (it may while another client is closing) is tried again."""
         for attempt in range(attempts):
-            self._close_logs()
-            self._logs = (open(self.stdout_path, "w"), open(self.stderr_path, "w"))
-            self.process = subprocess.Popen([os.path.abspath(BINARY), *self.args], cwd=self.dir,
-                                            stdout=self._logs[0], stderr=self._logs[1])
-            deadline = time.time() + timeout
-            while time.time() < deadline:
-                if self.process.poll() is not None:
-                    if "open display" in self.stderr() and attempt + 1 < attempts:
-                        time.sleep(0.5)
-                        break
-                    raise AssertionError("krestel exited with %d: %s" % (self.process.returncode, self.stderr()))
-                found = run("xdotool", "search", "--pid", str(self.process.pid), "--name", TITLE, check=False)
-                ids = found.stdout.split()
-                if ids:
-                    self.window = ids[0]
-                    # Wait until the window has its final size and has drawn a few frames.
-                    for _ in range(50):
-                        if self.geometry()[2:] == (800, 600):
-                            break
-                        time.sleep(0.1)
-                    time.sleep(0.5)
+            with open(self._log("stdout"), "w") as out, open(self._log("stderr"), "w") as err:
+                self.process = subprocess.Popen([os.path.abspath(BINARY), *self.args], cwd=self.dir, stdout=out,
+                                                stderr=err)
+            for _ in range(200):
+                if not self.alive():
+                    break
+                ids = run("xdotool", "search", "--pid", str(self.process.pid), "--name", TITLE, check=False)
+                self.window = (ids.stdout.split() or [None])[0]
+                # At its final size, and past the black of a window not drawn into yet.
+                if self.window and self.geometry()[2:] == (800, 600) and self.screenshot("start").count(any, 40):
+                    time.sleep(0.3)
                     return
                 time.sleep(0.1)
-            else:
+            if self.alive() or "open display" not in self.stderr() or attempt + 1 == attempts:
                 self.stop()
-                raise AssertionError("no window titled %r appeared" % TITLE)
-
-    def _close_logs(self):
-        for log in getattr(self, "_logs", ()):
-            log.close()
-        self._logs = ()
+                raise AssertionError("no krestel window (status %s): %s" % (self.process.returncode, self.stderr()))
 
     def alive(self):
         return self.process is not None and self.process.poll() is None
 
     def stop(self):
-        if self.process and self.process.poll() is None:
+        if self.alive():
             self.process.terminate()
             try:
                 self.process.wait(5)
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-        self._close_logs()
+
+    def _log(self, stream):
+        return os.path.join(self.dir, stream + ".txt")
 
     def stdout(self):
-        with open(self.stdout_path) as f:
+        with open(self._log("stdout")) as f:
             return f.read()
 
     def stderr(self):
-        with open(self.stderr_path) as f:
+        with open(self._log("stderr")) as f:
             return f.read()
 
     def geometry(self):
         """(x, y, width, height) of the window."""
-        out = run("xwininfo", "-id", self.window).stdout
-        values = {}
-        for line in out.splitlines():
-            line = line.strip()
-            for key in ("Absolute upper-left X:", "Absolute upper-left Y:", "Width:", "Height:"):
-                if line.startswith(key):
-                    values[key] = int(line.split(":")[1])
-        return (values["Absolute upper-left X:"], values["Absolute upper-left Y:"],
-                values["Width:"], values["Height:"])
-
-    def title(self):
-        return run("xdotool", "getwindowname", self.window).stdout.strip()
+        values = dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell", self.window).stdout.split())
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
     def screenshot(self, label="shot"):
+        """The window as it is now; every screenshot goes through here."""
         os.makedirs(OUTPUT, exist_ok=True)
         path = os.path.join(OUTPUT, "%s-%s.png" % (self.name, label))
         run("import", "-window", self.window, path)
+        width, height = run("identify", "-format", "%w %h", path).stdout.split()
         raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
-        size = run("identify", "-format", "%w %h", path).stdout.split()
-        return Image(int(size[0]), int(size[1]), raw, path)
+        return Image(int(width), int(height), raw, path)
 
     # Input, in window coordinates.
+    def xdotool(self, *args):
+        run("xdotool", args[0], "--window", self.window, *map(str, args[1:]))
+
     def key_down(self, key):
-        run("xdotool", "keydown", "--window", self.window, key)
+        self.xdotool("keydown", key)
 
     def key_up(self, key):
-        run("xdotool", "keyup", "--window", self.window, key)
+        self.xdotool("keyup", key)
+
+    def move_mouse(self, x, y):
+        self.xdotool("mousemove", x, y)
+
+    def mouse_down(self, button=1):
+        self.xdotool("mousedown", button)
+
+    def mouse_up(self, button=1):
+        self.xdotool("mouseup", button)
 
     def hold_key(self, key, seconds):
         self.key_down(key)
         time.sleep(seconds)
         self.key_up(key)
-
-    def move_mouse(self, x, y):
-        run("xdotool", "mousemove", "--window", self.window, str(x), str(y))
-
-    def mouse_down(self, button=1):
-        run("xdotool", "mousedown", "--window", self.window, str(button))
-
-    def mouse_up(self, button=1):
-        run("xdotool", "mouseup", "--window", self.window, str(button))
-
-    def drag(self, x0, y0, x1, y1, button=1, steps=10, pause=0.03):
-        self.move_mouse(x0, y0)
-        time.sleep(pause)
-        self.mouse_down(button)
-        for i in range(1, steps + 1):
-            self.move_mouse(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
-            time.sleep(pause)
-        self.mouse_up(button)
 
     def hold_mouse(self, x, y, seconds, button=1):
         self.move_mouse(x, y)
@@ -182,6 +143,12 @@ class Engine:
         time.sleep(seconds)
         self.mouse_up(button)
 
+    def drag(self, x0, y0, x1, y1, button=1, steps=10, pause=0.03):
+        self.move_mouse(x0, y0)
+        self.mouse_down(button)
+        for i in range(1, steps + 1):
+            time.sleep(pause)
+            self.move_mouse(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
+        time.sleep(pause)
+        self.mouse_up(button)
 
-def source_path(*parts):
-    return os.path.join(SOURCE, *parts)

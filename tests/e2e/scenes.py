@@ -1,6 +1,5 @@
-"""Scene texts for the end-to-end tests: the shared files of tests/data/scenes, builders for
-small scenes of unlit, self-coloured squares (materials, meshes, entities, HUD panels and
-buttons) and TGA files. Everything is returned as text or bytes; nothing is written here."""
+"""Scene texts for the end-to-end tests: the shared scenes of tests/data, builders of small scenes
+(self-coloured squares, HUD panels and buttons) and TGA files, returned as text or bytes."""
 
 import os
 import struct
@@ -9,7 +8,6 @@ DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "s
 
 
 def read_scene(name):
-    """tests/data/scenes/<name>.txt, the same text the C++ tests read."""
     with open(os.path.join(DATA, name + ".txt")) as f:
         return f.read()
 
@@ -37,15 +35,12 @@ def tga(width, height, pixels=((200, 100, 50, 255),), depth=24, image_type=2, bo
     return header + body
 
 
-def material(name, rgb, texture="None", camera=None):
-    """A material lit only by its own emission; `camera` makes its texture DYNAMIC."""
-    kind = "DYNAMIC\nLINK: %s" % camera if camera else "STATIC"
+def material(name, rgb, texture="None"):
     return ("MATERIAL: %s\nEMISSION: %s 1\nAMBIENT: 0 0 0 1\nDIFFUSE: 0 0 0 1\nSPECULAR: 0 0 0 1\n"
-            "SHININESS: 0\nTEXTURETYPE: %s\nTEXTURE: %s\n" % (name, rgb, kind, texture))
+            "SHININESS: 0\nTEXTURETYPE: STATIC\nTEXTURE: %s\n" % (name, rgb, texture))
 
 
 def square(name="Square", half=0.5):
-    """A square in the z = 0 plane facing +Z, texture corner (0, 0) at the bottom left."""
     h = half
     return ("MESH: %s\nPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\nVERTEXCOUNT: 4\n"
             "POSITION: %g %g 0 NORMAL: 0 0 1 TEXCOORD: 0 0\nPOSITION: %g %g 0 NORMAL: 0 0 1 TEXCOORD: 1 0\n"
@@ -65,44 +60,23 @@ def camera(name="Cam", position="0 0 10"):
 
 
 def panel(colour, x0, y0, x1, y1, texture="None"):
-    """A HUD background in HUD units (the window is 2 units high, y up, origin at the centre)."""
+    # In HUD units: the window is 2 units high, y up, origin at the centre.
     return ("COLOUR: %s\nTEXTURETYPE: STATIC\nTEXTURE: %s\nMIN: %g %g TEX: 0 0\nMAX: %g %g TEX: 1 1\n"
             % (colour, texture, x0, y0, x1, y1))
 
 
 def button(action, values, link, colour, x0, y0, x1, y1):
-    return "ACTIONNAME: %s\nACTIONVALUES: %s\nACTIONLINK: %s\n" % (action, values, link) + panel(
-        colour, x0, y0, x1, y1)
+    return "ACTIONNAME: %s\nACTIONVALUES: %s\nACTIONLINK: %s\n%s" % (action, values, link, panel(colour, x0, y0, x1, y1))
 
 
-SPARKS = """PARTICLETYPE: POINT
-DISPLAYTYPE: QUAD
-BLENDTYPE: BLEND
-SYSTEMNAME: Sparks
-BIRTHRATE: 50
-LIFETIME: 1
-SIZE: 0.2
-INITIAL: ON
-TEXTURETYPE: STATIC
-TEXTURE: None
-MINCOLOUR: 1 1 0 1
-MAXCOLOUR: 1 0 0 0
-MINMASS: 1 MAXMASS: 2
-MINSPEED: 1 MAXSPEED: 3
-"""
-
-
-def scene(entities, materials=(), meshes=(), backgrounds=(), buttons=(), gravity=None,
-          particles=(), camera_name="Cam", readouts=("-1.3 0.9", "-1.3 0.8"), time_colour="1 1 1 1"):
-    """A whole scene file: `entities` (records, each with its own children after it) under one
-    top group named World."""
-    parts = ["SCENECAMERA: %s\nHUD:\nAPPTIME: %s\nSIMTIME: %s\nTIMECOLOUR: %s\n"
-             % (camera_name, readouts[0], readouts[1], time_colour)]
-    parts += ["BACKGROUNDCOUNT: %d\n" % len(backgrounds), *backgrounds]
-    parts += ["BUTTONCOUNT: %d\n" % len(buttons), *buttons]
-    parts += ["FORCECOUNT: 1\nFORCETYPE: GRAVITY\nSTRENGTH: %s\n" % gravity if gravity else "FORCECOUNT: 0\n"]
-    parts += ["PARTICLECOUNT: %d\n" % len(particles), *particles]
-    parts += ["MATERIALCOUNT: %d\n" % len(materials), *materials]
-    parts += ["MESHCOUNT: %d\n" % len(meshes), *meshes, "SCENEGRAPH:\n"]
-    parts += [entity("GROUP", "World", children=len(entities)), *entities]
+def scene(entities, materials=(), meshes=(), backgrounds=(), buttons=(), gravity=None, particles=(),
+          readouts=("-1.3 0.9", "-1.3 0.8"), time_colour="1 1 1 1"):
+    """A whole scene file seen through the camera Cam: `entities` (records, each followed by its
+    own children) under one top group named World."""
+    parts = ["SCENECAMERA: Cam\nHUD:\nAPPTIME: %s\nSIMTIME: %s\nTIMECOLOUR: %s\n" % (*readouts, time_colour),
+             "BACKGROUNDCOUNT: %d\n" % len(backgrounds), *backgrounds, "BUTTONCOUNT: %d\n" % len(buttons),
+             *buttons, "FORCECOUNT: 1\nFORCETYPE: GRAVITY\nSTRENGTH: %s\n" % gravity if gravity else "FORCECOUNT: 0\n",
+             "PARTICLECOUNT: %d\n" % len(particles), *particles, "MATERIALCOUNT: %d\n" % len(materials),
+             *materials, "MESHCOUNT: %d\n" % len(meshes), *meshes, "SCENEGRAPH:\n",
+             entity("GROUP", "World", children=len(entities)), *entities]
     return "".join(parts)

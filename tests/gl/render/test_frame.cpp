@@ -360,7 +360,17 @@ TEST_F(Frame, AMonitorShowsItsCamerasWholeViewWhateverTheWindowSize) {
         w.add("Monitor", EntityType::OBJECT, {0, 0, -5}, 0, small, paint(rgba(1, 1, 1), {}, {}, tv));
         resolveTextureLinks(w.resources, w.scene);
         updateTransforms(w.scene);
+        recorded.clear();
+        recording = true;
         renderFrame(w.scene, w.resources);
+        recording = false;
+        // Drawn off-screen exactly when the window is narrower or lower than the texture.
+        const Calls binds = width < 256 || height < 256
+                                ? Calls{"glBindFramebuffer(0x8d40, target)", "glBindFramebuffer(0x8d40, 0)"}
+                                : Calls{};
+        EXPECT_EQ(Calls(recorded.begin(), std::remove_if(recorded.begin(), recorded.end(), [](const std::string& c) {
+                      return !c.starts_with("glBindFramebuffer");
+                  })), binds) << width << "x" << height;
         std::vector<Rgba8> texels(256 * 256);
         bindTexture(w.resources, tv);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
@@ -552,5 +562,20 @@ int glutGet(GLenum query) {
     if (fakeWidth >= 0 && query == GLUT_WINDOW_HEIGHT) return fakeHeight;
     static const auto real = reinterpret_cast<decltype(&glutGet)>(realSymbol("glutGet"));
     return real(query);
+}
+
+// The framebuffer entry point is looked up at run time: hand out a recording one instead.
+void (*realBindFramebuffer)(GLenum, GLuint) = nullptr;
+void bindFramebuffer(GLenum target, GLuint name) {
+    if (recording) recorded.push_back(format("glBindFramebuffer(%#x, %s)", target, name ? "target" : "0"));
+    realBindFramebuffer(target, name);
+}
+using Proc = void (*)(); // GLX's entry-point type, without the X headers' macros
+Proc glXGetProcAddress(const GLubyte* name) {
+    static const auto real = reinterpret_cast<decltype(&glXGetProcAddress)>(realSymbol("glXGetProcAddress"));
+    const Proc found = real(name);
+    if (found == nullptr || std::string(reinterpret_cast<const char*>(name)) != "glBindFramebuffer") return found;
+    realBindFramebuffer = reinterpret_cast<void (*)(GLenum, GLuint)>(found);
+    return reinterpret_cast<Proc>(bindFramebuffer);
 }
 } // extern "C"
