@@ -32,6 +32,9 @@ bool writeWindowPng(const char* path) {
     glGetIntegerv(GL_READ_BUFFER, &readBuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
+    // The frame must be finished first: Mesa's software rasteriser faults reading back a frame
+    // still being drawn (seen with a panel whose texture could not be read).
+    glFinish();
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     glReadBuffer(static_cast<GLenum>(readBuffer));
     glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
