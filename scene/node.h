@@ -11,6 +11,8 @@ struct SceneNode;
 
 // A node's children in child order, kept side by side for the box merge: a parent whose children
 // mostly did not move merges their boxes from one array instead of visiting every child's record.
+// The three arrays grow as the engine's lists do (growListStorage: doubling, capacity implied by
+// count), so hanging a million children under one group costs linear time.
 struct ChildTable {
     int32_t count;
     SceneNode** nodes;
