@@ -3,6 +3,7 @@
 
 #include <GL/glut.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -74,6 +75,10 @@ void requestScreenshot(const std::string& folder) {
 void takeRequestedScreenshot() {
     if (!screenshotRequested) return;
     screenshotRequested = false;
+    // A scene folder that is gone or read-only (an installed demo) leaves the working folder.
+    if (!requestedFolder.empty() && access(requestedFolder.c_str(), W_OK) != 0) {
+        requestedFolder.clear();
+    }
     std::string path = nextScreenshotPath(requestedFolder, [](const std::string& p) {
         // A folder that cannot be read is left to the writer, whose message says why.
         std::error_code error;

@@ -15,6 +15,7 @@ std::string nextScreenshotPath(const std::string& folder,
                                const std::function<bool(const std::string&)>& exists);
 
 // F12 asks; the display takes the shot after drawing the HUD, before the swap, so the file holds
-// the frame the window shows. Prints the path written on standard output.
+// the frame the window shows. The working folder stands in for a folder that cannot be written.
+// Prints the path written on standard output.
 void requestScreenshot(const std::string& folder);
 void takeRequestedScreenshot();

@@ -2,6 +2,7 @@
 drives it with xdotool and reads screenshots back as RGB pixels."""
 
 import os
+import shutil
 import subprocess
 import tempfile
 import time
@@ -15,6 +16,12 @@ OUTPUT = os.environ.get("KRESTEL_TEST_OUTPUT", "/tmp/krestel-test-output")
 
 def run(*args, check=True, timeout=20):
     return subprocess.run(args, capture_output=True, text=True, check=check, timeout=timeout)
+
+
+def read_png(path):
+    width, height = run("identify", "-format", "%w %h", path).stdout.split()
+    raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
+    return Image(int(width), int(height), raw, path)
 
 
 def near(a, b, tolerance=6):
@@ -104,13 +111,18 @@ class Engine:
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
     def screenshot(self, label="shot"):
-        """The window as it is now; every screenshot goes through here."""
+        """The frame the engine drew, written by F12 beside the scene and moved to OUTPUT."""
         os.makedirs(OUTPUT, exist_ok=True)
         path = os.path.join(OUTPUT, "%s-%s.png" % (self.name, label))
-        run("import", "-window", self.window, path)
-        width, height = run("identify", "-format", "%w %h", path).stdout.split()
-        raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
-        return Image(int(width), int(height), raw, path)
+        shots = self.stdout().count("Screenshot: ")
+        self.xdotool("key", "F12")
+        deadline = time.time() + 10
+        while self.stdout().count("Screenshot: ") == shots:
+            if time.time() > deadline or not self.alive():
+                raise AssertionError("F12 wrote no screenshot: " + self.stderr())
+            time.sleep(0.05)
+        shutil.move(os.path.join(self.dir, self.stdout().split("Screenshot: ")[-1].splitlines()[0]), path)
+        return read_png(path)
 
     # Input, in window coordinates.
     def xdotool(self, *args):

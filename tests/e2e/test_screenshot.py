@@ -5,7 +5,7 @@ import os
 import tempfile
 import unittest
 
-from harness import BINARY, Engine, near, read_png, run, source_path
+from harness import BINARY, SOURCE, Engine, near, read_png, run
 from scenes import camera, scene
 
 SKY = (217, 217, 242)  # the clear colour
@@ -14,7 +14,7 @@ SKY = (217, 217, 242)  # the clear colour
 class Screenshots(unittest.TestCase):
     def test_option_and_f12(self):
         path = os.path.join(tempfile.mkdtemp(prefix="krestel-e2e-"), "demo.png")
-        done = run(os.path.abspath(BINARY), "--screenshot", path, "--after", "1", source_path("demo"), timeout=60)
+        done = run(os.path.abspath(BINARY), "--screenshot", path, "--after", "1", os.path.join(SOURCE, "demo"), timeout=60)
         self.assertEqual((done.returncode, done.stdout.splitlines()[-1]), (0, path), done.stderr)
         shot = read_png(path)  # sky at the top right, the button strip at the bottom
         self.assertEqual([near(shot.pixel(790, 10), SKY), near(shot.pixel(400, 590), SKY, 30)], [True, False])
