@@ -216,6 +216,8 @@ void onKeyUp(unsigned char key, int x, int y) {
 void onSpecialKey(int key, int x, int y) {
     (void)x;
     (void)y;
+    // A held function key acts once: no stream of reloads, toggles or screenshots.
+    glutIgnoreKeyRepeat(1);
     switch (key) {
     case GLUT_KEY_F1:
         toggleMessagePanel();
