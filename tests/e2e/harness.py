@@ -14,8 +14,7 @@ SOURCE = os.environ.get("KRESTEL_SOURCE", os.path.join(HERE, "../.."))
 OUTPUT = os.environ.get("KRESTEL_TEST_OUTPUT", "/tmp/krestel-test-output")
 
 
-def run(*args, check=True, timeout=20):
-    return subprocess.run(args, capture_output=True, text=True, check=check, timeout=timeout)
+def run(*args, check=True, timeout=20): return subprocess.run(args, capture_output=True, text=True, check=check, timeout=timeout)
 
 
 def read_png(path):
@@ -24,8 +23,7 @@ def read_png(path):
     return Image(int(width), int(height), raw, path)
 
 
-def near(a, b, tolerance=6):
-    return all(abs(int(x) - int(y)) <= tolerance for x, y in zip(a, b))
+def near(a, b, tolerance=6): return all(abs(int(x) - int(y)) <= tolerance for x, y in zip(a, b))
 
 
 class Image:
@@ -34,9 +32,7 @@ class Image:
     def __init__(self, width, height, data, path):
         self.width, self.height, self.data, self.path = width, height, data, path
 
-    def pixel(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.data[i:i + 3])
+    def pixel(self, x, y): return tuple(self.data[(y * self.width + x) * 3:(y * self.width + x) * 3 + 3])
 
     def count(self, predicate, step=2, box=None):
         x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
@@ -55,19 +51,15 @@ class Engine:
                 f.write(content)
 
     def __enter__(self):
-        self.start()
-        return self
+        return self.start() or self
 
-    def __exit__(self, *exc):
-        self.stop()
+    def __exit__(self, *exc): self.stop()
 
     def start(self, attempts=3):
-        """Starts the engine and waits for its window at its final size; a start the X server
-        turned away (it may while another client is closing) is tried again."""
+        """Starts the engine and waits for its window; a start the X server refused is retried."""
         for attempt in range(attempts):
             with open(self._log("stdout"), "w") as out, open(self._log("stderr"), "w") as err:
-                self.process = subprocess.Popen([os.path.abspath(BINARY), *self.args], cwd=self.dir, stdout=out,
-                                                stderr=err)
+                self.process = subprocess.Popen([os.path.abspath(BINARY), *self.args], cwd=self.dir, stdout=out, stderr=err)
             for _ in range(200):
                 if not self.alive():
                     break
@@ -82,28 +74,18 @@ class Engine:
                 self.stop()
                 raise AssertionError("no krestel window (status %s): %s" % (self.process.returncode, self.stderr()))
 
-    def alive(self):
-        return self.process is not None and self.process.poll() is None
+    def alive(self): return self.process is not None and self.process.poll() is None
 
     def stop(self):
         if self.alive():
             self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+            self.process.wait(5)
 
-    def _log(self, stream):
-        return os.path.join(self.dir, stream + ".txt")
+    def _log(self, stream): return os.path.join(self.dir, stream + ".txt")
 
-    def stdout(self):
-        with open(self._log("stdout")) as f:
-            return f.read()
+    def stdout(self): return open(self._log("stdout")).read()
 
-    def stderr(self):
-        with open(self._log("stderr")) as f:
-            return f.read()
+    def stderr(self): return open(self._log("stderr")).read()
 
     def geometry(self):
         """(x, y, width, height) of the window."""
@@ -128,20 +110,15 @@ class Engine:
     def xdotool(self, *args):
         run("xdotool", args[0], "--window", self.window, *map(str, args[1:]))
 
-    def key_down(self, key):
-        self.xdotool("keydown", key)
+    def key_down(self, key): self.xdotool("keydown", key)
 
-    def key_up(self, key):
-        self.xdotool("keyup", key)
+    def key_up(self, key): self.xdotool("keyup", key)
 
-    def move_mouse(self, x, y):
-        self.xdotool("mousemove", x, y)
+    def move_mouse(self, x, y): self.xdotool("mousemove", x, y)
 
-    def mouse_down(self, button=1):
-        self.xdotool("mousedown", button)
+    def mouse_down(self, button=1): self.xdotool("mousedown", button)
 
-    def mouse_up(self, button=1):
-        self.xdotool("mouseup", button)
+    def mouse_up(self, button=1): self.xdotool("mouseup", button)
 
     def hold_key(self, key, seconds):
         self.key_down(key)

@@ -7,21 +7,18 @@ import struct
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "scenes")
 
 
-def read_scene(name):
-    with open(os.path.join(DATA, name + ".txt")) as f:
-        return f.read()
+def read_scene(name): return open(os.path.join(DATA, name + ".txt")).read()
 
 
 def edited(text, *edits):
-    """The text with the first occurrence of each `old` replaced by `new`, in order."""
+    # The first occurrence of each `old` replaced by `new`, in order.
     for old, new in edits:
         assert old in text, old
         text = text.replace(old, new, 1)
     return text
 
 
-def line_of(text, needle):
-    return text[:text.index(needle)].count("\n") + 1
+def line_of(text, needle): return text[:text.index(needle)].count("\n") + 1
 
 
 def tga(width, height, pixels=((200, 100, 50, 255),), depth=24, image_type=2, body=None):

@@ -1,7 +1,6 @@
-"""Hostile files end to end, one run each: a scene with a typo near its end prints one error line
-naming the file and the line and applies nothing; broken TGA files print the reader's message
-and leave their panels white, while bodies thrown past the float range and entities at its edge
-keep the engine drawing. The tables of hostile texts and images are held by the unit tests."""
+"""Hostile files, one run each: a typo near a scene's end prints one error line naming the file
+and the line and applies nothing; broken images leave their panels white and bodies past the
+float range keep the engine drawing. The unit tests hold the tables of hostile files."""
 
 import time
 import unittest
@@ -11,8 +10,7 @@ from scenes import camera, entity, line_of, material, panel, scene, square, tga
 
 RED = (255, 0, 0)
 TEXTURES = {"huge.tga": tga(65535, 65535, depth=32, body=bytes(100)), "zero.tga": tga(0, 0), "cut.tga": tga(2, 2, body=bytes(7))}
-# Thrown goes past the float range, then to NaN; a group at the edge of the range holds a child
-# one more edge away (world infinity); Weightless has the smallest mass.
+# Thrown flies past the float range to NaN; Beyond is two edges out; Weightless has the least mass.
 SCENE = scene(
     [camera(), entity("OBJECT", "Square", link="Square", material="Red"),
      entity("OBJECT", "Thrown", "3e38 0 -50", "SIMULATE", "Square", "Red", velocity="3.4e38 -3.4e38 3.4e38"),
@@ -36,8 +34,7 @@ class Hostile(unittest.TestCase):
     def test_broken_textures_and_overflow_keep_the_engine_drawing(self):
         with Engine(SCENE, TEXTURES, name="hostile-run") as engine:
             time.sleep(1.5)
-            self.assertTrue(engine.alive(), engine.stderr())
-            self.assertIn('File Load ("scene.txt"): Success', engine.stdout())
+            self.assertTrue(engine.alive() and 'File Load ("scene.txt"): Success' in engine.stdout(), engine.stderr())
             refused = [line for line in engine.stderr().splitlines() if line.startswith("TGA_READ: ")]
             self.assertEqual(["'%s'" % name in line for name, line in zip(TEXTURES, refused)], [True] * 3, refused)
             shot = engine.screenshot("hostile")
