@@ -87,6 +87,15 @@ void setPngError(char* error, size_t errorSize, const char* message) {
     }
 }
 
+// Whether the first bytes may start an image file: a PNG or JPEG signature, or a TGA header's
+// colour-map type and image type.
+bool mayBeImage(const std::vector<uint8_t>& bytes) {
+    if (imageFormatOf(bytes.data(), bytes.size()) != ImageFormat::TGA) return true;
+    if (bytes.size() < 3 || bytes[1] > 1) return false;
+    const int type = bytes[2];
+    return type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
+}
+
 } // namespace
 
 ImageFormat imageFormatOf(const uint8_t* bytes, size_t size) {
@@ -199,6 +208,9 @@ TgaImage* readTga(const char* path) {
         const size_t got = std::fread(bytes.data() + old, 1, CHUNK, file);
         bytes.resize(old + got);
         if (got < CHUNK) break;
+        // Bytes that no decoder takes are refused from their start: no need to read on (a
+        // texture named /dev/zero is not read to the limit).
+        if (old == 0 && !mayBeImage(bytes)) break;
         if (bytes.size() > MAX_FILE_SIZE) {
             tooBig = true;
             break;
