@@ -1,5 +1,6 @@
 """Texture files as other programs write them, end to end: a PNG and a run-length encoded,
-top-first TGA written by ImageMagick, each on a HUD panel, drawn upright."""
+top-first TGA written by ImageMagick, each on a HUD panel, drawn upright; a cut PNG between them
+is reported by name and drawn white, and a missing file gives the reader's message."""
 
 import subprocess
 import unittest
@@ -17,12 +18,18 @@ def image(*options):
 
 class Images(unittest.TestCase):
     def test_png_and_rle_tga_panels_are_upright(self):
-        files = {"pic.png": image("png:-"), "pic.tga": image("-orient", "topleft", "-compress", "RLE", "tga:-")}
+        files = {"pic.png": image("png:-"), "pic.tga": image("-orient", "topleft", "-compress", "RLE", "tga:-"),
+                 "cut.png": image("png:-")[:60]}
         text = scene([camera()], backgrounds=[panel("1 1 1 1", -1.2, -0.6, -0.2, 0.6, "pic.png"),
-                                              panel("1 1 1 1", 0.2, -0.6, 1.2, 0.6, "pic.tga")])
+                                              panel("1 1 1 1", 0.2, -0.6, 1.2, 0.6, "pic.tga"),
+                                              panel("1 1 1 1", -0.1, -0.6, 0.1, 0.6, "cut.png"),
+                                              panel("1 1 1 1", -0.1, 0.7, 0.1, 0.8, "missing.png")])
         with Engine(text, files, name="images") as engine:
             shot = engine.screenshot()
-            out = engine.stdout()
+            out, err = engine.stdout(), engine.stderr()
+        self.assertIn("TGA_READ: 'cut.png': PNG: ", err)
+        self.assertIn("TGA_READ: failed to open file missing.png\n", err)
+        self.assertTrue(near(shot.pixel(shot.width // 2, shot.height // 2), (255, 255, 255), 10), shot.path)
         self.assertIn("'pic.png' (4 byte) image file closed and read.", out)
         self.assertIn("'pic.tga' (3 byte) image file closed and read.", out)
         for x in (-0.7, 0.7):
