@@ -422,7 +422,7 @@ std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& use
             imageProblem(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         if (!why.empty()) {
             out.push_back({use.line, "TextureUnsupported",
-                           "texture '" + use.file + "' " + why + ": it is drawn white"});
+                           "texture '" + use.file + "' " + why + "; it is drawn white"});
         }
     }
     return out;
