@@ -65,15 +65,15 @@ TEST(Actions, TableFindsTheSevenByExactNameAndButtonsBindTheirEntity) {
     const std::string longest(NAME_SIZE - 1, 'X');
     const int32_t lamp = addEntity(w.scene, makeEntity(longest.c_str(), EntityType::LIGHT), 0);
     addButton(&w.hud, makeButton(0, 0, 1, 1, "ENTITYROTATE", "Box"));
-    addButton(&w.hud, makeButton(0, 0, 1, 1, "FLY", "Nothing"));
+    addButton(&w.hud, makeButton(0, 0, 1, 1, "", "Nothing"));
     w.hud.buttons[1].actionValues[0] = 42.0f; // the file's first value never survives
     // Name fields filled to the last byte are read as their first NAME_SIZE - 1 characters.
-    std::memset(w.hud.buttons[1].actionName, 'X', NAME_SIZE);
+    std::memcpy(w.hud.buttons[1].actionName, "PARTICLESYSTEMSTATEX", NAME_SIZE);
     std::memset(w.hud.buttons[0].actionLink, 'X', NAME_SIZE);
     resolveButtons(&w.hud);
     EXPECT_EQ(w.hud.buttons[0].action, actionEntityRotate);
     EXPECT_EQ(w.hud.buttons[0].actionValues[0], static_cast<float>(lamp));
-    EXPECT_EQ(w.hud.buttons[1].action, nullptr);
+    EXPECT_EQ(w.hud.buttons[1].action, actionParticleSystemState);
     EXPECT_EQ(w.hud.buttons[1].actionValues[0], 0.0f);
 }
 

@@ -116,4 +116,15 @@ TEST(DecodeTga, EveryCutOfAGoodFileIsRefusedWithoutReadingPastTheEnd) {
     }
 }
 
+// One past the last pixel overwrites the allocator's record of the next block: the sanitizer
+// build, and usually the allocator at destroyImage, stop there.
+TEST(TgaImage, SetPixelIgnoresIndicesOutsideTheImage) {
+    TgaImage* image = createImage(3, 2);
+    fillImage(image, Colour{0.25f, 0.5f, 0.75f, 1.0f});
+    for (int32_t index : {6, -1, 5}) setPixel(image, Colour{1, 0, 0, 0}, index);
+    expectColour(image->pixels[4], {0.25f, 0.5f, 0.75f, 1}, "filled");
+    expectColour(image->pixels[5], {1, 0, 0, 0}, "set");
+    EXPECT_EQ(destroyImage(image), 0);
+}
+
 } // namespace
