@@ -1,14 +1,96 @@
 // The HUD without a window: pixel mapping and hit test, the action table and button binding, the
-// actions over simulated turns, and input reports applied per idle turn.
+// actions over simulated turns, and input reports applied per idle turn, drags checked against a
+// model of the pointer's whole path. The clock is driven by explicit millisecond times, input
+// reports come as GLUT's callbacks make them, and the window is 800 by 600 throughout.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
+#include <cstdio>
+#include <cstring>
+#include <vector>
 
-#include "hud_test_support.h"
+#include "app/clock.h"
+#include "app/input.h"
+#include "hud/actions.h"
+#include "hud/hud.h"
+#include "scene/scene.h"
 #include "sim/particles.h"
+#include "test_data.h"
+#include "texture/registry.h"
 
 namespace {
+
+Entity makeEntity(const char* name, int32_t entityType, int32_t link = 0) {
+    Entity e{};
+    std::snprintf(e.name, NAME_SIZE, "%s", name);
+    e.entityType = entityType;
+    e.type = MotionType::STATIC;
+    e.rotation = Quaternion{0.0f, 0.0f, 0.0f, 1.0f};
+    e.link = link;
+    e.visible = 1;
+    return e;
+}
+
+// A panel or button (the same fields) in HUD units, white, showing the whole texture.
+template <typename Rect> Rect rect(float x0, float y0, float x1, float y1) {
+    Rect r{};
+    r.colour = Colour{1, 1, 1, 1}, r.min = Float2{x0, y0}, r.max = Float2{x1, y1}, r.texMax = TexCoord{1, 1};
+    return r;
+}
+Background makeBackground(float x0, float y0, float x1, float y1) { return rect<Background>(x0, y0, x1, y1); }
+Button makeButton(float x0, float y0, float x1, float y1, const char* action = "", const char* link = "", float v2 = 0) {
+    Button b = rect<Button>(x0, y0, x1, y1);
+    std::snprintf(b.actionName, NAME_SIZE, "%s", action);
+    std::snprintf(b.actionLink, NAME_SIZE, "%s", link);
+    b.actionValues[1] = v2;
+    return b;
+}
+
+constexpr int32_t W = 800;
+constexpr int32_t H = 600;
+
+// A HUD over a fresh scene and clock. The clock starts at startMs so that simulation time can
+// run backwards for a while before it is clamped at zero.
+struct HudWorld {
+    Scene* scene;
+    Clock* clock;
+    Camera viewpoint;
+    Resources resources{};
+    Hud hud{};
+    uint32_t nowMs;
+
+    explicit HudWorld(uint32_t startMs = 100000) : nowMs(startMs) {
+        scene = createScene();
+        clock = createClockAt(startMs);
+        viewpoint = createCamera();
+        initHud(&hud, scene, &viewpoint, clock, &resources);
+    }
+    void tick(uint32_t stepMs) { updateClockAt(clock, nowMs += stepMs); }
+    // One idle turn: the clock, then the input step with the application step in seconds.
+    void turn(uint32_t stepMs) {
+        tick(stepMs);
+        processInput(&hud, static_cast<float>(getAppDelta(clock)));
+    }
+    void turns(int count, uint32_t stepMs) {
+        for (int i = 0; i < count; ++i) turn(stepMs);
+    }
+    void key(unsigned char k) { pressInputAt(&hud, InputKind::Key, k, W, H); }
+    void keyUp(unsigned char k) { releaseInput(&hud, InputKind::Key, k); }
+    void motion(int32_t x, int32_t y) {
+        pressInputAt(&hud, InputKind::PointerX, x, W, H);
+        pressInputAt(&hud, InputKind::PointerY, y, W, H);
+    }
+    // A mouse event gives the button first, then the event's own position.
+    void mouseDown(int32_t button, int32_t x, int32_t y) {
+        pressInputAt(&hud, InputKind::MouseButton, button, W, H);
+        motion(x, y);
+    }
+    void mouseUp(int32_t button, int32_t x, int32_t y) {
+        releaseInput(&hud, InputKind::MouseButton, button);
+        motion(x, y);
+    }
+    Camera& camera() { return scene->camera; }
+};
 
 TEST(HudHitTest, PanelEdgesCountAsInsideAndAWindowWithoutAreaIsAMiss) {
     HudWorld w;
@@ -98,20 +180,6 @@ TEST(Actions, EntityMoveGoesAlongTheEntitysOwnAxesAtTheSimulationRate) {
         holdAction(w, actionEntityMove, values, 100, 10); // one second of application time
         expectFloat3(getEntityPosition(w.scene, box), {0, 0, z}, 2e-3f);
     }
-}
-
-TEST(Actions, IndicesOutsideTheEntityListDoNothing) {
-    HudWorld w;
-    const int32_t box = addEntity(w.scene, makeEntity("Box", EntityType::OBJECT), 0);
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (float index : {2.0f, -1.0f, -7.5f, 3e9f, nan, std::numeric_limits<float>::infinity()}) {
-        float values[5] = {index, 1.0f, 1.0f, 1.0f, 1.0f};
-        holdAction(w, actionEntityMove, values, 3, 10);
-        holdAction(w, actionEntityRotate, values, 3, 10);
-        holdAction(w, actionParticleSystemState, values, 3, 10);
-    }
-    expectFloat3(getEntityPosition(w.scene, box), {0, 0, 0}, 0);
-    EXPECT_EQ(getEntityRotation(w.scene, box).w, 1.0f);
 }
 
 TEST(Actions, ParticleSystemStateSwitchesOnlyThePARTICLEEntitysOwnSystem) {
@@ -243,8 +311,8 @@ TEST(Input, AHeldButtonRunsItsActionEveryTurnUntilReleased) {
     const int32_t cube = addEntity(w.scene, makeEntity("Cube", EntityType::OBJECT), 0);
     updateTransforms(w.scene);
     addBackground(&w.hud, makeBackground(-4.0f / 3.0f, 0.9f, 4.0f / 3.0f, 1.0f)); // top strip
-    addButton(&w.hud, makeButton(-4.0f / 3.0f, 0.9f, -1.0f, 1.0f, "ENTITYMOVE", "Cube", 2, 0, 0));
-    addButton(&w.hud, makeButton(0.4f, 0.9f, 0.6f, 1.0f, "NOSUCHACTION", "Cube", 5, 0, 0));
+    addButton(&w.hud, makeButton(-4.0f / 3.0f, 0.9f, -1.0f, 1.0f, "ENTITYMOVE", "Cube", 2));
+    addButton(&w.hud, makeButton(0.4f, 0.9f, 0.6f, 1.0f, "NOSUCHACTION", "Cube", 5));
     resolveButtons(&w.hud);
     // A click before any motion report is tested at pixel (0, 0): on button 0.
     w.mouseDown(0, 0, 0);
@@ -261,6 +329,50 @@ TEST(Input, AHeldButtonRunsItsActionEveryTurnUntilReleased) {
     }
     EXPECT_NEAR(getEntityPosition(w.scene, cube).x, 3.0f, 1e-3);
     EXPECT_EQ(w.camera().yaw, 0.0f);
+}
+
+TEST(Press, DragsFollowThePointersWholePathAtAnyReportsPerTurn) {
+    // Legs of 12 reports of (dx, dy) pixels each: out and back, and a closed square.
+    const std::vector<std::vector<std::pair<int32_t, int32_t>>> paths = {
+        {{4, 0}, {-4, 0}}, {{4, 0}, {0, -4}, {-4, 0}, {0, 4}}};
+    for (int32_t button : {0, 2})
+        for (const auto& legs : paths)
+            for (int perTurn : {1, 3, 8}) {
+                HudWorld w;
+                SCOPED_TRACE(testing::Message() << "button " << button << ", per turn " << perTurn);
+                w.motion(400, 300); // the pointer moved before the press: not part of the drag
+                w.mouseDown(button, 400, 300);
+                int32_t x = 400, y = 300, reports = 0;
+                for (auto [dx, dy] : legs)
+                    for (int i = 0; i < 12; ++i) {
+                        w.motion(x += dx, y += dy);
+                        if (++reports % perTurn != 0) continue;
+                        w.turn(10); // s = 0.08 for the right button
+                        EXPECT_NEAR(w.camera().yaw, (button == 0) * (x - 400), 1e-3) << reports;
+                        EXPECT_NEAR(w.camera().pitch, (button == 0) * (300 - y), 1e-3) << reports;
+                        EXPECT_NEAR(w.camera().position.z, (button == 2) * (x - 400) * 0.08f, 1e-3);
+                    }
+            }
+}
+
+TEST(Press, AnOnOffButtonSwitchesOncePerPressHoweverLongItIsHeld) {
+    HudWorld w;
+    ParticleSystem* sparks = createParticleSystem(ParticleType::POINT, DisplayType::POINT,
+                                                  BlendType::SATURATE, 1.0f, 10.0f, 1.0f);
+    setParticleSystemOff(sparks, 0);
+    addParticleSystem(&w.resources, sparks);
+    addEntity(w.scene, makeEntity("Sparks", EntityType::PARTICLE, 0), 0);
+    addBackground(&w.hud, makeBackground(-1, -1, 1, 1));
+    addButton(&w.hud, makeButton(-1, -1, 1, 1, "PARTICLESYSTEMSTATE", "Sparks"));
+    resolveButtons(&w.hud);
+    w.motion(400, 300);
+    for (int press = 1; int heldTurns : {1, 4, 2, 7}) {
+        w.mouseDown(0, 400, 300);
+        w.turns(heldTurns, 10);
+        w.mouseUp(0, 400, 300);
+        w.turns(2, 10);
+        EXPECT_EQ(sparks->off, press++ % 2) << "held " << heldTurns;
+    }
 }
 
 } // namespace
