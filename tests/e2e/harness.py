@@ -110,34 +110,23 @@ class Engine:
     def xdotool(self, *args):
         run("xdotool", args[0], "--window", self.window, *map(str, args[1:]))
 
-    def key_down(self, key): self.xdotool("keydown", key)
-
-    def key_up(self, key): self.xdotool("keyup", key)
-
-    def move_mouse(self, x, y): self.xdotool("mousemove", x, y)
-
-    def mouse_down(self, button=1): self.xdotool("mousedown", button)
-
-    def mouse_up(self, button=1): self.xdotool("mouseup", button)
-
     def hold_key(self, key, seconds):
-        self.key_down(key)
+        self.xdotool("keydown", key)
         time.sleep(seconds)
-        self.key_up(key)
+        self.xdotool("keyup", key)
 
     def hold_mouse(self, x, y, seconds, button=1):
-        self.move_mouse(x, y)
+        self.xdotool("mousemove", x, y)
         time.sleep(0.1)
-        self.mouse_down(button)
+        self.xdotool("mousedown", button)
         time.sleep(seconds)
-        self.mouse_up(button)
+        self.xdotool("mouseup", button)
 
     def drag(self, x0, y0, x1, y1, button=1, steps=10, pause=0.03):
-        self.move_mouse(x0, y0)
-        self.mouse_down(button)
+        self.xdotool("mousemove", x0, y0)
+        self.xdotool("mousedown", button)
         for i in range(1, steps + 1):
             time.sleep(pause)
-            self.move_mouse(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
+            self.xdotool("mousemove", x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
         time.sleep(pause)
-        self.mouse_up(button)
-
+        self.xdotool("mouseup", button)

@@ -1,11 +1,13 @@
-"""The command line: exit codes and messages of --help, --version and usage errors, a missing
-scene named by path, and a folder whose scene names a texture beside it, left with Escape."""
+"""The command line: exit codes and messages of --help, --version and usage errors, --screenshot
+writing the frame upright and exiting 0, a missing scene named by path, and a folder whose scene
+names a texture beside it, left with Escape."""
 
 import os
+import tempfile
 import time
 import unittest
 
-from harness import BINARY, Engine, run
+from harness import BINARY, SOURCE, Engine, near, read_png, run
 from scenes import camera, entity, material, scene, square, tga
 
 
@@ -24,6 +26,13 @@ class CommandLine(unittest.TestCase):
             self.assertIn(out, done.stdout, args)
             self.assertIn(err, done.stderr, args)
             self.assertEqual("usage: krestel" in done.stderr, code == 2, args)
+
+    def test_screenshot_option(self):
+        path = os.path.join(tempfile.mkdtemp(prefix="krestel-e2e-"), "demo.png")
+        done = run(os.path.abspath(BINARY), "--screenshot", path, "--after", "1", os.path.join(SOURCE, "demo"), timeout=60)
+        self.assertEqual((done.returncode, done.stdout.splitlines()[-1]), (0, path), done.stderr)
+        shot, sky = read_png(path), (217, 217, 242)  # sky at the top right, the button strip at the bottom
+        self.assertEqual([near(shot.pixel(790, 10), sky), near(shot.pixel(400, 590), sky, 30)], [True, False])
 
     def test_missing_scene_is_named_as_given(self):
         with Engine(None, name="cli-missing", args=["levels/a/scene.txt"]) as engine:

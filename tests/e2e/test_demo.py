@@ -1,5 +1,6 @@
 """Start-up with the shipped demo: the window's title and size, the success line, every image
-read, and the demo's parts on screen, its monitor showing an orbiting camera's picture."""
+read, and the demo's parts on screen, its monitor showing an orbiting camera's picture; F12 numbers
+its screenshots past names already taken."""
 
 import os
 import unittest
@@ -32,11 +33,12 @@ def text_lines(image, x0=0, x1=240, y0=0, y1=70):
 
 class DemoTest(unittest.TestCase):
     def test_the_demo_starts_loads_and_shows_its_parts(self):
-        with Engine(None, demo_files(), name="demo") as e:
+        with Engine(None, dict(demo_files(), **{"krestel-0001.png": b"taken"}), name="demo") as e:
             self.assertEqual((run("xdotool", "getwindowname", e.window).stdout.strip(), e.geometry()[2:]), (TITLE, (800, 600)))
             shot, out, err = e.screenshot("look"), e.stdout(), e.stderr()
             self.assertTrue(e.alive(), err)
         self.assertIn('File Load ("scene.txt"): Success', out)
+        self.assertIn("Screenshot: krestel-0002.png\n", out)
         self.assertNotIn("ERROR", out + err)
         self.assertEqual([n for n in demo_files() if n.endswith(".tga") and "'%s' (" % n not in out], [])
         self.assertTrue(len(text_lines(shot)) == 2 and near(shot.pixel(560, 40), (217, 217, 242), 8), shot.path)  # sky
