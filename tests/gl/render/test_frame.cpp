@@ -61,8 +61,7 @@ void ensureGlContext() {
     static bool made = false;
     if (made) return;
     int argc = 1;
-    char name[] = "gl_tests";
-    char* argv[] = {name, nullptr};
+    char name[] = "gl_tests", *argv[] = {name, nullptr};
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_RGBA);
     glutInitWindowSize(800, 600);
@@ -72,9 +71,7 @@ void ensureGlContext() {
     made = true;
 }
 
-struct Rgba8 {
-    uint8_t r, g, b, a;
-};
+struct Rgba8 { uint8_t r, g, b, a; };
 
 // A rectangle of the back buffer, GL's origin at the bottom-left.
 std::vector<Rgba8> readPixels(int x, int y, int width, int height) {
@@ -139,12 +136,10 @@ struct World {
     }
     Calls record(int width, int height) {
         updateTransforms(scene);
-        fakeWidth = width, fakeHeight = height;
+        fakeWidth = width, fakeHeight = height, recording = true;
         recorded.clear();
-        recording = true;
         renderFrame(scene, resources);
-        recording = false;
-        fakeWidth = -1;
+        fakeWidth = -1, recording = false;
         return recorded;
     }
 };
@@ -365,8 +360,7 @@ TEST_F(Frame, DeepHierarchiesDrawInPlaceAndOnlyEightLightsCount) {
     }
     GLfloat ambient[4];
     glGetFloatv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    EXPECT_NEAR(ambient[0], 0.8f, 1e-5);
-    EXPECT_NEAR(ambient[3], 8.0f, 1e-5);
+    EXPECT_TRUE(std::abs(ambient[0] - 0.8f) < 1e-5f && std::abs(ambient[3] - 8.0f) < 1e-5f);
 }
 
 const Rgba8 CLEAR{200, 100, 40, 255}, RED{255, 0, 0, 255}, GREEN{0, 255, 0, 255},
@@ -394,11 +388,9 @@ TEST_F(Frame, HudPanelsThenButtonsInOrderTexturedTheReadOutsUntintedAndTheStateR
     // The state the scene pass leaves: perspective, identity modelview, depth and lighting on.
     glClearColor(CLEAR.r / 255.0f, CLEAR.g / 255.0f, CLEAR.b / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION), glLoadIdentity();
     gluPerspective(60.0, 800.0 / 600.0, 0.1, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW), glLoadIdentity();
     glDepthMask(GL_FALSE); // the HUD turns depth writes back on
     // 2 by 2, bottom row first: red, green; then blue, white.
     writeBytes("hud.tga", makeTga({.width = 2, .height = 2}, {0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255}));
@@ -409,8 +401,7 @@ TEST_F(Frame, HudPanelsThenButtonsInOrderTexturedTheReadOutsUntintedAndTheStateR
     addBackground(&hud, rect<Background>(-0.6f, -0.9f, 0.6f, -0.1f, Colour{1, 1, 0, 1}));
     addBackground(&hud, rect<Background>(-0.5f, 0.1f, 0.5f, 0.9f, Colour{1, 1, 1, 1}, quads));
     // The read-outs lie over the textured panel; the last texture coordinate given is blue.
-    hud.simTime = Float2{-0.45f, 0.5f};
-    hud.appTime = Float2{-0.45f, 0.2f};
+    hud.simTime = Float2{-0.45f, 0.5f}, hud.appTime = Float2{-0.45f, 0.2f};
     hud.timeColour = Colour{1.0f, 1.0f, 0.0f, 0.0f}; // alpha has no effect
     GLfloat before[16], after[16];
     glGetFloatv(GL_PROJECTION_MATRIX, before);

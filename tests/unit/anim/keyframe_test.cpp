@@ -25,12 +25,8 @@ Keyframer* positionTrack(const std::vector<float>& times, bool idsAreTimes = fal
 Material material(float red, float shininess, int32_t textureId, const char* name) {
     Material m{};
     std::snprintf(m.name, NAME_SIZE, "%s", name);
-    m.ambient = {red, 0, 0, 1};
-    m.diffuse = {red, 0.5f, 0, 1};
-    m.emission = {0, 0, red, 1};
-    m.specular = {1, 1, 1, red};
-    m.shininess = shininess;
-    m.textureId = textureId;
+    m.ambient = {red, 0, 0, 1}, m.diffuse = {red, 0.5f, 0, 1}, m.emission = {0, 0, red, 1}, m.specular = {1, 1, 1, red};
+    m.shininess = shininess, m.textureId = textureId;
     return m;
 }
 
@@ -89,10 +85,7 @@ TEST(Keyframer, OnlyAnimateEntitiesAreWrittenAndTheLaterTrackWins) {
     KeyframerList* list = createList<Keyframer>();
     auto add = [&](int32_t motionType) {
         Entity e{};
-        e.entityType = EntityType::OBJECT;
-        e.type = motionType;
-        e.position = {9, 9, 9};
-        e.rotation = {0, 0, 0, 1};
+        e.entityType = EntityType::OBJECT, e.type = motionType, e.position = {9, 9, 9}, e.rotation = {0, 0, 0, 1};
         return addEntity(scene, e, 0);
     };
     auto bind = [&](Keyframer* k, int32_t entity) { k->entity = entity, appendPointer(list, k); };

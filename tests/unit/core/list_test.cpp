@@ -24,10 +24,7 @@ TEST(List, AppendsKeepOrderIndicesAndContentsAcrossGrowth) {
         vertex.position = {float(model[i]), 0, 0};
         uint32_t triangle[3] = {uint32_t(i), 1, 2};
         Mesh mesh{};
-        mesh.vertexCount = 1;
-        mesh.vertices = &vertex;
-        mesh.indexCount = 3;
-        mesh.indices = triangle;
+        mesh.vertexCount = 1, mesh.vertices = &vertex, mesh.indexCount = 3, mesh.indices = triangle;
         mesh.bounds.centre.x = float(i);
         ASSERT_EQ(appendMesh(&meshes, mesh), i);
         vertex.position.x = -1; // the caller's arrays stay the caller's

@@ -13,13 +13,9 @@
 
 namespace {
 
-BoundingBox box(Float3 half, Float3 centre) {
-    return {{half.x, 0, 0}, {0, half.y, 0}, {0, 0, half.z}, centre};
-}
+BoundingBox box(Float3 half, Float3 centre) { return {{half.x, 0, 0}, {0, half.y, 0}, {0, 0, half.z}, centre}; }
 
-Quaternion conjugate(Quaternion q) {
-    return {-q.x, -q.y, -q.z, q.w};
-}
+Quaternion conjugate(Quaternion q) { return {-q.x, -q.y, -q.z, q.w}; }
 
 } // namespace
 
@@ -94,10 +90,8 @@ TEST(Box, AxisAlignedMergeEqualsTheSixteenCornerHull) {
     std::uniform_real_distribution<float> value(-10, 10);
     for (int i = 0; i < 2000; ++i) {
         // Negative half-extents occur after a half turn and must give the same hull.
-        const BoundingBox a =
-            box({value(rng), value(rng), value(rng)}, {value(rng), value(rng), value(rng)});
-        const BoundingBox b =
-            box({value(rng), value(rng), value(rng)}, {value(rng), value(rng), value(rng)});
+        auto random = [&] { return box({value(rng), value(rng), value(rng)}, {value(rng), value(rng), value(rng)}); };
+        const BoundingBox a = random(), b = random();
         Vertex corners[16] = {};
         int k = 0;
         for (const BoundingBox& src : {a, b})

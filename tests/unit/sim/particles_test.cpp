@@ -3,6 +3,7 @@
 // steps that are zero, backwards or not finite.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -33,15 +34,11 @@ ParticleSystem* emitting(float birthRate, float lifetime = 100.0f) {
 // The growth of the live population in each step (lives are long).
 std::vector<int32_t> births(ParticleSystem* ps, float dt, int steps) {
     std::vector<int32_t> out;
-    auto live = [ps] {
-        int32_t n = 0;
-        for (int32_t j = 0; j < ps->count; ++j) n += ps->particles[j].dead == 0;
-        return n;
-    };
+    auto live = [ps] { return std::count_if(ps->particles, ps->particles + ps->count, [](const Particle& p) { return !p.dead; }); };
     for (int i = 0; i < steps; ++i) {
-        const int32_t before = live();
+        const auto before = live();
         updateParticleSystem(ps, dt);
-        out.push_back(live() - before);
+        out.push_back(static_cast<int32_t>(live() - before));
     }
     return out;
 }
@@ -127,12 +124,8 @@ namespace {
 
 Entity body(int32_t entityType, int32_t motionType, Float3 position, float mass, int32_t link = 0) {
     Entity e{};
-    e.entityType = entityType;
-    e.type = motionType;
-    e.position = position;
-    e.rotation = {0, 0, 0, 1};
-    e.mass = mass;
-    e.link = link;
+    e.entityType = entityType, e.type = motionType, e.position = position, e.rotation = {0, 0, 0, 1};
+    e.mass = mass, e.link = link;
     return e;
 }
 
