@@ -1,31 +1,24 @@
-// Test data shared by the C++ tests: the scene texts of tests/data/scenes (read from the folder
-// the build passes in KRESTEL_TEST_DATA) and helpers to edit them, TGA files built byte by byte,
-// vector comparisons, and temporary folders.
+// Test data shared by the C++ tests: the scene texts of tests/data/scenes and helpers to edit
+// them, TGA files built byte by byte, vector comparisons, and temporary folders.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdint>
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/math.h"
 
 // tests/data/scenes/<name>.txt: "example" (every section), "full" (every kind of texture line
-// and keyframe, each replaceable slot unique) and "counts" (every count on a line of its own).
-inline const std::string& sceneText(const std::string& name) {
-    static std::map<std::string, std::string> texts;
-    std::string& text = texts[name];
+// and keyframe, each replaceable slot unique).
+inline std::string sceneText(const std::string& name) {
     std::ifstream in(std::string(KRESTEL_TEST_DATA) + "/scenes/" + name + ".txt", std::ios::binary);
-    if (text.empty()) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return text;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The text with the first `from` replaced; empty when `from` is not there, so a stale edit fails.
@@ -47,12 +40,9 @@ inline std::string nestedGroups(int depth) {
 }
 
 // 1-based line on which `marker` starts (0 when absent), and the number of lines.
+inline int lineCount(std::string_view text) { return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 inline int lineOf(std::string_view text, std::string_view marker) {
-    const size_t at = text.find(marker);
-    return at == std::string_view::npos ? 0 : 1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
-}
-inline int lineCount(std::string_view text) {
-    return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    return text.find(marker) == std::string_view::npos ? 0 : lineCount(text.substr(0, text.find(marker)));
 }
 
 inline void expectFloat3(Float3 actual, Float3 expected, float tolerance = 1e-5f) {
@@ -67,18 +57,18 @@ inline void expectNumbers(std::initializer_list<std::pair<float, float>> pairs) 
     for (const auto& [actual, expected] : pairs) EXPECT_FLOAT_EQ(actual, expected) << "number " << i++;
 }
 
-// A TGA header's fields (the defaults: uncompressed 24-bit true colour) and its file: the 18
-// header bytes, 16-bit fields little-endian, followed by `body`.
+// A TGA file: the 18 header bytes (the defaults: uncompressed 24-bit true colour), 16-bit
+// fields little-endian, then `body`.
 struct TgaHeader {
     uint8_t idLength = 0, colourMapType = 0, imageType = 2;
     uint16_t width = 0, height = 0;
     uint8_t pixelDepth = 24, descriptor = 0;
 };
 inline std::vector<uint8_t> makeTga(const TgaHeader& h, const std::vector<uint8_t>& body) {
-    std::vector<uint8_t> bytes = {h.idLength, h.colourMapType, h.imageType, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                  uint8_t(h.width & 0xff), uint8_t(h.width >> 8),
-                                  uint8_t(h.height & 0xff), uint8_t(h.height >> 8), h.pixelDepth, h.descriptor};
-    bytes.insert(bytes.end(), body.begin(), body.end());
+    std::vector<uint8_t> bytes = {h.idLength, h.colourMapType, h.imageType, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(h.width),
+                                  uint8_t(h.width >> 8), uint8_t(h.height), uint8_t(h.height >> 8), h.pixelDepth, h.descriptor};
+    bytes.resize(18 + body.size());
+    std::copy(body.begin(), body.end(), bytes.begin() + 18);
     return bytes;
 }
 
@@ -86,10 +76,6 @@ inline bool writeBytes(const std::string& path, const std::vector<uint8_t>& byte
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return bool(out);
-}
-
-inline bool writeText(const std::string& path, std::string_view text) {
-    return writeBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 // A fresh folder under /tmp, removed with everything in it at the end of its scope; `enter`

@@ -8,11 +8,7 @@
 #include "test_data.h"
 
 TEST(Clock, FractionsOfAMillisecondAreTruncatedAtEveryUpdate) {
-    const struct {
-        float rate;
-        uint32_t step;
-        int32_t simPerUpdate;
-    } cases[] = {{1.0f, 7, 7}, {0.5f, 1, 0}, {0.5f, 10, 5}, {-0.5f, 1, -1}, {2.0f, 3, 6}};
+    const struct { float rate; uint32_t step; int32_t simPerUpdate; } cases[] = {{1.0f, 7, 7}, {0.5f, 1, 0}, {0.5f, 10, 5}, {-0.5f, 1, -1}, {2.0f, 3, 6}};
     for (const auto& k : cases) {
         Clock* c = createClockAt(1000);
         setTimeRate(c, k.rate);
@@ -29,13 +25,10 @@ TEST(Clock, GoingBelowZeroStopsTimeAtZeroUntilTheRateRisesAgain) {
     Clock* c = createClockAt(300);
     setTimeRate(c, -1.0f);
     updateClockAt(c, 800);
-    EXPECT_EQ(c->simTimeMs, 0);
-    EXPECT_EQ(c->timeRate, 0.0f);
-    EXPECT_EQ(c->simDeltaMs, -300);
+    EXPECT_TRUE(c->simTimeMs == 0 && c->timeRate == 0.0f && c->simDeltaMs == -300) << c->simTimeMs;
     updateClockAt(c, 900);
     EXPECT_EQ(c->simDeltaMs, 0);
-    addTimeRate(c, 0.01f);
-    addTimeRate(c, 0.99f);
+    addTimeRate(c, 0.01f), addTimeRate(c, 0.99f);
     updateClockAt(c, 1000);
     EXPECT_EQ(c->simTimeMs, 100);
 }
@@ -44,8 +37,7 @@ TEST(Camera, PitchIsClampedAndYawWrapsOncePerUpdate) {
     Camera c = createCamera();
     expectFloat3(c.back, {0, 0, 1});
     turnCamera(&c, 100, 0, 0);
-    EXPECT_FLOAT_EQ(c.pitch, 90);
-    expectFloat3(c.back, {0, -1, 0}, 1e-4f); // looking straight up
+    expectFloat3(c.back, {0, -1, 0}, 1e-4f); // pitch 90: looking straight up
     turnCamera(&c, -200, 0, 0);
     EXPECT_FLOAT_EQ(c.pitch, -90);
     for (const auto& [yaw, kept] : {std::pair{-30.f, 330.f}, {725.f, 365.f}, {360.f, 360.f}}) {
@@ -56,12 +48,8 @@ TEST(Camera, PitchIsClampedAndYawWrapsOncePerUpdate) {
 
 TEST(Window, AResizeToNoHeightKeepsThePreviousAspect) {
     double aspect = 4.0 / 3.0;
-    const struct {
-        int width, height;
-        double aspect;
-    } resizes[] = {{1000, 200, 5.0}, {1000, 0, 5.0}, {0, 300, 5.0}, {300, 600, 0.5}, {-1, 5, 0.5}};
-    for (const auto& r : resizes) {
-        aspect = windowAspect(r.width, r.height, aspect);
-        EXPECT_DOUBLE_EQ(aspect, r.aspect) << r.width << "x" << r.height;
-    }
+    const struct { int width, height; double aspect; } resizes[] = {
+        {1000, 200, 5.0}, {1000, 0, 5.0}, {0, 300, 5.0}, {300, 600, 0.5}, {-1, 5, 0.5}};
+    for (const auto& r : resizes)
+        EXPECT_DOUBLE_EQ(aspect = windowAspect(r.width, r.height, aspect), r.aspect) << r.width << "x" << r.height;
 }

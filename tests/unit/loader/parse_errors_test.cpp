@@ -42,22 +42,14 @@ TEST(ParseErrors, EachMistakeReportsItsKindLineAndWhatWasExpected) {
     } cases[] = {
         {"MASS: 1\nKEYFRAMERCOUNT: 1", "MAS: 1\nKEYFRAMERCOUNT: 1", K::ExpectedLiteral, "MAS:",
          "expected 'MASS:' but found 'MAS:'"},
-        {"SHININESS: 32", "SHININESS : 32", K::ExpectedLiteral, "SHININESS :",
-         "expected 'SHININESS:' but found 'SHININESS'"},
-        {"SIMTIME:", "simtime:", K::ExpectedLiteral, "simtime:", "'simtime:'"},
-        {"HUD:", "H\x01\x7f\xff:", K::ExpectedLiteral, "H\x01", "expected 'HUD:' but found 'H???:'"},
         {"------\nENTITY: CAMERA", "-----\nENTITY: CAMERA", K::ExpectedLiteral, "-----\nENTITY: C", "'------'"},
-        {"POSITION: 1 0 0 NORMAL: 0 0 1", "POSITION: 1 0 0 0 0 1", K::ExpectedLiteral, "POSITION: 1 0 0 0", "NORMAL:"},
-        {"VERTEXCOUNT: 3", "VERTEXCOUNT: 4", K::ExpectedLiteral, "SURFACECOUNT", "POSITION:"},
         {"TEXTURE: panel.tga", "LINK: Camera1\nTEXTURE: panel.tga", K::ExpectedLiteral, "LINK: Camera1", "TEXTURE:"},
         {"LINK: Camera1\n", "", K::ExpectedLiteral, "TEXTURE: None", "LINK:"},
         {"TEXTURETYPE: STATIC\nTEXTURE: smoke", "TEXTURETYPE: DYNAMIC\nTEXTURE: smoke", K::ExpectedLiteral, "TEXTURE: smoke", "("},
         {"TEXTURETYPE: STATIC\nTEXTURE: smoke", "TEXTURETYPE: DYNAMIC ()\nTEXTURE: smoke", K::ExpectedWord, "DYNAMIC ()", "camera"},
         {"TEXTURETYPE: STATIC\nTEXTURE: smoke", "TEXTURETYPE: DYNAMIC (Camera1\nTEXTURE: smoke", K::ExpectedLiteral, "DYNAMIC (", ")"},
         {"STRENGTH: 0 -9.8 0", "STRENGTH: 0 down 0", K::ExpectedNumber, "STRENGTH", "after 'STRENGTH:'"},
-        {"BIRTHRATE: 20", "BIRTHRATE: +-20", K::ExpectedNumber, "BIRTHRATE", "'+-20'"},
         {"SIZE: 0.2", "SIZE: nan", K::ExpectedNumber, "SIZE", "expected a finite number after 'SIZE:' but found 'nan'"},
-        {"STRENGTH: 0 -9.8 0", "STRENGTH: 0 -INF 0", K::ExpectedNumber, "STRENGTH", "a finite number"},
         {"MASS: 1\nKEYFRAMERCOUNT: 1", "MASS: 1e39\nKEYFRAMERCOUNT: 1", K::NumberOutOfRange, "1e39", "too large for a float"},
         {"FORCECOUNT: 1", "FORCECOUNT: inf", K::ExpectedNumber, "FORCECOUNT", "expected a whole number after 'FORCECOUNT:' but found 'inf'"},
         {"CHILDCOUNT: 2", "CHILDCOUNT: 2.5", K::ExpectedLiteral, "CHILDCOUNT: 2.5", "'.5'"},
@@ -66,10 +58,7 @@ TEST(ParseErrors, EachMistakeReportsItsKindLineAndWhatWasExpected) {
         {"\t0 1 2", "\t0 1 2147483648", K::NumberOutOfRange, "\t0 1 2147", "does not fit in 32 bits"},
         {"VERTEXCOUNT: 3", "VERTEXCOUNT: 2000000000", K::CountTooLarge, "VERTEXCOUNT", "VERTEXCOUNT:"},
         {"KEYFRAMECOUNT: 2", "KEYFRAMECOUNT: 1000", K::CountTooLarge, "KEYFRAMECOUNT", "(the rest of the file cannot hold more)"},
-        {"FORCECOUNT: 1", "FORCECOUNT: -99999999999", K::NumberOutOfRange, "FORCECOUNT", "does not fit in 32 bits"},
-        {"CHILDCOUNT: 2", "CHILDCOUNT: 2147483647", K::CountTooLarge, "CHILDCOUNT", "but found 2147483647"},
         {"KEYFRAMERCOUNT: 0\nCHILDCOUNT: 2", "KEYFRAMERCOUNT: 0\nCHILDCOUNT: 3", K::UnexpectedEnd, nullptr, "end of file"},
-        {"SCENEGRAPH:", "SCENE GRAPH:", K::ExpectedLiteral, "SCENE GRAPH", "'SCENEGRAPH:'"},
         {"NAME: Spinner", "NAME: ABCDEFGHIJKLMNOPQRST", K::WordTooLong, "NAME: A",
          "expected a word of at most 19 characters after 'NAME:' but found 'ABCDEFGHIJKLMNOPQRST' (20 characters)"},
         {"TEXTURETYPE: STATIC\nTEXTURE: smoke", "TEXTURETYPE: DYNAMIC (" + std::string(4000, 'n') + ")\nTEXTURE: smoke",
@@ -79,10 +68,6 @@ TEST(ParseErrors, EachMistakeReportsItsKindLineAndWhatWasExpected) {
         {"DISPLAYTYPE: QUAD", "DISPLAYTYPE: Q\x02", K::UnknownVariant, "DISPLAYTYPE",
          "expected one of POINT, TRIANGLE, QUAD after 'DISPLAYTYPE:' but found 'Q?'"},
         {"TYPE: ANIMATE", "TYPE: MOVING", K::UnknownVariant, "TYPE: MOVING", "'MOVING'"},
-        {"KEYFRAMETYPE: ROTATION", "KEYFRAMETYPE: SCALE", K::UnknownVariant, "KEYFRAMETYPE", "'SCALE'"},
-        {"FORCETYPE: GRAVITY", "FORCETYPE: WIND", K::UnknownVariant, "FORCETYPE", "'WIND'"},
-        {"PARTICLETYPE: POINT", "PARTICLETYPE: LINE", K::UnknownVariant, "PARTICLETYPE", "'LINE'"},
-        {"BLENDTYPE: BLEND", "BLENDTYPE: ADD", K::UnknownVariant, "BLENDTYPE", "'ADD'"},
         // The word counts, not its keyword: STATIK stands two lines below TEXTURETYPE.
         {"TEXTURETYPE: STATIC\n\tTEXTURE: None", "TEXTURETYPE: \n\n STATIK\n\tTEXTURE: None", K::UnknownVariant, " STATIK", "'STATIK'"},
     };
@@ -107,13 +92,13 @@ TEST(ParseErrors, ACutInEverySectionNamesTheEndOrTheCountThatCannotBeMet) {
         const std::string cut = FULL.substr(0, FULL.find(after) + std::strlen(after));
         const ParseError error = parse(cut);
         EXPECT_TRUE(readable(error.message)) << error.message;
-        if (error.kind == K::CountTooLarge) { // the count's own line holds its keyword
+        if (error.kind == K::CountTooLarge) { // reported on the line of the count's keyword
             ++countErrors;
             const size_t open = error.message.find("after '") + 7;
             const std::string keyword = error.message.substr(open, error.message.find('\'', open) - open);
             size_t at = 0;
             for (int line = 1; line < error.line; ++line) at = cut.find('\n', at) + 1;
-            EXPECT_NE(cut.substr(at, cut.find('\n', at) - at).find(keyword), std::string::npos);
+            EXPECT_NE(cut.substr(at, cut.find('\n', at) - at).find(keyword), std::string::npos) << error.message;
             continue;
         }
         EXPECT_TRUE(error.kind == K::UnexpectedEnd || error.kind == K::ExpectedWord) << error.message;

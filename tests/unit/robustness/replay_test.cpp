@@ -3,7 +3,6 @@
 // fuzz/scene_check.h and fuzz/image_check.h on each, in the plain and the sanitizer build.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,38 +17,34 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<std::string> inputsOf(const char* kind, const char* target) {
-    std::vector<fs::path> paths;
-    const fs::path folder = fs::path(__FILE__).parent_path().parent_path().parent_path().parent_path() / "fuzz" / kind / target;
-    if (fs::is_directory(folder))
-        for (const auto& entry : fs::directory_iterator(folder))
-            if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') paths.push_back(entry.path());
-    std::sort(paths.begin(), paths.end());
     std::vector<std::string> contents;
-    for (const fs::path& path : paths) {
-        std::ifstream in(path, std::ios::binary);
-        contents.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    for (const auto& entry : fs::directory_iterator(fs::path(__FILE__).parent_path() / "../../../fuzz" / kind / target))
+        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') {
+            std::ifstream in(entry.path(), std::ios::binary);
+            contents.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
     return contents;
 }
 
 TEST(FuzzReplay, SceneAndImageInputsHoldTheReadersInvariants) {
-    const auto sceneSeeds = inputsOf("corpus", "parse_scene");
-    const auto imageSeeds = inputsOf("corpus", "decode_image");
-    ASSERT_GE(sceneSeeds.size(), 5u) << "seed corpus not found";
-    ASSERT_GE(imageSeeds.size(), 5u) << "seed corpus not found";
-    int whole = 0;
-    for (const auto& set : {sceneSeeds, inputsOf("regressions", "parse_scene")})
-        for (const std::string& text : set) {
+    int whole = 0, scenes = 0;
+    for (const char* kind : {"corpus", "regressions"})
+        for (const std::string& text : inputsOf(kind, "parse_scene")) {
             SceneDescription description;
             const ParseError error = parseScene(text, &description);
-            whole += error.kind == ParseErrorKind::None;
+            whole += error.kind == ParseErrorKind::None, ++scenes;
             EXPECT_EQ(checkParsedScene(description, error, text), "") << text.substr(0, 60);
             EXPECT_EQ(checkFastPathsAgree(text), "") << text.substr(0, 60);
         }
     EXPECT_GE(whole, 4); // whole scenes among the seeds keep the fuzzer from starting from noise
-    for (const auto& set : {imageSeeds, inputsOf("regressions", "decode_image")})
-        for (const std::string& bytes : set)
+    ASSERT_GE(scenes - whole, 1) << "seed corpus not found";
+    int images = 0;
+    for (const char* kind : {"corpus", "regressions"})
+        for (const std::string& bytes : inputsOf(kind, "decode_image")) {
             EXPECT_EQ(checkDecodedImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "");
+            ++images;
+        }
+    EXPECT_GE(images, 5) << "seed corpus not found";
 }
 
 } // namespace

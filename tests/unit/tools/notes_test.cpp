@@ -1,99 +1,103 @@
-// The notes and warnings that name a mistake's cause: one table of broken edits of the example
-// scene, the engine's warning lines with a texture name one letter off, and a Z-up model turned
-// upright by the importer.
-#include "tools/check/check_scene.h"
-
-#include "test_data.h"
-
+// The scene checker on edited copies of the example scene: every error and warning each edit
+// gives (the parser reading on past errors), the note that names the line to fix, the cap on
+// reported errors, and the engine's warning lines for a texture name one letter off.
 #include <gtest/gtest.h>
 
-#ifdef KRESTEL_HAVE_IMPORTER
-#include "tools/import/import_model.h"
-#endif
+#include <string>
+#include <vector>
+
+#include "loader/parse.h"
+#include "test_data.h"
+#include "tools/check/check_scene.h"
 
 namespace {
 
+// The example with each edit applied in turn; empty when an edit no longer applies.
 std::string edited(std::vector<std::pair<std::string, std::string>> edits) {
     std::string text = sceneText("example");
     for (const auto& [from, to] : edits) text = replaceFirst(text, from, to);
     return text;
 }
 
-TEST(Notes, EachMistakeNamesTheLineToFix) {
-    struct Row {
+TEST(CheckScene, EachEditGivesItsFindingsAndTheNoteNamingTheLineToFix) {
+    const char E = 'E', W = 'W';
+    const struct {
         std::string text;
-        int32_t line;       // of the finding
-        const char* wanted; // a part of its message
-    };
-    const std::vector<Row> rows = {
-        {edited({{"KEYFRAMECOUNT: 2", "KEYFRAMECOUNT: 3"}}), 96,
-         "line 93 says KEYFRAMECOUNT: 3 but 2 keys follow"},
-        {edited({{"0 1 2", "0 1 2\n0 2 1"}}), 59, "line 57 says TRIANGLECOUNT: 1 but 2 triangles"},
-        {edited({{"VERTEXCOUNT: 3", "VERTEXCOUNT: 4"}}), 56,
-         "line 52 says VERTEXCOUNT: 4 but 3 vertices follow"},
-        {edited({{"KEYFRAMERCOUNT: 1", "KEYFRAMERCOUNT: 0"}}), 92,
-         "line 91 says KEYFRAMERCOUNT: 0 but 1 keyframer follows"},
-        {edited(
-             {{"SURFACECOUNT: 1", "SURFACECOUNT: 2"}, {"0 1 2", "0 1 2 TRIANGLECOUNT: 1 0 1 2"}}),
-         58, "line 56 says SURFACECOUNT: 2 and 2 TRIANGLECOUNT blocks follow"},
-        {edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 3"}}), 97,
-         "line 70 says CHILDCOUNT: 3 for GROUP 'World' but 2 of its children follow"},
-        {edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 1"}}), 82,
-         "CHILDCOUNT: 2 at line 70 (GROUP 'World')"},
-        {edited({{"SIZE: 0.2", "SIZE: 0,2"}}), 32, "numbers use '.' as the decimal point"},
+        bool loads;
+        std::vector<std::tuple<char, int32_t, const char*>> findings; // every error and warning
+        int32_t noteLine = 0; // a finding on this line says `note`
+        const char* note = "";
+    } cases[] = {
+        {sceneText("example"), true, {}},
+        {edited({{"\nMASS: 1\n", "\nMAS: 1\n"}, {"\nMASS: 1\n", "\nMAS: 1\n"}, {"\nMASS: 1\n", "\nMAS: 1\n"}}),
+         false, {{E, 68, "ExpectedLiteral"}, {E, 79, "ExpectedLiteral"}, {E, 90, "ExpectedLiteral"}}},
+        {edited({{"FORCECOUNT: 1", "FORCECONT: 1"}, {"TEXCOORD: 1 0\n", "TEXCOORD: 1\n"}, {"TYPE: ANIMATE", "TYPE: ANIMATED"}}),
+         false, {{E, 22, "ExpectedLiteral"}, {E, 55, "ExpectedNumber"}, {E, 84, "UnknownVariant"}}},
+        {edited({{"MESHCOUNT: 1", "MESHCOUNT: 2"}, {"LINK: Tri", "LINK: Trii"}}), false,
+         {{E, 59, "ExpectedLiteral"}, {W, 88, "LinkUnknown"}}},
+        {edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 1"}}), true, {{W, 15, "ActionLinkUnknown"}, {W, 82, "EntitiesNotRead"}},
+         82, "CHILDCOUNT: 2 at line 70 (GROUP 'World')"},
+        {edited({{"SCENECAMERA: Camera1", "SCENECAMERA: World"}}), true, {{W, 1, "SceneCameraNotCamera"}}},
+        {edited({{"MIN: -1.2 -0.9", "MIN: 1.2 0.9"}, {"MAX: -1.0 -0.7", "MAX: 1.3 1"}, {"LINK: Camera1", "LINK: Spinner"}}),
+         true, {{W, 13, "ButtonUnreachable"}, {W, 18, "DynamicLinkNotCamera"}}},
+        {edited({{"ACTIONNAME: ENTITYMOVE", "ACTIONNAME: PARTICLESYSTEMSTATE"}}), true, {{W, 15, "ActionLinkNotParticle"}}},
+        {edited({{"TYPE: ANIMATE", "TYPE: STATIC"}, {"LINK: Tri\nMATERIAL: Red", "LINK: None\nMATERIAL: Blue"}}), true,
+         {{W, 88, "LinkUnknown"}, {W, 89, "MaterialUnknown"}, {W, 91, "KeyframersNotAnimate"}}},
+        {edited({{"KEYFRAMECOUNT: 2", "KEYFRAMECOUNT: 3"}}), false, {{E, 96, "ExpectedLiteral"}},
+         96, "line 93 says KEYFRAMECOUNT: 3 but 2 keys follow"},
+        {edited({{"0 1 2", "0 1 2\n0 2 1"}}), false, {{E, 59, "ExpectedLiteral"}}, 59, "line 57 says TRIANGLECOUNT: 1 but 2 triangles"},
+        {edited({{"VERTEXCOUNT: 3", "VERTEXCOUNT: 4"}}), false, {{E, 56, "ExpectedLiteral"}},
+         56, "line 52 says VERTEXCOUNT: 4 but 3 vertices follow"},
+        {edited({{"KEYFRAMERCOUNT: 1", "KEYFRAMERCOUNT: 0"}}), false, {{E, 92, "ExpectedLiteral"}},
+         92, "line 91 says KEYFRAMERCOUNT: 0 but 1 keyframer follows"},
+        {edited({{"SURFACECOUNT: 1", "SURFACECOUNT: 2"}, {"0 1 2", "0 1 2 TRIANGLECOUNT: 1 0 1 2"}}), false,
+         {{E, 58, "ExpectedLiteral"}}, 58, "line 56 says SURFACECOUNT: 2 and 2 TRIANGLECOUNT blocks follow"},
+        {edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 3"}}), false, {{E, 97, "UnexpectedEnd"}},
+         97, "line 70 says CHILDCOUNT: 3 for GROUP 'World' but 2 of its children follow"},
+        {edited({{"SIZE: 0.2", "SIZE: 0,2"}}), false, {{E, 32, "ExpectedLiteral"}}, 32, "numbers use '.' as the decimal point"},
         {edited({{"FORCECOUNT: 1\nFORCETYPE: GRAVITY\nSTRENGTH: 0 -9.8 0\n", ""},
-                 {"MATERIALCOUNT", "FORCECOUNT: 1\nFORCETYPE: GRAVITY\nSTRENGTH: 0 -9.8 0\n"
-                                   "MATERIALCOUNT"}}),
-         22, "FORCECOUNT: (line 37) comes after PARTICLECOUNT: (line 22)"},
-        {edited({{"MATERIAL: Red\nMASS", "MATERIAL: Rde\nMASS"}}), 89, "did you mean 'Red'?"},
-        {edited({{"MATERIAL: Red\n", "MATERIAL: None\n"}}), 89, "expected one (there are none)"},
+                 {"MATERIALCOUNT", "FORCECOUNT: 1\nFORCETYPE: GRAVITY\nSTRENGTH: 0 -9.8 0\nMATERIALCOUNT"}}),
+         false, {{E, 22, "ExpectedLiteral"}}, 22, "FORCECOUNT: (line 37) comes after PARTICLECOUNT: (line 22)"},
+        {edited({{"MATERIAL: Red\nMASS", "MATERIAL: Rde\nMASS"}}), true, {{W, 89, "MaterialUnknown"}}, 89, "did you mean 'Red'?"},
+        {edited({{"MATERIAL: Red\n", "MATERIAL: None\n"}}), true, {{W, 89, "MaterialUnknown"}}, 89, "expected one (there are none)"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.wanted);
+    for (const auto& c : cases) {
+        const CheckReport r = checkScene(c.text);
+        std::vector<std::tuple<char, int32_t, std::string>> found, wanted;
         std::string all;
-        bool found = false;
-        for (const Finding& f : checkScene(row.text).findings) {
-            found =
-                found || (f.line == row.line && f.message.find(row.wanted) != std::string::npos);
-            all += std::to_string(f.line) + ": " + f.message + "\n";
+        bool noted = c.noteLine == 0;
+        for (const Finding& f : r.findings) {
+            all += std::to_string(f.line) + " " + f.code + ": " + f.message + "\n";
+            if (f.severity != Severity::Note) found.emplace_back(f.severity == Severity::Error ? E : W, f.line, f.code);
+            noted = noted || (f.line == c.noteLine && f.message.find(c.note) != std::string::npos);
             EXPECT_EQ(f.message.find("is missing"), std::string::npos) << f.message;
         }
-        EXPECT_TRUE(found) << all;
+        for (const auto& [s, line, code] : c.findings) wanted.emplace_back(s, line, code);
+        EXPECT_EQ(r.loads, c.loads) << all;
+        EXPECT_EQ(found, wanted) << all;
+        EXPECT_TRUE(noted) << c.note << "\n" << all;
     }
+    // Sixty broken entities: the checker stops at its cap of errors.
+    std::string many = edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 62"}});
+    for (int i = 0; i < 60; ++i) many += replaceFirst(nestedGroups(1), "MASS:", "MAS:");
+    const CheckReport r = checkScene(many);
+    EXPECT_FALSE(r.complete);
+    int errors = 0;
+    for (const Finding& f : r.findings) errors += f.severity == Severity::Error;
+    EXPECT_EQ(errors, MAX_REPORTED_ERRORS);
 }
 
 // The engine's load: a byte-order mark changes nothing; a texture one letter off names the file
 // beside the scene; files that are there and readable give no warning.
-TEST(Notes, EngineWarningLinesSuggestTheTextureBesideTheScene) {
+TEST(CheckScene, EngineWarningLinesSuggestTheTextureBesideTheScene) {
     TempFolder folder;
     for (const char* name : {"panel.tga", "smoke.tga"})
-        ASSERT_TRUE(writeBytes(folder.file(name), makeTga({0, 0, 2, 1, 1, 24, 0}, {0, 0, 0})));
+        ASSERT_TRUE(writeBytes(folder.file(name), makeTga({.width = 1, .height = 1}, {0, 0, 0})));
     const std::string text = "\xEF\xBB\xBF" + edited({{"panel.tga", "Panle.tga"}});
-    const std::vector<std::string> lines =
-        sceneWarningLines("scene.txt", text, folder.path.string().c_str());
+    const std::vector<std::string> lines = sceneWarningLines("scene.txt", text, folder.path.string().c_str());
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(
-        lines[0].rfind("WARNING: 'scene.txt' line 9: texture 'Panle.tga' cannot be opened", 0), 0u)
-        << lines[0];
+    EXPECT_EQ(lines[0].rfind("WARNING: 'scene.txt' line 9: texture 'Panle.tga' cannot be opened", 0), 0u) << lines[0];
     EXPECT_NE(lines[0].find("did you mean 'panel.tga'?"), std::string::npos) << lines[0];
 }
-
-#ifdef KRESTEL_HAVE_IMPORTER
-// A Z-up wedge 1 by 2 by 4: --up z stands it on +y, --rotate 90 0 1 0 takes x to -z, --fit 2
-// scales the 4-unit side to 2 after centring. Normals turn with it.
-TEST(Notes, ImporterTurnsCentresAndFitsAZUpModel) {
-    TempFolder folder;
-    writeText(folder.file("wedge.obj"), "v 0 0 0\nv 1 0 0\nv 1 2 0\nv 0 0 4\nvn 0 0 1\n"
-                                        "f 1//1 2//1 4//1\nf 2//1 3//1 4//1\n");
-    ImportedModel model;
-    std::string error;
-    ASSERT_TRUE(importModel(folder.file("wedge.obj"), &model, &error)) << error;
-    transformModel(&model, ImportOptions{1.0f, true, {0, 0, 1}, 90.0f, {0, 1, 0}, 2.0f});
-    const ModelBounds b = modelBounds(model);
-    expectFloat3(b.lo, {-0.5f, -1.0f, -0.25f});
-    expectFloat3(b.hi, {0.5f, 1.0f, 0.25f});
-    for (const Vertex& v : model.vertices) expectFloat3(v.normal, {0, 1, 0});
-}
-#endif
 
 } // namespace
