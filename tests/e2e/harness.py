@@ -47,6 +47,7 @@ class Engine:
         self.name, self.args, self.process, self.window = name, list(args), None, None
         self.dir = tempfile.mkdtemp(prefix="krestel-e2e-")
         for file_name, content in dict(files or {}, **({"scene.txt": scene} if scene else {})).items():
+            os.makedirs(os.path.dirname(os.path.join(self.dir, file_name)), exist_ok=True)
             with open(os.path.join(self.dir, file_name), "wb" if isinstance(content, bytes) else "w") as f:
                 f.write(content)
 

@@ -4,7 +4,6 @@ names a texture beside it, left with Escape."""
 
 import os
 import tempfile
-import time
 import unittest
 
 from harness import BINARY, SOURCE, Engine, near, read_png, run
@@ -42,22 +41,13 @@ class CommandLine(unittest.TestCase):
     def test_folder_argument_reads_scene_and_textures_beside_it(self):
         text = scene([camera(), entity("OBJECT", "Sq", link="Square", material="Tex")],
                      materials=[material("Tex", "1 1 1", texture="tex.tga")], meshes=[square()])
-        engine = Engine(None, name="cli-folder", args=["my-scene/"])
-        os.mkdir(os.path.join(engine.dir, "my-scene"))
-        for name, content in (("scene.txt", text.encode()), ("tex.tga", tga(2, 2))):
-            with open(os.path.join(engine.dir, "my-scene", name), "wb") as f:
-                f.write(content)
-        with engine:
+        with Engine(None, {"my-scene/scene.txt": text, "my-scene/tex.tga": tga(2, 2)}, "cli-folder", ["my-scene/"]) as engine:
             out = engine.stdout()
             self.assertIn("'my-scene/tex.tga' (3 byte) image file closed and read.\n", out)
             self.assertIn('File Load ("my-scene/scene.txt"): Success\n', out)
             # The window may be gone before xdotool has sent the key release.
             run("xdotool", "key", "--window", engine.window, "Escape", check=False)
-            for _ in range(50):
-                if not engine.alive():
-                    break
-                time.sleep(0.1)
-            self.assertEqual(engine.process.poll(), 0, engine.stderr())
+            self.assertEqual(engine.process.wait(5), 0, engine.stderr())
 
 
 if __name__ == "__main__":

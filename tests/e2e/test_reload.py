@@ -23,20 +23,18 @@ def centre_of(image, colour):
 
 
 class ReloadOnSave(unittest.TestCase):
-    def save(self, engine, text, by_rename):
+    def save(self, engine, text, label, done, by_rename=True):
+        """Saves `text` and returns the first screenshot where `done` holds."""
         path = os.path.join(engine.dir, "scene.txt")
         with open(path + ".new" if by_rename else path, "w") as f:
             f.write(text)
         if by_rename:
             os.replace(path + ".new", path)
-
-    def wait_for(self, engine, label, done):
         start = time.time()
         while time.time() - start < 3:  # a save is seen within half a second, a screenshot is slow
             image = engine.screenshot(label)
             if done(image):
                 return image
-            time.sleep(0.05)
         self.fail("%s not seen: %s" % (label, image.path))
 
     def test_good_broken_and_fixed_edits(self):
@@ -47,19 +45,17 @@ class ReloadOnSave(unittest.TestCase):
             self.assertLess(where[0], 380, "the camera did not move")
 
             green = edited(TEXT, ("EMISSION: 1 0 0", "EMISSION: 0 1 0"))
-            self.save(engine, green, by_rename=True)
-            image = self.wait_for(engine, "green", lambda i: centre_of(i, GREEN) is not None)
+            image = self.save(engine, green, "green", lambda i: centre_of(i, GREEN) is not None)
             self.assertTrue(all(abs(a - b) < 4 for a, b in zip(centre_of(image, GREEN), where)))
 
             broken = edited(green, ("MASS: 1", "MAS: 1"))
-            self.save(engine, broken, by_rename=False)
             error = "ERROR: 'scene.txt' line %d: expected 'MASS:' but found 'MAS:'" % line_of(broken, "MAS:")
-            image = self.wait_for(engine, "broken", lambda i: i.count(lambda p: near(p, ERROR_TEXT, 40)) > 20)
+            image = self.save(engine, broken, "broken", lambda i: i.count(lambda p: near(p, ERROR_TEXT, 40)) > 20, False)
             self.assertEqual([l for l in engine.stderr().splitlines() if "ERROR" in l], [error])
             self.assertTrue(all(abs(a - b) < 4 for a, b in zip(centre_of(image, GREEN), where)))
 
-            self.save(engine, edited(TEXT, ("EMISSION: 1 0 0", "EMISSION: 0 0 1")), by_rename=True)
-            image = self.wait_for(engine, "fixed", lambda i: centre_of(i, BLUE) is not None)
+            image = self.save(engine, edited(TEXT, ("EMISSION: 1 0 0", "EMISSION: 0 0 1")), "fixed",
+                              lambda i: centre_of(i, BLUE) is not None)
             self.assertEqual(image.count(lambda p: near(p, ERROR_TEXT, 40)), 0, image.path)
             self.assertEqual(engine.stdout().count('File Load ("scene.txt"): Success'), 3)
 

@@ -1,6 +1,6 @@
-"""The authoring tools' exit codes: krestel-check (without a display) on clean, broken, doubtful
-and missing scenes; krestel-import on a model the checker then loads, and on bad input. What
-the tools find is held by the unit tests."""
+"""The authoring tools' exit codes: krestel-check (without a display) on clean, broken and missing
+scenes; krestel-import on a model the checker then loads, and on bad input. What the tools find
+is held by the unit tests."""
 
 import os
 import re
