@@ -20,17 +20,6 @@ def demo_files():
     return {n: open(os.path.join(DEMO, n), "rb").read() for n in os.listdir(DEMO) if n == "scene.txt" or n.endswith(".tga")}
 
 
-def text_lines(image, x0=0, x1=240, y0=0, y1=70):
-    """Rows of white text in the read-out corner: a list of (top, bottom) pixel rows."""
-    lines = []
-    for y in (y for y in range(y0, y1) if any(min(image.pixel(x, y)) > 235 for x in range(x0, x1))):
-        if lines and y == lines[-1][1] + 1:
-            lines[-1][1] = y
-        else:
-            lines.append([y, y])
-    return [tuple(line) for line in lines if line[1] - line[0] >= 6]
-
-
 class DemoTest(unittest.TestCase):
     def test_the_demo_starts_loads_and_shows_its_parts(self):
         with Engine(None, dict(demo_files(), **{"krestel-0001.png": b"taken"}), name="demo") as e:
@@ -41,7 +30,8 @@ class DemoTest(unittest.TestCase):
         self.assertIn("Screenshot: krestel-0002.png\n", out)
         self.assertNotIn("ERROR", out + err)
         self.assertEqual([n for n in demo_files() if n.endswith(".tga") and "'%s' (" % n not in out], [])
-        self.assertTrue(len(text_lines(shot)) == 2 and near(shot.pixel(560, 40), (217, 217, 242), 8), shot.path)  # sky
+        self.assertTrue(near(shot.pixel(560, 40), (217, 217, 242), 8), shot.path)  # sky
+        self.assertGreater(shot.count(lambda p: min(p) > 235, 1, (0, 0, 240, 70)), 100, shot.path)  # the read-outs
         for x in map(button_x, BUTTONS):
             self.assertGreater(shot.count(lambda p: min(p) > 235, 1, (x - 45, BUTTON_Y - 10, x + 45, BUTTON_Y + 10)), 40)
         self.assertGreater(shot.count(lambda p: p[0] > 110 and p[1] < 70 and p[2] < 70, 2, (430, 320, 680, 480)), 300)  # cart
