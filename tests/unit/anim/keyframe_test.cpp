@@ -46,10 +46,7 @@ TEST(Keyframer, KeysAreChainedInTimeOrderAndTheTrackLoopsAndFolds) {
         EXPECT_EQ(k->lastTime, *std::max_element(added.begin(), added.end()));
     }
     const float inf = std::numeric_limits<float>::infinity();
-    const struct {
-        std::vector<float> times;
-        float t, x;
-    } cases[] = {
+    const struct { std::vector<float> times; float t, x; } cases[] = {
         {{0, 4}, 1, 1}, {{0, 4}, 4, 4}, {{0, 4}, 5, 1}, {{0, 4}, 8, 0}, {{0, 4}, 9.5f, 1.5f},
         {{0, 4}, -1, 0},                 // before the track: its start
         {{2, 6}, 1, 2}, {{2, 6}, 7, 3}, {{2, 6}, 9, 2}, // folds to 1, before the first key

@@ -84,12 +84,11 @@ TEST(HudHitTest, PanelEdgesCountAsInsideAndAWindowWithoutAreaIsAMiss) {
     HudWorld w;
     // A strip along the bottom edge whose top edge falls exactly on pixel row 525.
     addBackground(&w.hud, makeBackground(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.75f));
-    const struct {
-        int32_t x, y, width, height, overHud;
-    } presses[] = {{0, 570, W, H, 1},   {800, 570, W, H, 1}, {400, 600, W, H, 1},
-                   {400, 525, W, H, 1}, {400, 524, W, H, 0}, {-1, 570, W, H, 0},
-                   {801, 570, W, H, 0}, {334, 380, 1200, 400, 1}, {333, 380, 1200, 400, 0},
-                   {400, 570, W, 0, 0}, {400, 570, 0, H, 0}}; // a wider window widens x
+    const struct { int32_t x, y, width, height, overHud; } presses[] = {
+        {0, 570, W, H, 1},   {800, 570, W, H, 1}, {400, 600, W, H, 1},
+        {400, 525, W, H, 1}, {400, 524, W, H, 0}, {-1, 570, W, H, 0},
+        {801, 570, W, H, 0}, {334, 380, 1200, 400, 1}, {333, 380, 1200, 400, 0},
+        {400, 570, W, 0, 0}, {400, 570, 0, H, 0}}; // a wider window widens x
     for (const auto& c : presses) {
         w.hud.mouseX = c.x, w.hud.mouseY = c.y;
         hudHitTest(&w.hud, c.width, c.height);
@@ -103,9 +102,7 @@ TEST(HudHitTest, TheLatestButtonUnderThePointerWinsOnlyInsideAPanel) {
     addButton(&w.hud, makeButton(-0.4f, -0.4f, 0, 0)); // 0: under (-0.2, -0.2)
     addButton(&w.hud, makeButton(0.5f, 0.5f, 1, 1));    // 1: on no panel
     addButton(&w.hud, makeButton(-0.3f, -0.3f, 0, 0)); // 2: under (-0.2, -0.2) too
-    const struct {
-        int32_t x, y, overHud, overButton, hitButton;
-    } presses[] = {
+    const struct { int32_t x, y, overHud, overButton, hitButton; } presses[] = {
         {340, 360, 1, 1, 2}, // HUD (-0.2, -0.2)
         {535, 165, 0, 1, 2}, // over button 1 but no panel: the selection stays
         {250, 450, 1, 0, 2}, // on the panel, on no button: cleared, index kept
@@ -122,12 +119,10 @@ TEST(HudHitTest, TheLatestButtonUnderThePointerWinsOnlyInsideAPanel) {
 TEST(Actions, TableFindsTheSevenByExactNameAndButtonsBindTheirEntity) {
     const ActionTable* table = createActionTable();
     const std::pair<const char*, ActionHandler> named[] = {
-        {"ENTITYMOVE", actionEntityMove},   {"ENTITYROTATE", actionEntityRotate},
-        {"PARTICLESYSTEMSTATE", actionParticleSystemState},
-        {"TIMERATE", actionTimeRate},       {"DRAWBOUNDINGS", actionDrawBoundings},
-        {"ANIMATIONSTART", actionNone},     {"ANIMATIONEND", actionNone},
-        {"entitymove", nullptr},            {"ENTITYMOVEX", nullptr},
-        {"", nullptr},                      {"TIMERATE ", nullptr}};
+        {"ENTITYMOVE", actionEntityMove}, {"ENTITYROTATE", actionEntityRotate}, {"TIMERATE", actionTimeRate},
+        {"PARTICLESYSTEMSTATE", actionParticleSystemState}, {"DRAWBOUNDINGS", actionDrawBoundings},
+        {"ANIMATIONSTART", actionNone}, {"ANIMATIONEND", actionNone}, {"entitymove", nullptr},
+        {"ENTITYMOVEX", nullptr}, {"", nullptr}, {"TIMERATE ", nullptr}};
     for (const auto& [name, handler] : named) EXPECT_EQ(findAction(table, name), handler) << name;
 
     HudWorld w;
@@ -171,16 +166,11 @@ TEST(Actions, EntityMoveGoesAlongTheEntitysOwnAxesAtTheSimulationRate) {
 }
 
 TEST(Actions, ParticleSystemStateSwitchesOnlyThePARTICLEEntitysOwnSystem) {
-    const struct {
-        int32_t entityType, link, systems, offAfter[2];
-    } cases[] = {
-        {EntityType::PARTICLE, 1, 2, {0, 1}},
-        {EntityType::PARTICLE, 0, 2, {1, 0}},
+    const struct { int32_t entityType, link, systems, offAfter[2]; } cases[] = {
+        {EntityType::PARTICLE, 1, 2, {0, 1}}, {EntityType::PARTICLE, 0, 2, {1, 0}},
         {EntityType::OBJECT, 1, 2, {0, 0}}, // an OBJECT's link names a mesh, not a system
-        {EntityType::LIGHT, 0, 2, {0, 0}},
-        {EntityType::PARTICLE, 2, 2, {0, 0}},
-        {EntityType::PARTICLE, -1, 2, {0, 0}},
-        {EntityType::PARTICLE, 0, 0, {0, 0}},
+        {EntityType::LIGHT, 0, 2, {0, 0}},    {EntityType::PARTICLE, 2, 2, {0, 0}},
+        {EntityType::PARTICLE, -1, 2, {0, 0}}, {EntityType::PARTICLE, 0, 0, {0, 0}},
     };
     for (const auto& c : cases) {
         HudWorld w;
@@ -246,12 +236,8 @@ TEST(Input, FlightKeysMoveEightUnitsPerSecondWhateverTheRateAndTurns) {
 }
 
 TEST(Input, RateKeysStepPerTurnNotPerSecond) {
-    const struct {
-        const char* keys;
-        int turns;
-        uint32_t stepMs;
-        float rate;
-    } cases[] = {{"+", 100, 1, 2}, {"=", 100, 50, 2}, {"-", 150, 10, -0.5f}, {"+_", 30, 10, 1}};
+    const struct { const char* keys; int turns; uint32_t stepMs; float rate; } cases[] = {
+        {"+", 100, 1, 2}, {"=", 100, 50, 2}, {"-", 150, 10, -0.5f}, {"+_", 30, 10, 1}};
     for (const auto& c : cases) {
         HudWorld w;
         for (const char* k = c.keys; *k; ++k) w.key(static_cast<unsigned char>(*k));

@@ -71,10 +71,8 @@ TEST(Particles, BirthsFollowTheRateWithTheFractionCarriedEvenWhileOff) {
 }
 
 TEST(Particles, StorageGrowsOnceByAHundredAndDeadSlotsAreReusedLowestFirst) {
-    const struct {
-        float rate;
-        int32_t capacity, count;
-    } steps[] = {{100, 10, 10}, {250, 110, 25}, {1500, 110, 110}, {INF_F, 110, 110}, {NAN_F, 10, 0}};
+    const struct { float rate; int32_t capacity, count; } steps[] = {
+        {100, 10, 10}, {250, 110, 25}, {1500, 110, 110}, {INF_F, 110, 110}, {NAN_F, 10, 0}};
     for (const auto& s : steps) {
         ParticleSystem* ps = emitting(s.rate);
         updateParticleSystem(ps, 0.1f);
