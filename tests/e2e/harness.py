@@ -51,8 +51,7 @@ class Engine:
             with open(os.path.join(self.dir, file_name), "wb" if isinstance(content, bytes) else "w") as f:
                 f.write(content)
 
-    def __enter__(self):
-        return self.start() or self
+    def __enter__(self): return self.start() or self
 
     def __exit__(self, *exc): self.stop()
 

@@ -52,8 +52,7 @@ def entity(kind, name, position="0 0 0", motion="STATIC", link="None", material=
             % (kind, motion, name, position, angle, velocity, link, material, mass, keyframers, children))
 
 
-def camera(name="Cam", position="0 0 10"):
-    return entity("CAMERA", name, position)
+def camera(name="Cam", position="0 0 10"): return entity("CAMERA", name, position)
 
 
 def panel(colour, x0, y0, x1, y1, texture="None"):

@@ -144,10 +144,7 @@ TEST(Actions, TableFindsTheSevenByExactNameAndButtonsBindTheirEntity) {
 
 // Runs the handler once per turn of turnMs, as processInput does while the button is held.
 void holdAction(HudWorld& w, ActionHandler handler, float* values, int turns, uint32_t turnMs) {
-    for (int i = 0; i < turns; ++i) {
-        w.tick(turnMs);
-        handler(values, &w.hud);
-    }
+    for (int i = 0; i < turns; ++i) w.tick(turnMs), handler(values, &w.hud);
 }
 
 TEST(Actions, EntityMoveGoesAlongTheEntitysOwnAxesAtTheSimulationRate) {
@@ -205,13 +202,7 @@ TEST(Actions, TimeRateChangesPerSecondAndZeroResetsToOneEvenWhenClamped) {
 }
 
 TEST(Input, FlightKeysMoveEightUnitsPerSecondWhateverTheRateAndTurns) {
-    const struct {
-        int32_t key;
-        Float3 moved;
-        float rate = 1.0f;
-        int turns = 100;
-        uint32_t stepMs = 10;
-    } cases[] = {
+    const struct { int32_t key; Float3 moved; float rate = 1; int turns = 100; uint32_t stepMs = 10; } cases[] = {
         {'w', {0, 0, -8}}, {'s', {0, 0, 8}},  {'a', {-8, 0, 0}},          {'d', {8, 0, 0}},
         {'e', {0, 8, 0}},  {'q', {0, -8, 0}}, {'W', {0, 0, -8}, 0.0f},     {'S', {0, 0, 8}, -1, 50, 20},
         {'A', {-8, 0, 0}, 4, 1000, 1},        {'D', {8, 0, 0}, 1, 4, 250}, {'E', {0, 8, 0}},

@@ -118,9 +118,9 @@ TEST(Scene, TheSceneCameraComesFromACameraEntityOnly) {
     const int32_t box = addEntity(s, makeEntity("Box", EntityType::OBJECT, {5, 5, 5}), 0);
     const int32_t g = addEntity(s, makeEntity("G", EntityType::GROUP, {100, 10, 0}), 0);
     const int32_t cam = addEntity(s, makeEntity("Cam", EntityType::CAMERA, {0, 2, 10}), g);
-    for (int32_t e : {box, 0, 99}) setSceneCamera(s, e);
-    EXPECT_EQ(s->cameraEntity, 0);
+    for (int32_t e : {box, 0, 99}) setSceneCamera(s, e); // not cameras: no camera entity
     turnCamera(&s->camera, 10, 20, 0);
+    EXPECT_EQ(s->cameraEntity, 0);
     setSceneCamera(s, cam); // the entity's own position, relative to its parent, and all angles reset
     expectNumbers({{float(s->cameraEntity), float(cam)}, {s->camera.position.x, 0}, {s->camera.position.z, 10},
                    {s->camera.yaw, 0}, {s->camera.pitch, 0}});

@@ -137,12 +137,8 @@ ForceList* forces(std::initializer_list<Float3> strengths) {
 } // namespace
 
 TEST(Physics, BodiesMoveByTheSumOfForcesOverMassSemiImplicitly) {
-    const struct {
-        std::initializer_list<Float3> strengths;
-        int32_t motionType;
-        float mass, dt;
-        Float3 velocity, position;
-    } cases[] = {
+    const struct { std::initializer_list<Float3> strengths; int32_t motionType; float mass, dt; Float3 velocity, position; }
+        cases[] = {
         {{{0, -9.8f, 0}}, MotionType::SIMULATE, 2, 0.1f, {0, -0.49f, 0}, {0, 10 - 0.049f, 0}},
         {{{0, -5, 0}, {2, 0, 0}}, MotionType::SIMULATE, 1, 1.0f, {2, -5, 0}, {2, 5, 0}},
         {{{0, -5, 0}}, MotionType::SIMULATE, 0, 1.0f, {0, 0, 0}, {0, 10, 0}}, // massless
