@@ -32,10 +32,9 @@ inline std::string replaceFirst(std::string_view text, std::string_view from, st
 inline std::string nestedGroups(int depth) {
     std::string text;
     for (int i = 0; i < depth; ++i)
-        text += std::string("------\nENTITY: GROUP\nTYPE: STATIC\nNAME: G\nPOSITION: 0 0 0 ROTATION: 0 "
-                            "0 1 0 SCALE: 1 1 1\nACCELERATION: 0 0 0 VELOCITY: 0 0 0\nLINK: None\n"
-                            "MATERIAL: None\nMASS: 1\nKEYFRAMERCOUNT: 0\nCHILDCOUNT: ") +
-                (i + 1 < depth ? "1\n" : "0\n");
+        text += "------\nENTITY: GROUP\nTYPE: STATIC\nNAME: G\nPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\n"
+                "ACCELERATION: 0 0 0 VELOCITY: 0 0 0\nLINK: None\nMATERIAL: None\nMASS: 1\nKEYFRAMERCOUNT: 0\n"
+                "CHILDCOUNT: " + std::string(i + 1 < depth ? "1\n" : "0\n");
     return text;
 }
 

@@ -15,8 +15,7 @@ TEST(Clock, FractionsOfAMillisecondAreTruncatedAtEveryUpdate) {
         for (uint32_t i = 1; i <= 5; ++i) {
             updateClockAt(c, 1000 + k.step * i);
             EXPECT_EQ(c->simDeltaMs, k.simPerUpdate) << "rate " << k.rate << " step " << k.step;
-            EXPECT_EQ(c->simTimeMs, 1000 + k.simPerUpdate * static_cast<int32_t>(i));
-            EXPECT_EQ(c->appTimeMs, 1000 + k.step * i);
+            EXPECT_TRUE(c->simTimeMs == 1000 + k.simPerUpdate * int32_t(i) && c->appTimeMs == 1000 + k.step * i);
         }
     }
 }
@@ -35,7 +34,6 @@ TEST(Clock, GoingBelowZeroStopsTimeAtZeroUntilTheRateRisesAgain) {
 
 TEST(Camera, PitchIsClampedAndYawWrapsOncePerUpdate) {
     Camera c = createCamera();
-    expectFloat3(c.back, {0, 0, 1});
     turnCamera(&c, 100, 0, 0);
     expectFloat3(c.back, {0, -1, 0}, 1e-4f); // pitch 90: looking straight up
     turnCamera(&c, -200, 0, 0);

@@ -1,8 +1,6 @@
 // The file watch's quiet period, as a table (the command line is held by the e2e runs).
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "app/watch.h"
 
 // Rows: poll time, whether the stamp changed since the last poll, whether a reload is due.

@@ -49,12 +49,9 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
     hud.scene = scene;
     applySceneDescription(d, scene, &keyframers, &forces, &hud, &resources);
 
-    const struct {
-        const char* name;
-        int32_t parent, link;
-        float half; // half extent in x of the entity's own box
-    } expected[] = {{"Root Group", -1, 0, 0}, {"World", 0, 0, 0}, {"Arm", 1, 0, 0},
-                    {"A", 2, 0, 1}, {"L", 2, 0, 0}, {"Eye", 1, 0, 0}, {"B", 1, 2, 3}, {"D", 1, 0, 1}};
+    const struct { const char* name; int32_t parent, link; float half; /* of its own box in x */ } expected[] = {
+        {"Root Group", -1, 0, 0}, {"World", 0, 0, 0}, {"Arm", 1, 0, 0}, {"A", 2, 0, 1},
+        {"L", 2, 0, 0}, {"Eye", 1, 0, 0}, {"B", 1, 2, 3}, {"D", 1, 0, 1}};
     ASSERT_EQ(getEntityCount(scene), 8);
     for (int32_t i = 1; i < 8; ++i) {
         const Entity& e = scene->entities->items[i];
@@ -67,11 +64,9 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
     EXPECT_EQ(scene->cameraEntity, 5);
     ASSERT_EQ(keyframers.count, 2);
     const Keyframer* k = keyframers.items[0];
-    EXPECT_EQ(k->entity, 2);
     ASSERT_EQ(k->keyCount, 3);
     expectNumbers({{k->keys->time, 0}, {k->keys->next->time, 2}, {k->keys->next->next->time, 4}});
-    EXPECT_EQ(keyframers.items[1]->keyCount, 0); // an empty track is kept and bound
-    EXPECT_EQ(keyframers.items[1]->entity, 2);
+    EXPECT_TRUE(k->entity == 2 && keyframers.items[1]->entity == 2 && keyframers.items[1]->keyCount == 0); // both on the arm
 }
 
 } // namespace

@@ -1,12 +1,10 @@
-// parseBothWays holds parseScene (with its fast paths) to the template interpreter alone, and
-// fingerprint gives the values a parse read as text, so two parses can be compared whole.
+// parseBothWays: parseScene (fast paths) held to the template interpreter; fingerprint: a parse as text.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdio>
-#include <string>
 
 #include "fuzz/scene_check.h"
 
@@ -16,16 +14,13 @@ inline ParseError parseBothWays(std::string_view text, SceneDescription* d) {
     return parseScene(text, d);
 }
 
-// Counts, every float of the meshes, forces, materials and entities (%.9g: distinct floats print
-// differently) and the entity names.
+// Counts, names and every float of meshes, forces, materials and entities (%.9g keeps them distinct).
 inline std::string fingerprint(const SceneDescription& d) {
     std::string s;
     auto floats = [&s](const void* p, size_t bytes) {
-        for (size_t i = 0; i < bytes / 4; ++i) {
-            char b[24];
-            std::snprintf(b, sizeof b, "%.9g ", double(static_cast<const float*>(p)[i]));
-            s += b;
-        }
+        char b[24];
+        for (size_t i = 0; i < bytes / 4; ++i)
+            s.append(b, size_t(std::snprintf(b, sizeof b, "%.9g ", double(static_cast<const float*>(p)[i]))));
     };
     for (size_t n : {d.hud.buttons.size(), d.particleSystems.size(), d.keys.size(), d.keyframers.size()})
         s += std::to_string(n) + " ";

@@ -1,7 +1,6 @@
 // The fast paths for vertex and index lines against the template interpreter: plain decimals
 // convert bit for bit, and every spelling and spacing of a number or an index, good or bad, gives
-// the same scene or the same error (a fast path that declines leaves the parser where the
-// interpreter starts).
+// the same scene or the same error.
 #include <gtest/gtest.h>
 
 #include <charconv>

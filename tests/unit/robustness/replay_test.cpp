@@ -1,19 +1,16 @@
-// Replays every fuzz seed and every kept fuzz finding through the readers: the scene parser (with
-// and without its fast paths) and the image decoder must hold the invariants of
-// fuzz/scene_check.h and fuzz/image_check.h on each, in the plain and the sanitizer build.
+// Every fuzz seed and kept fuzz finding through the scene parser (with and without its fast paths)
+// and the image decoder: each holds the invariants of fuzz/scene_check.h and fuzz/image_check.h.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <vector>
 
 #include "fuzz/image_check.h"
 #include "fuzz/scene_check.h"
 
 namespace {
-
 namespace fs = std::filesystem;
 
 std::vector<std::string> inputsOf(const char* kind, const char* target) {
