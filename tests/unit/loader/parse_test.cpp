@@ -34,17 +34,15 @@ TEST(Parse, EveryValueLandsInItsField) {
     const auto& button = d.hud.buttons.at(0);
     const auto& smoke = d.particleSystems.at(0);
     const Material& red = d.materials.at(0).material;
-    const auto& tri = d.meshes.at(0);
     const auto& mover = d.entities[2];
     expectNumbers({{d.hud.appTime.y, 0.9f}, {d.hud.backgrounds.at(0).background.max.x, -0.8f},
                    {button.button.actionValues[2], 1}, {button.button.min.y, -0.9f},
                    {d.forces.at(0).strength.y, -9.8f}, {smoke.birthRate, 20}, {smoke.size, 0.2f},
                    {smoke.maxColour.a, 0}, {smoke.minMass, 0.5f}, {smoke.maxSpeed, 1.5f},
                    // EMISSION comes before AMBIENT in the file: each takes its own values.
-                   {red.ambient.r, 0.2f}, {red.diffuse.r, 0.8f}, {red.emission.a, 1},
-                   {red.shininess, 32}, {tri.vertices.at(2).texCoord.v, 1}, {tri.bounds.centre.y, 0.5f},
-                   {mover.rotationAngle, 90}, {mover.mass, 2}, {d.keys[1].values[0], 45},
-                   {d.keys[2].material.ambient.b, 0.2f}});
+                   {red.ambient.r, 0.2f}, {red.diffuse.r, 0.8f}, {red.emission.a, 1}, {red.shininess, 32},
+                   {d.meshes.at(0).vertices.at(2).texCoord.v, 1}, {d.meshes[0].bounds.centre.y, 0.5f},
+                   {mover.rotationAngle, 90}, {mover.mass, 2}, {d.keys[1].values[0], 45}, {d.keys[2].material.ambient.b, 0.2f}});
     const std::pair<const char*, const char*> words[] = {
         {d.hud.backgrounds[0].texture.link.text, "PanelCam"}, {button.button.actionLink, "Mover"},
         {smoke.texture.link.text, "SmokeCam"}, // the parentheses are not part of the name

@@ -24,17 +24,16 @@ std::vector<std::string> inputsOf(const char* kind, const char* target) {
 }
 
 TEST(FuzzReplay, SceneAndImageInputsHoldTheReadersInvariants) {
-    int whole = 0, scenes = 0;
+    int whole = 0;
     for (const char* kind : {"corpus", "regressions"})
         for (const std::string& text : inputsOf(kind, "parse_scene")) {
             SceneDescription description;
             const ParseError error = parseScene(text, &description);
-            whole += error.kind == ParseErrorKind::None, ++scenes;
+            whole += error.kind == ParseErrorKind::None;
             EXPECT_EQ(checkParsedScene(description, error, text), "") << text.substr(0, 60);
             EXPECT_EQ(checkFastPathsAgree(text), "") << text.substr(0, 60);
         }
     EXPECT_GE(whole, 4); // whole scenes among the seeds keep the fuzzer from starting from noise
-    ASSERT_GE(scenes - whole, 1) << "seed corpus not found";
     int images = 0;
     for (const char* kind : {"corpus", "regressions"})
         for (const std::string& bytes : inputsOf(kind, "decode_image")) {
