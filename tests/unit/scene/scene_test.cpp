@@ -110,7 +110,7 @@ TEST(Scene, LookupsAreExactFirstMatchAndNeverTheRoot) {
     EXPECT_EQ(std::vector<int32_t>(lights->items, lights->items + lights->count),
               (std::vector<int32_t>{1, 3}));
     freeIndexList(lights);
-    EXPECT_EQ(findEntitiesByType(s, EntityType::CAMERA), nullptr);
+    for (int32_t none : {int32_t{EntityType::CAMERA}, 99}) EXPECT_EQ(findEntitiesByType(s, none), nullptr) << none;
 }
 
 TEST(Scene, TheSceneCameraComesFromACameraEntityOnly) {
