@@ -106,6 +106,31 @@ std::vector<PanelRow> panelRows(const char* const* lines, int32_t count, int wid
     return rows;
 }
 
+// The HUD's pass over the finished scene: HUD coordinates, blended tinted quads, no lighting or
+// depth test; endOverlay gives back the state the scene pass expects.
+void beginOverlay(double aspect) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-aspect, aspect, -1.0, 1.0, 0.0, 1.0);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void endOverlay() {
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
 } // namespace
 
 void drawText(float x, float y, Colour colour, const char* format, ...) {
@@ -127,18 +152,8 @@ void drawText(float x, float y, Colour colour, const char* format, ...) {
 
 void drawHud(Hud* hud, Resources* resources) {
     if (!hud) return;
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
     double aspect = windowAspect();
-    glOrtho(-aspect, aspect, -1.0, 1.0, 0.0, 1.0);
-
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    beginOverlay(aspect);
 
     for (int32_t i = 0; i < hud->backgroundCount; ++i) {
         const Background& b = hud->backgrounds[i];
@@ -158,13 +173,7 @@ void drawHud(Hud* hud, Resources* resources) {
     drawText(hud->appTime.x, hud->appTime.y, hud->timeColour, "Application Time: %.2f", appTime);
     if (hud->showFrameStats) drawFrameStats(hud, resources, appTime);
 
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glDepthMask(GL_TRUE);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    endOverlay();
 }
 
 void drawMessagePanel(Resources* resources, const char* const* lines, int32_t count) {
@@ -182,16 +191,7 @@ void drawMessagePanel(Resources* resources, const char* const* lines, int32_t co
     const float left = static_cast<float>(-aspect);
     std::vector<PanelRow> rows = panelRows(lines, count, width - 16, MAX_ROWS);
 
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(-aspect, aspect, -1.0, 1.0, 0.0, 1.0);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    beginOverlay(aspect);
     const float bottom = 1.0f - (static_cast<float>(rows.size()) + 0.5f) * lineHeight;
     drawQuad(resources, PANEL, 0, Float2{left, bottom}, Float2{-left, 1.0f}, TexCoord{0.0f, 0.0f},
              TexCoord{1.0f, 1.0f});
@@ -200,11 +200,5 @@ void drawMessagePanel(Resources* resources, const char* const* lines, int32_t co
         drawText(left + 8.0f * pixel, 1.0f - static_cast<float>(i + 1) * lineHeight,
                  rows[i].error ? ERROR_TEXT : WARNING_TEXT, "%s", rows[i].text.c_str());
     }
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glDepthMask(GL_TRUE);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    endOverlay();
 }
