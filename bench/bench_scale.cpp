@@ -6,6 +6,8 @@
 #include "app/engine.h"
 #include "render/frame.h"
 
+#include "bench/proc_status.h"
+
 #include <GL/freeglut.h>
 
 #include <malloc.h>
@@ -21,23 +23,6 @@
 #include <vector>
 
 namespace {
-
-// A field of /proc/self/status in bytes (the file gives kB).
-long long statusBytes(const char* field) {
-    std::FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    long long kb = 0;
-    const size_t length = std::strlen(field);
-    while (std::fgets(line, sizeof line, f)) {
-        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
-            kb = std::atoll(line + length + 1);
-            break;
-        }
-    }
-    std::fclose(f);
-    return kb * 1024;
-}
 
 double wallNow() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())

@@ -12,6 +12,8 @@
 #include "loader/loader.h"
 #include "loader/parse.h"
 
+#include "bench/proc_status.h"
+
 #include <GL/freeglut.h>
 
 #include <algorithm>
@@ -25,23 +27,6 @@
 #include <vector>
 
 namespace {
-
-// A field of /proc/self/status in bytes (the file gives kB).
-long long statusBytes(const char* field) {
-    std::FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    long long kb = 0;
-    const size_t length = std::strlen(field);
-    while (std::fgets(line, sizeof line, f)) {
-        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
-            kb = std::atoll(line + length + 1);
-            break;
-        }
-    }
-    std::fclose(f);
-    return kb * 1024;
-}
 
 long long fileSize(const std::string& path) {
     struct stat info {};
