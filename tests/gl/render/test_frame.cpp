@@ -295,16 +295,19 @@ TEST_F(Frame, AFrameIsTheDynamicPassThenTheMainPassCallByCall) {
                           Calls(empty.end() - main.size(), empty.end())));
 }
 
-TEST_F(Frame, TexturedQuadsFollowTheirLayout) {
-    world.addParticles(DisplayType::QUAD, BlendType::BLEND, 2, {particle({0, 0, -5}, rgba(1, 1, 1, 0.5f))});
-    const Calls all = world.record(800, 600);
-    EXPECT_TRUE(sameCalls(
-        calls("glDepthMask(0); glEnable(0xbe2); glBlendFunc(0x302, 0x303); glDisable(0xb50); glEnable(0xde1); "
-              "glTexEnvf(0x2300, 0x2200, 0x2100); glBegin(0x7); glColor4fv(1 1 1 0.5); glTexCoord2f(0 0); "
-              "glVertex3f(-1 -1 -5); glTexCoord2f(1 0); glVertex3f(1 -1 -5); glTexCoord2f(1 1); "
-              "glVertex3f(1 1 -5); glTexCoord2f(0 1); glVertex3f(-1 1 -5); glEnd(); glDisable(0xde1); "
-              "glEnable(0xb50); glDisable(0xbe2); glDepthMask(1)"),
-        Calls(std::find(all.begin(), all.end(), "glDepthMask(0)"), all.end())));
+TEST_F(Frame, TexturedQuadsAndPointsFollowTheirLayout) {
+    for (auto [display, layout] : {std::pair{DisplayType::QUAD,
+            "glEnable(0xde1); glTexEnvf(0x2300, 0x2200, 0x2100); glBegin(0x7); glColor4fv(1 1 1 0.5); glTexCoord2f(0 0); "
+            "glVertex3f(-1 -1 -5); glTexCoord2f(1 0); glVertex3f(1 -1 -5); glTexCoord2f(1 1); glVertex3f(1 1 -5); "
+            "glTexCoord2f(0 1); glVertex3f(-1 1 -5); glEnd(); glDisable(0xde1); "},
+            {DisplayType::POINT, "glPointSize(1); glBegin(0); glColor4fv(1 1 1 0.5); glVertex3fv(0 0 -5); glEnd(); "}}) {
+        World w;
+        w.addParticles(display, BlendType::BLEND, 2, {particle({0, 0, -5}, rgba(1, 1, 1, 0.5f))});
+        const Calls all = w.record(800, 600);
+        EXPECT_TRUE(sameCalls(calls(std::string("glDepthMask(0); glEnable(0xbe2); glBlendFunc(0x302, 0x303); glDisable(0xb50); ") +
+                                    layout + "glEnable(0xb50); glDisable(0xbe2); glDepthMask(1)"),
+                              Calls(std::find(all.begin(), all.end(), "glDepthMask(0)"), all.end())));
+    }
 }
 
 // Windows that hold the 256 by 256 texture and windows that do not, in either direction: the
@@ -479,6 +482,8 @@ WRAP(glColor4fv, (const GLfloat* v), (v), "glColor4fv(%s)", F(v, 4))
 WRAP(glVertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z), "glVertex3f(%.3g %.3g %.3g)",
      x + 0.0, y + 0.0, z + 0.0)
 WRAP(glTexCoord2f, (GLfloat s, GLfloat t), (s, t), "glTexCoord2f(%.3g %.3g)", s + 0.0, t + 0.0)
+WRAP(glPointSize, (GLfloat s), (s), "glPointSize(%.3g)", s + 0.0)
+WRAP(glVertex3fv, (const GLfloat* v), (v), "glVertex3fv(%s)", F(v, 3))
 
 int glutGet(GLenum query) {
     if (fakeWidth >= 0 && query == GLUT_WINDOW_WIDTH) return fakeWidth;
