@@ -5,6 +5,7 @@
 // Needs a display. Writes its two files to a temporary folder; the reader's messages go to
 // /dev/null while it runs.
 #include "texture/image.h"
+#include "texture/registry.h"
 
 #include <GL/freeglut.h>
 #include <png.h>
@@ -89,11 +90,7 @@ bool writeTga(const std::string& path, const std::vector<uint8_t>& rgba) {
 
 // The registry's upload: a new texture object from the float pixels, finished, then deleted.
 void upload(const TgaImage* image) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->width, image->height, 0, GL_RGBA, GL_FLOAT,
-                 image->pixels);
+    GLuint name = uploadImage(image);
     glFinish();
     glDeleteTextures(1, &name);
 }

@@ -27,7 +27,12 @@ void copyName(char (&field)[NAME_SIZE], const char* text) {
     std::snprintf(field, sizeof(field), "%s", text);
 }
 
-// Uploads the image into a new GL texture object, which is left bound.
+bool validIndex(const TextureRegistry* registry, int32_t index) {
+    return index >= 0 && index < registry->count;
+}
+
+} // namespace
+
 uint32_t uploadImage(const TgaImage* image) {
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -36,12 +41,6 @@ uint32_t uploadImage(const TgaImage* image) {
                  image->pixels);
     return name;
 }
-
-bool validIndex(const TextureRegistry* registry, int32_t index) {
-    return index >= 0 && index < registry->count;
-}
-
-} // namespace
 
 // The first entry for each file name and for each link: what a walk of the registry from the
 // front would find, without that walk for every texture a scene file names.

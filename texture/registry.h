@@ -12,6 +12,7 @@
 struct Scene;
 struct ParticleSystem;
 struct TextureNameIndex;
+struct TgaImage;
 
 struct TextureType {
     enum : int32_t { DYNAMIC = 0, STATIC = 1 };
@@ -52,6 +53,8 @@ struct Resources {
 };
 
 // Registry operations (GL context required for create, load, bind and copy).
+// Uploads the float image into a new GL texture object, which is left bound; its GL name.
+uint32_t uploadImage(const TgaImage* image);
 void createTextureRegistry(TextureRegistry* registry);
 int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, const char* link);
 void bindTexture(TextureRegistry* registry, int32_t index);
