@@ -8,7 +8,7 @@ packages=(
   libpng-dev libturbojpeg0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick python3
-  clang-14 libclang-rt-14-dev libassimp-dev
+  clang-14 clang-format-14 libclang-rt-14-dev libassimp-dev
 )
 
 missing=()

@@ -3,10 +3,13 @@
 # under a private Xvfb when no display is set) in two passes: a plain build in build/ (or
 # KRESTEL_BUILD_DIR), then a build with AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-asan/ (or KRESTEL_ASAN_BUILD_DIR). KRESTEL_SANITIZE_PASS=0 skips the second pass.
-# Arguments go to both ctest runs (e.g. -R unit_). Exits non-zero when any pass fails.
+# Before building, the lines changed since the last commit are checked against .clang-format;
+# both builds treat warnings as errors. Arguments go to both ctest runs (e.g. -R unit_). Exits
+# non-zero when any pass fails.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh" || exit 1
+"$root/scripts/check-format.sh" || exit 1
 
 plain="${KRESTEL_BUILD_DIR:-$root/build}"
 asan="${KRESTEL_ASAN_BUILD_DIR:-$plain-asan}"
@@ -41,7 +44,7 @@ pass() {
 }
 
 ctest_args=("$@")
-pass plain "$plain" -DKRESTEL_SANITIZE=OFF
+pass plain "$plain" -DKRESTEL_SANITIZE=OFF -DKRESTEL_WERROR=ON
 
 if [ "${KRESTEL_SANITIZE_PASS:-1}" != "0" ]; then
   # Leaks are not checked: the engine's global state is made once and never freed by design,
@@ -51,7 +54,7 @@ if [ "${KRESTEL_SANITIZE_PASS:-1}" != "0" ]; then
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
   # The plain pass soaks for the full minute; under the sanitizers 20 seconds (still at least 300
   # reloads) find the same faults and keep the whole run short.
-  KRESTEL_SOAK_SECONDS="${KRESTEL_SOAK_SECONDS:-20}" pass sanitizer "$asan" -DKRESTEL_SANITIZE=ON -DKRESTEL_BENCH=OFF
+  KRESTEL_SOAK_SECONDS="${KRESTEL_SOAK_SECONDS:-20}" pass sanitizer "$asan" -DKRESTEL_SANITIZE=ON -DKRESTEL_BENCH=OFF -DKRESTEL_WERROR=ON
 else
   results+=("sanitizer pass skipped (KRESTEL_SANITIZE_PASS=0)")
 fi
