@@ -140,7 +140,7 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     applySceneText(std::move(text), load.scenePath.c_str(), scene, keyframers, forces, &hud,
                    resources);
     watchSceneFiles(sceneStamp);
-    updateClock(clock);
+    absorbClock(clock);
     // Whole seconds since GLUT started: 0 after a fast load, so emission repeats run to run.
     srand15(static_cast<uint32_t>(static_cast<int64_t>(getAppTime(clock))));
     updateTransforms(scene);
@@ -190,6 +190,7 @@ void onIdle() {
 
 // Parses first; only a text that parsed replaces the scene, and it replaces it whole. The free
 // camera, the clocks and time rate, the bounding-box switch and the HUD's input state carry over.
+// Like start-up, a reload absorbs its own time: the next turn steps as an ordinary turn.
 void reloadScene() {
     using namespace engine;
     FileStamp sceneStamp = statFile(load.scenePath);
@@ -199,6 +200,7 @@ void reloadScene() {
         // What was read has been reported; only a later save reloads it again.
         if (!load.watch.files.empty()) load.watch.files[0].stamp = sceneStamp;
         load.watch.pending = 0;
+        absorbClock(clock);
         return;
     }
     Scene* oldScene = scene;
@@ -219,6 +221,7 @@ void reloadScene() {
     freeResources(oldResources);
     updateTransforms(scene); // a redisplay may come before the next idle turn
     watchSceneFiles(sceneStamp);
+    absorbClock(clock);
 }
 
 void toggleMessagePanel() {
