@@ -101,21 +101,6 @@ void freeForces(ForceList* forces) {
     std::free(forces);
 }
 
-// The HUD keeps its input state and action table; its panels and buttons belong to the scene.
-void clearHudScene(Hud* hud, Scene* scene, Resources* resources) {
-    std::free(hud->backgrounds);
-    std::free(hud->buttons);
-    hud->backgrounds = nullptr;
-    hud->buttons = nullptr;
-    hud->backgroundCount = 0;
-    hud->buttonCount = 0;
-    // A press held on a button of the old HUD does not carry over to whatever stands there now.
-    hud->hitButton = 0;
-    hud->overHud = 0;
-    hud->overButton = 0;
-    hud->scene = scene;
-    hud->resources = resources;
-}
 } // namespace
 
 void initEngine(const char* scenePath, const char* sceneFolder) {
