@@ -40,6 +40,7 @@ struct LoadState {
     std::vector<std::string> messages; // the last load's error, or its warnings
     bool panelOpen = false;
     bool panelOpenedByError = false; // a good load closes only a panel an error opened
+    bool failed = false;             // the last load or reload did not parse
     FileWatch watch;
     std::string screenshotPath;
     double screenshotAfter = 0.0;
@@ -63,6 +64,7 @@ void watchSceneFiles(FileStamp sceneStamp) {
 }
 
 void showLoadMessages(const SceneText& text) {
+    load.failed = !text.ok;
     if (!text.ok) {
         load.messages = {text.error};
         load.panelOpenedByError = load.panelOpenedByError || !load.panelOpen;
@@ -145,7 +147,7 @@ void onDisplay() {
         if (!writeWindowPng(load.screenshotPath.c_str())) std::exit(1);
         std::printf("%s\n", load.screenshotPath.c_str());
         std::fflush(stdout);
-        std::exit(0);
+        std::exit(load.failed ? 3 : 0);
     }
     glutSwapBuffers();
 }
