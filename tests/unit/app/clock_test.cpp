@@ -38,7 +38,7 @@ TEST(Clock, GoingBelowZeroStopsTimeAtZeroUntilTheRateRisesAgain) {
     EXPECT_EQ(c->simTimeMs, 100);
 }
 
-TEST(Camera, PitchIsClampedAndYawWrapsOncePerUpdate) {
+TEST(Camera, PitchIsClampedYawWrapsOncePerUpdateAndTheAxesFollowBoth) {
     Camera c = createCamera();
     turnCamera(&c, 100, 0, 0);
     expectFloat3(c.back, {0, -1, 0}, 1e-4f); // pitch 90: looking straight up
@@ -48,6 +48,11 @@ TEST(Camera, PitchIsClampedAndYawWrapsOncePerUpdate) {
         setCameraAngles(&c, 0, yaw, 0);
         EXPECT_FLOAT_EQ(c.yaw, kept) << yaw;
     }
+    // Turned 60 degrees right and 30 up: looking along (3/4, 1/2, -sqrt(3)/4), near enough with
+    // the engine's pi of 3.1415.
+    setCameraAngles(&c, 0, 0, 0), turnCamera(&c, 30, 60, 0);
+    const float h = std::sqrt(3.0f) / 2;
+    expectFloat3(c.right, {0.5f, 0, h}, 1e-4f), expectFloat3(c.up, {-h / 2, h, 0.25f}, 1e-4f), expectFloat3(c.back, {-0.75f, -0.5f, h / 2}, 1e-4f);
 }
 
 TEST(Window, AResizeToNoHeightKeepsThePreviousAspect) {

@@ -201,6 +201,22 @@ TEST(Actions, TimeRateChangesPerSecondAndZeroResetsToOneEvenWhenClamped) {
     EXPECT_EQ(w.clock->timeRate, 1.0f);
 }
 
+TEST(Actions, DrawBoundingsSwitchesAtMostTenTimesASecondWhileHeld) {
+    // Held for a second in turns of stepMs: a switch on the first turn, then on each turn more
+    // than a tenth of a second after the last switch.
+    for (const auto& [stepMs, turns, switches] : {std::tuple{1u, 1000, 10}, {30u, 34, 9}, {250u, 4, 4}}) {
+        HudWorld w;
+        resetDrawBoundingsDebounce();
+        int32_t seen = 0;
+        for (int i = 0; i < turns; ++i) {
+            const int32_t before = w.resources.drawBoundings;
+            holdAction(w, actionDrawBoundings, nullptr, 1, stepMs);
+            seen += w.resources.drawBoundings != before;
+        }
+        EXPECT_EQ(seen, switches) << "turns of " << stepMs << " ms";
+    }
+}
+
 TEST(Input, FlightKeysMoveEightUnitsPerSecondWhateverTheRateAndTurns) {
     const struct { int32_t key; Float3 moved; float rate = 1; int turns = 100; uint32_t stepMs = 10; } cases[] = {
         {'w', {0, 0, -8}}, {'s', {0, 0, 8}},  {'a', {-8, 0, 0}},          {'d', {8, 0, 0}},
