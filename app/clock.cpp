@@ -1,5 +1,5 @@
 // Application and simulation clocks. The *At functions take the current time in milliseconds;
-// createClock and updateClock read it from GLUT.
+// createClock, updateClock and absorbClock read it from GLUT.
 #include "app/clock.h"
 
 #include <GL/freeglut.h>
@@ -43,12 +43,24 @@ void updateClockAt(Clock* clock, uint32_t nowMs) {
     }
 }
 
+void absorbClockAt(Clock* clock, uint32_t nowMs) {
+    const int32_t appDeltaMs = clock->appDeltaMs;
+    const int32_t simDeltaMs = clock->simDeltaMs;
+    updateClockAt(clock, nowMs);
+    clock->appDeltaMs = appDeltaMs;
+    clock->simDeltaMs = simDeltaMs;
+}
+
 Clock* createClock() {
     return createClockAt(static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME)));
 }
 
 void updateClock(Clock* clock) {
     updateClockAt(clock, static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME)));
+}
+
+void absorbClock(Clock* clock) {
+    absorbClockAt(clock, static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME)));
 }
 
 void addTimeRate(Clock* clock, float d) {

@@ -40,6 +40,7 @@ struct LoadState {
     std::vector<std::string> messages; // the last load's error, or its warnings
     bool panelOpen = false;
     bool panelOpenedByError = false; // a good load closes only a panel an error opened
+    bool failed = false;             // the last load or reload did not parse
     FileWatch watch;
     std::string screenshotPath;
     double screenshotAfter = 0.0;
@@ -63,6 +64,7 @@ void watchSceneFiles(FileStamp sceneStamp) {
 }
 
 void showLoadMessages(const SceneText& text) {
+    load.failed = !text.ok;
     if (!text.ok) {
         load.messages = {text.error};
         load.panelOpenedByError = load.panelOpenedByError || !load.panelOpen;
@@ -101,21 +103,6 @@ void freeForces(ForceList* forces) {
     std::free(forces);
 }
 
-// The HUD keeps its input state and action table; its panels and buttons belong to the scene.
-void clearHudScene(Hud* hud, Scene* scene, Resources* resources) {
-    std::free(hud->backgrounds);
-    std::free(hud->buttons);
-    hud->backgrounds = nullptr;
-    hud->buttons = nullptr;
-    hud->backgroundCount = 0;
-    hud->buttonCount = 0;
-    // A press held on a button of the old HUD does not carry over to whatever stands there now.
-    hud->hitButton = 0;
-    hud->overHud = 0;
-    hud->overButton = 0;
-    hud->scene = scene;
-    hud->resources = resources;
-}
 } // namespace
 
 void initEngine(const char* scenePath, const char* sceneFolder) {
@@ -140,7 +127,7 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     applySceneText(std::move(text), load.scenePath.c_str(), scene, keyframers, forces, &hud,
                    resources);
     watchSceneFiles(sceneStamp);
-    updateClock(clock);
+    absorbClock(clock);
     // Whole seconds since GLUT started: 0 after a fast load, so emission repeats run to run.
     srand15(static_cast<uint32_t>(static_cast<int64_t>(getAppTime(clock))));
     updateTransforms(scene);
@@ -160,7 +147,7 @@ void onDisplay() {
         if (!writeWindowPng(load.screenshotPath.c_str())) std::exit(1);
         std::printf("%s\n", load.screenshotPath.c_str());
         std::fflush(stdout);
-        std::exit(0);
+        std::exit(load.failed ? 3 : 0);
     }
     glutSwapBuffers();
 }
@@ -190,6 +177,7 @@ void onIdle() {
 
 // Parses first; only a text that parsed replaces the scene, and it replaces it whole. The free
 // camera, the clocks and time rate, the bounding-box switch and the HUD's input state carry over.
+// Like start-up, a reload absorbs its own time: the next turn steps as an ordinary turn.
 void reloadScene() {
     using namespace engine;
     FileStamp sceneStamp = statFile(load.scenePath);
@@ -199,6 +187,7 @@ void reloadScene() {
         // What was read has been reported; only a later save reloads it again.
         if (!load.watch.files.empty()) load.watch.files[0].stamp = sceneStamp;
         load.watch.pending = 0;
+        absorbClock(clock);
         return;
     }
     Scene* oldScene = scene;
@@ -219,6 +208,7 @@ void reloadScene() {
     freeResources(oldResources);
     updateTransforms(scene); // a redisplay may come before the next idle turn
     watchSceneFiles(sceneStamp);
+    absorbClock(clock);
 }
 
 void toggleMessagePanel() {

@@ -27,7 +27,8 @@ inline constexpr const char* WINDOW_TITLE = "Tolvane - Krestel Engine";
 // texture names resolve against sceneFolder ("" for the working folder).
 void initEngine(const char* scenePath = "scene.txt", const char* sceneFolder = "");
 // --screenshot: once application time reaches afterSeconds, the next frame is written to path
-// as PNG, the path printed, and the program ends with status 0.
+// as PNG, the path printed, and the program ends with status 0, or 3 when the last load or
+// reload of the scene failed (the picture then shows the error panel).
 void exitAfterScreenshot(const char* path, double afterSeconds);
 // The folder of the scene file, where F12 writes its screenshots ("" for the working folder).
 const char* engineSceneFolder();

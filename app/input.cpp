@@ -167,6 +167,20 @@ void processInput(Hud* hud, float appStep) {
     }
 }
 
+void clearHudScene(Hud* hud, Scene* scene, Resources* resources) {
+    std::free(hud->backgrounds);
+    std::free(hud->buttons);
+    hud->backgrounds = nullptr;
+    hud->buttons = nullptr;
+    hud->backgroundCount = 0;
+    hud->buttonCount = 0;
+    // overHud stays as the press left it: a drag is a drag and a press on a panel is not.
+    hud->hitButton = 0;
+    hud->overButton = 0;
+    hud->scene = scene;
+    hud->resources = resources;
+}
+
 void toggleFrameStats(Hud* hud) {
     if (!hud) return;
     hud->showFrameStats = hud->showFrameStats ? 0 : 1;

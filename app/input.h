@@ -6,6 +6,8 @@
 #include <cstdint>
 
 struct Hud;
+struct Resources;
+struct Scene;
 
 struct InputKind {
     enum : int32_t { Key = 0, PointerX = 1, PointerY = 2, MouseButton = 3 };
@@ -14,6 +16,10 @@ struct InputKind {
 void pressInputAt(Hud* hud, int32_t kind, int32_t value, int32_t windowWidth, int32_t windowHeight);
 void releaseInput(Hud* hud, int32_t kind, int32_t value);
 void processInput(Hud* hud, float appStep);
+// A reload: the HUD's panels and buttons go with the old scene; its input state and action table
+// stay. A press held on a button of the old HUD runs nothing that stands there now, and a press
+// that began on the HUD still turns no view.
+void clearHudScene(Hud* hud, Scene* scene, Resources* resources);
 // F2: shows or hides the frame-rate line, starting its average afresh.
 void toggleFrameStats(Hud* hud);
 

@@ -51,7 +51,7 @@ const char* usageText() {
     return "usage: krestel [--screenshot FILE [--after SECONDS]] [SCENE]\n"
            "  SCENE              a scene file, or a folder holding scene.txt (default scene.txt)\n"
            "  --screenshot FILE  run for SECONDS of application time, write the window to FILE\n"
-           "                     as PNG and exit\n"
+           "                     as PNG and exit (status 3 when the scene did not load)\n"
            "  --after SECONDS    when --screenshot writes the window (default 2)\n"
            "  --help             print this text and exit\n"
            "  --version          print the version and exit\n"

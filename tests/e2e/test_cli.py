@@ -1,6 +1,6 @@
 """The command line: exit codes and messages of --help, --version and usage errors, --screenshot
-writing the frame upright and exiting 0, a missing scene named by path, and a folder whose scene
-names a texture beside it, left with Escape."""
+writing the frame upright and exiting 0 (3 with the error panel for a missing scene, named by
+path), and a folder whose scene names a texture beside it, left with Escape."""
 
 import os
 import tempfile
@@ -32,10 +32,13 @@ class CommandLine(unittest.TestCase):
         self.assertEqual((done.returncode, done.stdout.splitlines()[-1]), (0, path), done.stderr)
         shot, sky = read_png(path), (217, 217, 242)  # sky at the top right, the button strip at the bottom
         self.assertEqual([near(shot.pixel(790, 10), sky), near(shot.pixel(400, 590), sky, 30)], [True, False])
-        # A missing scene is named as given, and the engine runs on without it.
-        done = run(os.path.abspath(BINARY), "--screenshot", path, "--after", "0.2", "levels/a/scene.txt", timeout=60)
-        self.assertEqual(done.returncode, 0, done.stderr)
+        # A missing scene is named as given; the picture shows the error panel, and the status says
+        # the scene did not load.
+        path = path.replace("demo.png", "missing.png")
+        done = run(os.path.abspath(BINARY), "--screenshot", path, "--after", "0.2", "levels/a/scene.txt", check=False, timeout=60)
+        self.assertEqual((done.returncode, done.stdout.splitlines()[-1]), (3, path), done.stderr)
         self.assertIn("ERROR: 'levels/a/scene.txt' failed to open.\n", done.stdout)
+        self.assertGreater(read_png(path).count(lambda p: near(p, (255, 140, 128), 40), 1, (0, 0, 800, 24)), 20)
 
     def test_folder_argument_reads_scene_and_textures_beside_it(self):
         text = scene([camera(), entity("OBJECT", "Sq", link="Square", material="Tex")],

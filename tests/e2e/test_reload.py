@@ -1,17 +1,19 @@
 """Reload on save: a running engine sees a good edit (saved by renaming a new file over the old
 one), a broken edit (one error line naming the file and the line, the error panel at the top, the
-old scene still drawn) and the fix, with the free camera left where the user flew it."""
+old scene still drawn; F2 then adds the frame-rate line), the fix and a saved texture, with the
+free camera left where the user flew it."""
 
 import os
 import time
 import unittest
 
 from harness import Engine, near
-from scenes import camera, edited, entity, line_of, material, scene, square
+from scenes import camera, edited, entity, line_of, material, scene, square, tga
 
 RED, GREEN, BLUE, ERROR_TEXT = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 140, 128)
 TEXT = scene([camera(), entity("OBJECT", "Sq", link="Square", material="Paint")],
-             materials=[material("Paint", "1 0 0")], meshes=[square(half=1.5)])
+             materials=[material("Paint", "1 0 0", "paint.tga")], meshes=[square(half=1.5)])
+WHITE = tga(2, 2, ((255, 255, 255),))
 
 
 def centre_of(image, colour):
@@ -23,10 +25,10 @@ def centre_of(image, colour):
 
 
 class ReloadOnSave(unittest.TestCase):
-    def save(self, engine, text, label, done, by_rename=True):
-        """Saves `text` and returns the first screenshot where `done` holds."""
-        path = os.path.join(engine.dir, "scene.txt")
-        with open(path + ".new" if by_rename else path, "w") as f:
+    def save(self, engine, text, label, done, by_rename=True, name="scene.txt"):
+        """Saves `text` as `name` and returns the first screenshot where `done` holds."""
+        path = os.path.join(engine.dir, name)
+        with open(path + ".new" if by_rename else path, "wb" if isinstance(text, bytes) else "w") as f:
             f.write(text)
         if by_rename:
             os.replace(path + ".new", path)
@@ -38,7 +40,7 @@ class ReloadOnSave(unittest.TestCase):
         self.fail("%s not seen: %s" % (label, image.path))
 
     def test_good_broken_and_fixed_edits(self):
-        with Engine(TEXT, name="reload") as engine:
+        with Engine(TEXT, {"paint.tga": WHITE}, name="reload") as engine:
             engine.hold_key("d", 0.3)  # the camera moves right: the square leaves the centre
             time.sleep(0.2)
             where = centre_of(engine.screenshot("flown"), RED)
@@ -53,11 +55,18 @@ class ReloadOnSave(unittest.TestCase):
             image = self.save(engine, broken, "broken", lambda i: i.count(lambda p: near(p, ERROR_TEXT, 40)) > 20, False)
             self.assertEqual([l for l in engine.stderr().splitlines() if "ERROR" in l], [error])
             self.assertTrue(all(abs(a - b) < 4 for a, b in zip(centre_of(image, GREEN), where)))
+            engine.xdotool("key", "F2")  # the frame-rate line below the white time read-outs
+            image = engine.screenshot("f2")
+            self.assertTrue(image.count(lambda p: near(p, (255, 255, 255), 20), 1, (0, 78, 600, 93)) > 20 and
+                            image.count(lambda p: near(p, ERROR_TEXT, 40)) > 20, image.path)
 
             image = self.save(engine, edited(TEXT, ("EMISSION: 1 0 0", "EMISSION: 0 0 1")), "fixed",
                               lambda i: centre_of(i, BLUE) is not None)
             self.assertEqual(image.count(lambda p: near(p, ERROR_TEXT, 40)), 0, image.path)
-            self.assertEqual(engine.stdout().count('File Load ("scene.txt"): Success'), 3)
+            # A texture the scene names is watched too: grey halves the blue.
+            self.save(engine, tga(2, 2, ((128, 128, 128),)), "texture", lambda i: centre_of(i, (0, 0, 128)) is not None,
+                      name="paint.tga")
+            self.assertEqual(engine.stdout().count('File Load ("scene.txt"): Success'), 4)
 
 
 if __name__ == "__main__":

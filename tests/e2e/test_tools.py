@@ -48,9 +48,11 @@ class Tools(unittest.TestCase):
         scene = edited(SCENE, ("MESHCOUNT: 1", "MESHCOUNT: 2"), ("SCENEGRAPH:", record + "SCENEGRAPH:"), ("LINK: Tri", "LINK: quads"))
         self.assertEqual(tool([CHECK], dict(IMAGES, **{"scene.txt": scene}))[:2], (0, []))
         self.assertEqual([tool([IMPORT, *args], {"quads.gltf": MODEL})[0] for args in (["none.obj"], ["--help"])], [1, 0])
-        # A Z-up triangle 4 tall: stood up the scene's +Y and fitted, or turned by hand about Y.
+        # A Z-up triangle 4 tall: stood up the scene's +Y and fitted, its +X turned up (a quarter turn
+        # about +Z: X to Y, the normal -Y to X), or turned by hand about Y.
         zup = {"z.obj": "v 0 0 0\nv 1 0 0\nv 0 0 4\nf 1 2 3\n"}
         for args, expected in [(["--up", "z", "--fit", "2"], [("0 0 0", "0 0 1"), ("0.5 0 0", "0 0 1"), ("0 2 0", "0 0 1")]),
+                               (["--up", "x"], [("0 0 0", "1 0 0"), ("0 1 0", "1 0 0"), ("0 0 4", "1 0 0")]),
                                (["--rotate", "90", "0", "1", "0", "--centre"], [("-2 0 0.5", "0 -1 0"), ("-2 0 -0.5", "0 -1 0"), ("2 0 0.5", "0 -1 0")])]:
             record = tool([IMPORT, *args, "z.obj"], zup)[2]
             self.assertEqual(re.findall(r"POSITION: (\S+ \S+ \S+) NORMAL: (\S+ \S+ \S+)", record), expected, record)

@@ -1,21 +1,27 @@
-// Clocks in whole milliseconds (rate, truncation at every update, the clamp at zero), the free
-// camera's limits, and the window aspect kept across a resize to no height.
+// Clocks in whole milliseconds (rate, truncation at every update, a reload's time absorbed, the
+// clamp at zero), the free camera's limits and axes, and the window aspect kept across a resize
+// to no height.
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "app/clock.h"
 #include "render/camera.h"
 #include "render/frame.h"
 #include "test_data.h"
 
-TEST(Clock, FractionsOfAMillisecondAreTruncatedAtEveryUpdate) {
-    const struct { float rate; uint32_t step; int32_t simPerUpdate; } cases[] = {{1.0f, 7, 7}, {0.5f, 1, 0}, {0.5f, 10, 5}, {-0.5f, 1, -1}, {2.0f, 3, 6}};
+// A reload of half a second after the second update: the clocks run on, no step carries it.
+TEST(Clock, FractionsOfAMillisecondAreTruncatedAtEveryUpdateAndAReloadIsNoStep) {
+    const struct { float rate; uint32_t step; int32_t simPerUpdate, simPerReload; } cases[] = {
+        {1.0f, 7, 7, 500}, {0.5f, 1, 0, 250}, {0.5f, 10, 5, 250}, {-0.5f, 1, -1, -250}, {2.0f, 3, 6, 1000}};
     for (const auto& k : cases) {
         Clock* c = createClockAt(1000);
         setTimeRate(c, k.rate);
-        for (uint32_t i = 1; i <= 5; ++i) {
-            updateClockAt(c, 1000 + k.step * i);
-            EXPECT_EQ(c->simDeltaMs, k.simPerUpdate) << "rate " << k.rate << " step " << k.step;
-            EXPECT_TRUE(c->simTimeMs == 1000 + k.simPerUpdate * int32_t(i) && c->appTimeMs == 1000 + k.step * i);
+        for (uint32_t i = 1, reload = 0; i <= 5; ++i) {
+            updateClockAt(c, 1000 + reload + k.step * i);
+            if (i == 2) absorbClockAt(c, 1000 + (reload = 500) + k.step * i);
+            EXPECT_TRUE(c->appDeltaMs == int32_t(k.step) && c->simDeltaMs == k.simPerUpdate) << "rate " << k.rate << " step " << k.step << " turn " << i;
+            EXPECT_TRUE(c->simTimeMs == 1000 + k.simPerUpdate * int32_t(i) + (i >= 2) * k.simPerReload && c->appTimeMs == 1000 + reload + k.step * i);
         }
     }
 }
@@ -32,7 +38,7 @@ TEST(Clock, GoingBelowZeroStopsTimeAtZeroUntilTheRateRisesAgain) {
     EXPECT_EQ(c->simTimeMs, 100);
 }
 
-TEST(Camera, PitchIsClampedAndYawWrapsOncePerUpdate) {
+TEST(Camera, PitchIsClampedYawWrapsOncePerUpdateAndTheAxesFollowBoth) {
     Camera c = createCamera();
     turnCamera(&c, 100, 0, 0);
     expectFloat3(c.back, {0, -1, 0}, 1e-4f); // pitch 90: looking straight up
@@ -42,6 +48,11 @@ TEST(Camera, PitchIsClampedAndYawWrapsOncePerUpdate) {
         setCameraAngles(&c, 0, yaw, 0);
         EXPECT_FLOAT_EQ(c.yaw, kept) << yaw;
     }
+    // Turned 60 degrees right and 30 up: looking along (3/4, 1/2, -sqrt(3)/4), near enough with
+    // the engine's pi of 3.1415.
+    setCameraAngles(&c, 0, 0, 0), turnCamera(&c, 30, 60, 0);
+    const float h = std::sqrt(3.0f) / 2;
+    expectFloat3(c.right, {0.5f, 0, h}, 1e-4f), expectFloat3(c.up, {-h / 2, h, 0.25f}, 1e-4f), expectFloat3(c.back, {-0.75f, -0.5f, h / 2}, 1e-4f);
 }
 
 TEST(Window, AResizeToNoHeightKeepsThePreviousAspect) {

@@ -201,6 +201,22 @@ TEST(Actions, TimeRateChangesPerSecondAndZeroResetsToOneEvenWhenClamped) {
     EXPECT_EQ(w.clock->timeRate, 1.0f);
 }
 
+TEST(Actions, DrawBoundingsSwitchesAtMostTenTimesASecondWhileHeld) {
+    // Held for a second in turns of stepMs: a switch on the first turn, then on each turn more
+    // than a tenth of a second after the last switch.
+    for (const auto& [stepMs, turns, switches] : {std::tuple{1u, 1000, 10}, {30u, 34, 9}, {250u, 4, 4}}) {
+        HudWorld w;
+        resetDrawBoundingsDebounce();
+        int32_t seen = 0;
+        for (int i = 0; i < turns; ++i) {
+            const int32_t before = w.resources.drawBoundings;
+            holdAction(w, actionDrawBoundings, nullptr, 1, stepMs);
+            seen += w.resources.drawBoundings != before;
+        }
+        EXPECT_EQ(seen, switches) << "turns of " << stepMs << " ms";
+    }
+}
+
 TEST(Input, FlightKeysMoveEightUnitsPerSecondWhateverTheRateAndTurns) {
     const struct { int32_t key; Float3 moved; float rate = 1; int turns = 100; uint32_t stepMs = 10; } cases[] = {
         {'w', {0, 0, -8}}, {'s', {0, 0, 8}},  {'a', {-8, 0, 0}},          {'d', {8, 0, 0}},
@@ -238,8 +254,8 @@ TEST(Input, RateKeysStepPerTurnNotPerSecond) {
 }
 
 // Drags against a model: the view follows the pointer's whole path, however many reports come per
-// idle turn, when the press was off every panel; the middle button drags nothing; once released,
-// nothing moves.
+// idle turn, when the press was off every panel, a reload in the middle or not; the middle button
+// drags nothing; once released, nothing moves.
 TEST(Input, DragsFollowThePointersWholePathOnlyWhenStartedOffEveryPanel) {
     // Legs of 12 reports of (dx, dy) pixels each: out and back, and a closed square.
     const std::vector<std::vector<std::pair<int32_t, int32_t>>> paths = {
@@ -247,10 +263,11 @@ TEST(Input, DragsFollowThePointersWholePathOnlyWhenStartedOffEveryPanel) {
     for (int32_t button : {0, 1, 2})
         for (int32_t startY : {300, 580}) // on the scene, or on the bottom panel (left upwards)
             for (const auto& legs : paths)
-                for (int perTurn : {1, 3, 8}) {
+                for (int perTurn : {1, 3, 8})
+                    for (int reloadAt : {0, 6}) { // the report after which the scene is reloaded
                     HudWorld w;
                     addBackground(&w.hud, makeBackground(-4.0f / 3.0f, -1.0f, 4.0f / 3.0f, -0.8f));
-                    SCOPED_TRACE(testing::Message() << "button " << button << " from y " << startY << ", per turn " << perTurn);
+                    SCOPED_TRACE(testing::Message() << "button " << button << " from y " << startY << ", per turn " << perTurn << ", reload " << reloadAt);
                     w.motion(400, startY); // the pointer moved before the press: not part of the drag
                     w.mouseDown(button, 400, startY);
                     const float turns = button == 0 && startY == 300, moves = button == 2 && startY == 300;
@@ -258,7 +275,8 @@ TEST(Input, DragsFollowThePointersWholePathOnlyWhenStartedOffEveryPanel) {
                     for (auto [dx, dy] : legs)
                         for (int i = 0; i < 12; ++i) {
                             w.motion(x += dx, y += dy);
-                            if (++reports % perTurn != 0) continue;
+                            if (++reports == reloadAt) clearHudScene(&w.hud, w.scene, &w.resources);
+                            if (reports % perTurn != 0) continue;
                             w.turn(10); // s = 0.08 for the right button
                             EXPECT_NEAR(w.camera().yaw, turns * (x - 400), 1e-3) << reports;
                             EXPECT_NEAR(w.camera().pitch, turns * (startY - y), 1e-3) << reports;
