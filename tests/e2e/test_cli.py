@@ -36,6 +36,8 @@ class CommandLine(unittest.TestCase):
         done = run(os.path.abspath(BINARY), "--screenshot", path, "--after", "0.2", "levels/a/scene.txt", timeout=60)
         self.assertEqual(done.returncode, 0, done.stderr)
         self.assertIn("ERROR: 'levels/a/scene.txt' failed to open.\n", done.stdout)
+        # stderr names the demo's folder: the source tree's for a binary that is not installed.
+        self.assertIn("The demo is in %s;" % os.path.realpath(os.path.join(SOURCE, "demo")), done.stderr)
 
     def test_folder_argument_reads_scene_and_textures_beside_it(self):
         text = scene([camera(), entity("OBJECT", "Sq", link="Square", material="Tex")],
