@@ -12,6 +12,11 @@
 #include <string>
 #include <vector>
 
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/input.h"
 #include "app/screenshot.h"
 #include "app/watch.h"
@@ -19,6 +24,17 @@
 #include "loader/loader.h"
 #include "render/frame.h"
 #include "sim/particles.h"
+
+// Where the demo lies, for the hint printed when no scene is found; the build fills them in.
+#ifndef KRESTEL_INSTALL_PREFIX
+#define KRESTEL_INSTALL_PREFIX "/usr/local"
+#endif
+#ifndef KRESTEL_PACKAGE_PREFIX
+#define KRESTEL_PACKAGE_PREFIX "/usr"
+#endif
+#ifndef KRESTEL_SOURCE_DEMO
+#define KRESTEL_SOURCE_DEMO "demo"
+#endif
 
 namespace engine {
 Scene* scene = nullptr;
@@ -47,6 +63,36 @@ struct LoadState {
     bool screenshotDue = false;
 };
 LoadState load;
+
+// Whether two paths name the same folder, however they are spelled (links, "..", ...).
+bool sameFolder(const std::string& a, const std::string& b) {
+    struct stat infoA {};
+    struct stat infoB {};
+    return stat(a.c_str(), &infoA) == 0 && stat(b.c_str(), &infoB) == 0 &&
+           infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
+}
+
+// One line on stderr naming the demo's folder: the installed copy when this program is the
+// installed one (it runs from the bin folder of `cmake --install` or of the package), else the
+// source tree's demo/ beside the build.
+void printDemoHint() {
+    char program[PATH_MAX] = {};
+    const ssize_t length = readlink("/proc/self/exe", program, sizeof(program) - 1);
+    const std::string path = length > 0 ? std::string(program, static_cast<size_t>(length)) : "";
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    for (const char* prefix : {KRESTEL_INSTALL_PREFIX, KRESTEL_PACKAGE_PREFIX}) {
+        if (!folder.empty() && sameFolder(folder, std::string(prefix) + "/bin")) {
+            const std::string demo = std::string(prefix) + "/share/krestel/demo";
+            std::fprintf(stderr, "The demo is in %s; to see it: krestel %s\n", demo.c_str(),
+                         demo.c_str());
+            return;
+        }
+    }
+    char canonical[PATH_MAX] = {};
+    const char* demo = realpath(KRESTEL_SOURCE_DEMO, canonical) ? canonical : KRESTEL_SOURCE_DEMO;
+    std::fprintf(stderr, "The demo is in %s; to see it: %s %s\n", demo,
+                 path.empty() ? "krestel" : path.c_str(), demo);
+}
 
 // The scene file and every image file the registry read from (or tried to). The scene file's
 // stamp is the one taken before it was read, so a save during the load is still seen.
@@ -123,6 +169,7 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     initHud(&hud, scene, viewpoint, clock, resources);
     FileStamp sceneStamp = statFile(load.scenePath);
     SceneText text = readSceneText(load.scenePath.c_str(), load.sceneFolder.c_str());
+    if (!sceneStamp.exists) printDemoHint();
     showLoadMessages(text);
     applySceneText(std::move(text), load.scenePath.c_str(), scene, keyframers, forces, &hud,
                    resources);

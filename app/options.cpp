@@ -55,7 +55,19 @@ const char* usageText() {
            "  --after SECONDS    when --screenshot writes the window (default 2)\n"
            "  --help             print this text and exit\n"
            "  --version          print the version and exit\n"
-           "Keys: F1 errors and warnings, F5 reload (saves reload by themselves), Escape quits.\n";
+           "Keys and mouse in the window:\n"
+           "  W/S, A/D, Q/E      fly forwards / backwards, left / right, down / up\n"
+           "  + / -              raise / lower the time rate while held\n"
+           "  left drag          turn the view (a drag that starts on the HUD does not)\n"
+           "  right drag         fly forwards (drag left) or backwards (drag right)\n"
+           "  HUD button         hold the left button on it to run its action\n"
+           "  F1                 show or hide the panel of load errors and warnings\n"
+           "  F2                 show or hide frames per second, entities and particles\n"
+           "  F3                 print the camera's position as the scene camera's line\n"
+           "  F5                 reload the scene (saving its files reloads it too)\n"
+           "  F12                write the window to krestel-NNNN.png beside the scene file\n"
+           "  Home               put the camera back where the scene file places it\n"
+           "  Escape             quit\n";
 }
 
 Options parseOptions(int argc, char** argv) {

@@ -39,6 +39,8 @@ class CommandLine(unittest.TestCase):
         self.assertEqual((done.returncode, done.stdout.splitlines()[-1]), (3, path), done.stderr)
         self.assertIn("ERROR: 'levels/a/scene.txt' failed to open.\n", done.stdout)
         self.assertGreater(read_png(path).count(lambda p: near(p, (255, 140, 128), 40), 1, (0, 0, 800, 24)), 20)
+        # stderr names the demo's folder: the source tree's for a binary that is not installed.
+        self.assertIn("The demo is in %s;" % os.path.realpath(os.path.join(SOURCE, "demo")), done.stderr)
 
     def test_folder_argument_reads_scene_and_textures_beside_it(self):
         text = scene([camera(), entity("OBJECT", "Sq", link="Square", material="Tex")],
