@@ -168,11 +168,10 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     resources = createSceneResources(0);
     initHud(&hud, scene, viewpoint, clock, resources);
     FileStamp sceneStamp = statFile(load.scenePath);
-    SceneText text = readSceneText(load.scenePath.c_str(), load.sceneFolder.c_str());
+    SceneText text = readSceneText(load.scenePath.c_str());
     if (!sceneStamp.exists) printDemoHint();
+    applySceneText(&text, load.scenePath.c_str(), scene, keyframers, forces, &hud, resources);
     showLoadMessages(text);
-    applySceneText(std::move(text), load.scenePath.c_str(), scene, keyframers, forces, &hud,
-                   resources);
     watchSceneFiles(sceneStamp);
     absorbClock(clock);
     // Whole seconds since GLUT started: 0 after a fast load, so emission repeats run to run.
@@ -228,9 +227,9 @@ void onIdle() {
 void reloadScene() {
     using namespace engine;
     FileStamp sceneStamp = statFile(load.scenePath);
-    SceneText text = readSceneText(load.scenePath.c_str(), load.sceneFolder.c_str());
-    showLoadMessages(text);
+    SceneText text = readSceneText(load.scenePath.c_str());
     if (!text.ok) {
+        showLoadMessages(text);
         // What was read has been reported; only a later save reloads it again.
         if (!load.watch.files.empty()) load.watch.files[0].stamp = sceneStamp;
         load.watch.pending = 0;
@@ -246,8 +245,8 @@ void reloadScene() {
     forces = createRecordList<Force>();
     resources = createSceneResources(oldResources->drawBoundings);
     clearHudScene(&hud, scene, resources);
-    applySceneText(std::move(text), load.scenePath.c_str(), scene, keyframers, forces, &hud,
-                   resources);
+    applySceneText(&text, load.scenePath.c_str(), scene, keyframers, forces, &hud, resources);
+    showLoadMessages(text);
     scene->camera = oldScene->camera;
     freeScene(oldScene);
     freeKeyframers(oldKeyframers);

@@ -1,7 +1,8 @@
 // The thin file layer around the parser: reads the whole file, parses it, runs the warning checks
-// and, for a text that parsed, applies it; prints the load's console messages. Owns nothing after
-// the call; the text and the parsed records are freed as soon as they are no longer needed,
-// so the peak stays near the file plus the meshes, not the sum of every stage.
+// and, for a text that parsed, applies it and adds the registry's findings about texture files to
+// the warnings; prints the load's console messages. Owns nothing after the call; the text and the
+// parsed records are freed as soon as they are no longer needed, so the peak stays near the file
+// plus the meshes, not the sum of every stage.
 #include "loader/loader.h"
 
 #include "loader/apply.h"
@@ -51,7 +52,7 @@ bool readWholeFile(const char* path, FileText* text) {
 
 } // namespace
 
-SceneText readSceneText(const char* path, const char* sceneFolder) {
+SceneText readSceneText(const char* path) {
     SceneText result{};
     FileText text{};
     if (!readWholeFile(path, &text)) {
@@ -70,24 +71,34 @@ SceneText readSceneText(const char* path, const char* sceneFolder) {
         result.description = SceneDescription();
         return result;
     }
-    result.warnings = sceneWarningLines(path, result.description, view, sceneFolder);
+    result.checks = descriptionWarnings(result.description, view);
+    result.textures = textureUses(result.description);
     text.bytes.reset(); // the description holds everything the apply step needs
-    for (const std::string& line : result.warnings) std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
     result.ok = 1;
     return result;
 }
 
-void applySceneText(SceneText&& text, const char* path, Scene* scene, KeyframerList* keyframers,
+void applySceneText(SceneText* text, const char* path, Scene* scene, KeyframerList* keyframers,
                     ForceList* forces, Hud* hud, Resources* resources) {
-    if (!text.ok) return;
-    applySceneDescription(std::move(text.description), scene, keyframers, forces, hud, resources);
+    if (!text->ok) return;
+    applySceneDescription(std::move(text->description), scene, keyframers, forces, hud, resources);
+    const TextureRegistry& registry = resources->textures;
+    std::vector<SceneWarning> warnings = std::move(text->checks);
+    if (registry.unread) {
+        for (SceneWarning& w :
+             textureFileWarnings(text->textures, *registry.unread, registry.folder)) {
+            warnings.push_back(std::move(w));
+        }
+    }
+    text->warnings = warningLines(path, std::move(warnings));
+    for (const std::string& line : text->warnings) std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
     std::printf("File Load (\"%s\"): Success\n", path);
     std::fflush(stdout);
 }
 
 void loadScene(const char* path, Scene* scene, KeyframerList* keyframers, ForceList* forces,
                Hud* hud, Resources* resources) {
-    SceneText text = readSceneText(path, "");
-    applySceneText(std::move(text), path, scene, keyframers, forces, hud, resources);
+    SceneText text = readSceneText(path);
+    applySceneText(&text, path, scene, keyframers, forces, hud, resources);
 }

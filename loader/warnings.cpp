@@ -1,18 +1,16 @@
 // The scene warnings shared by the engine and krestel-check: cross-reference checks over the
 // parsed records (names are looked up through hash indexes, so a scene of a hundred thousand
 // entities costs a few milliseconds), the scan of the text after the scene graph, and the texture
-// file check, the only part that touches the file system.
+// file check, from what the registry's reader found (or, for krestel-check, reads here).
 #include "loader/warnings.h"
 
 #include "anim/keyframe.h"
 #include "hud/actions.h"
 #include "scene/scene.h"
-#include "texture/image.h"
 #include "texture/registry.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -388,63 +386,55 @@ std::vector<TextureUse> textureUses(const SceneDescription& d) {
 }
 
 std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& uses,
+                                              const std::vector<UnreadTexture>& unread,
                                               const char* folder) {
     std::vector<SceneWarning> out;
-    if (uses.empty()) return out;
-    std::string base = folder ? folder : "";
-    if (!base.empty() && base.back() != '/') base += '/';
     std::vector<std::string> beside; // listed once, only when a file is missing
     bool listed = false;
     for (const TextureUse& use : uses) {
-        std::FILE* file = std::fopen((base + use.file).c_str(), "rb");
-        if (!file) {
-            const std::string reason = std::strerror(errno);
-            if (!listed) {
-                std::error_code ec;
-                for (const auto& entry :
-                     std::filesystem::directory_iterator(base.empty() ? "." : base, ec)) {
-                    beside.push_back(entry.path().filename().string());
-                }
-                listed = true;
-            }
+        const auto found =
+            std::find_if(unread.begin(), unread.end(),
+                         [&use](const UnreadTexture& u) { return u.fileName == use.file; });
+        if (found == unread.end()) continue;
+        const ImageFile& file = found->file;
+        if (file.openError == 0) {
             out.push_back({use.line, "TextureUnsupported",
-                           "texture '" + use.file + "' cannot be opened (" + reason +
-                               "); expected a TGA, PNG or JPEG file: it is drawn white" +
-                               didYouMean(use.file, beside)});
+                           "texture '" + use.file + "' cannot be read: " + file.problem +
+                               "; it is drawn white"});
             continue;
         }
-        std::string bytes;
-        char buffer[1 << 16];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) bytes.append(buffer, got);
-        std::fclose(file);
-        const std::string why =
-            imageProblem(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        if (!why.empty()) {
-            out.push_back({use.line, "TextureUnsupported",
-                           "texture '" + use.file + "' " + why + "; it is drawn white"});
+        if (!listed) {
+            const std::string base = texturePath(folder, "");
+            std::error_code ec;
+            for (const auto& entry :
+                 std::filesystem::directory_iterator(base.empty() ? "." : base, ec)) {
+                beside.push_back(entry.path().filename().string());
+            }
+            listed = true;
         }
+        out.push_back({use.line, "TextureUnsupported",
+                       "texture '" + use.file + "' cannot be opened (" +
+                           std::strerror(file.openError) +
+                           "); expected a TGA, PNG or JPEG file: it is drawn white" +
+                           didYouMean(use.file, beside)});
     }
     return out;
 }
 
-std::string imageProblem(const uint8_t* bytes, size_t size) {
-    // The engine's own decoders, so the check and the engine never disagree.
-    char error[200] = "";
-    TgaImage* image = decodeImage(bytes, size, nullptr, error, sizeof(error));
-    if (image) {
-        destroyImage(image);
-        return {};
+std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& uses,
+                                              const char* folder) {
+    std::vector<UnreadTexture> unread;
+    for (const TextureUse& use : uses) {
+        ImageFile file = readImageFile(texturePath(folder, use.file).c_str());
+        destroyImage(file.image);
+        file.image = nullptr;
+        if (file.openError != 0 || !file.problem.empty())
+            unread.push_back({use.file, std::move(file)});
     }
-    return std::string("cannot be read: ") + error;
+    return textureFileWarnings(uses, unread, folder);
 }
 
-std::vector<std::string> sceneWarningLines(const char* path, const SceneDescription& d,
-                                           std::string_view text, const char* sceneFolder) {
-    std::vector<SceneWarning> warnings = descriptionWarnings(d, text);
-    for (SceneWarning& w : textureFileWarnings(textureUses(d), sceneFolder)) {
-        warnings.push_back(std::move(w));
-    }
+std::vector<std::string> warningLines(const char* path, std::vector<SceneWarning> warnings) {
     sortByLine(&warnings);
     std::vector<std::string> lines;
     for (const SceneWarning& w : warnings) {
@@ -458,5 +448,9 @@ std::vector<std::string> sceneWarningLines(const char* path, std::string_view te
                                            const char* sceneFolder) {
     SceneDescription d;
     if (parseScene(text, &d).kind != ParseErrorKind::None) return {};
-    return sceneWarningLines(path, d, text, sceneFolder);
+    std::vector<SceneWarning> warnings = descriptionWarnings(d, text);
+    for (SceneWarning& w : textureFileWarnings(textureUses(d), sceneFolder)) {
+        warnings.push_back(std::move(w));
+    }
+    return warningLines(path, std::move(warnings));
 }

@@ -1,10 +1,11 @@
 // Warnings about a scene text that parses but will not do what its author meant: names that name
 // nothing, text after the end of the scene graph, unusable texture files, buttons that can never
-// be pressed. Shared by the engine (printed on every load) and krestel-check. Only the texture
-// file check reads files (from the scene's folder); everything else works on the parsed records.
+// be pressed. Shared by the engine (printed on every load) and krestel-check. The texture file
+// check takes what the registry's reader found; everything else works on the parsed records.
 #pragma once
 
 #include "loader/parse.h"
+#include "texture/registry.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -39,25 +40,25 @@ std::vector<SceneWarning> descriptionWarnings(const SceneDescription& d, std::st
 // Every distinct STATIC texture file of the scene, in file order.
 std::vector<TextureUse> textureUses(const SceneDescription& d);
 
-// Texture files that are missing (with the closest name among the files beside them) or that the
-// engine cannot read. Files are looked up in `folder` ("" or nullptr: the current folder).
+// Texture files that gave no image, given what reading them found (`unread`, as the registry
+// keeps it): missing (with the closest name among the files in `folder`, "" or nullptr for the
+// current folder) or unreadable (with the reader's reason), at each file's first TEXTURE line.
+std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& uses,
+                                              const std::vector<UnreadTexture>& unread,
+                                              const char* folder);
+// The same, reading each file here with the registry's reader, as named in `folder` (what
+// krestel-check does: it has no registry).
 std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& uses,
                                               const char* folder);
-
-// Empty when the bytes are an image file the engine reads; otherwise the decoder's reason, e.g.
-// "cannot be read: PNG: CRC error in IDAT chunk".
-std::string imageProblem(const uint8_t* bytes, size_t size);
 
 // The candidate closest to `name` by edit distance, ignoring case, when it is close enough to be
 // a slip of the keyboard (at most a third of the name's letters); empty otherwise. "None" is
 // never suggested.
 std::string closestName(std::string_view name, const std::vector<std::string>& candidates);
 
-// Each warning formatted as "WARNING: '<path>' line N: <message>", in line order. Texture files
-// are looked up in sceneFolder (nullptr or "" means the current folder). Call only for a text that
-// parses; a text that does not parse gives no warnings.
+// Each warning formatted as "WARNING: '<path>' line N: <message>", in line order.
+std::vector<std::string> warningLines(const char* path, std::vector<SceneWarning> warnings);
+// Every warning of a scene text, formatted, with the texture files read here from sceneFolder
+// (nullptr or "" means the current folder). A text that does not parse gives no warnings.
 std::vector<std::string> sceneWarningLines(const char* path, std::string_view text,
                                            const char* sceneFolder);
-// The same for a text already parsed into `d`, without parsing it again (what a load does).
-std::vector<std::string> sceneWarningLines(const char* path, const SceneDescription& d,
-                                           std::string_view text, const char* sceneFolder);

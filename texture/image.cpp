@@ -1,5 +1,6 @@
 // PNG (libpng's simplified API) and JPEG (TurboJPEG) decoding from memory, the choice of decoder
-// by the first bytes, and readTga, the file wrapper that prints the image console messages.
+// by the first bytes, how long a file its header promises, and the file wrappers: readImageFile,
+// which reads no more than that, and readTga, which prints the image console messages.
 // Both libraries give the rows top first; the float conversion stores them bottom first.
 #include "texture/image.h"
 
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -18,7 +20,12 @@ namespace {
 constexpr float BYTE_TO_UNIT = 0.003921569f;
 // deflate cannot expand one byte into more than 1032.
 constexpr uint64_t DEFLATE_MAX_RATIO = 1032;
-// The largest file read: an uncompressed 32-bit TGA of the largest accepted size, and its header.
+// Files are read a megabyte at a time; the first decides how much more may follow.
+constexpr size_t CHUNK = size_t{1} << 20;
+// Room in a PNG or JPEG for what is not the image: text, colour profiles, thumbnails.
+constexpr uint64_t SIZE_MARGIN = uint64_t{1} << 20;
+// The largest file read whatever its header says: an uncompressed 32-bit TGA of the largest
+// accepted size, and its header.
 constexpr uint64_t MAX_FILE_SIZE =
     uint64_t{MAX_IMAGE_SIDE} * uint64_t{MAX_IMAGE_SIDE} * 4 + (uint64_t{1} << 20);
 
@@ -87,13 +94,48 @@ void setPngError(char* error, size_t errorSize, const char* message) {
     }
 }
 
-// Whether the first bytes may start an image file: a PNG or JPEG signature, or a TGA header's
-// colour-map type and image type.
-bool mayBeImage(const std::vector<uint8_t>& bytes) {
-    if (imageFormatOf(bytes.data(), bytes.size()) != ImageFormat::TGA) return true;
-    if (bytes.size() < 3 || bytes[1] > 1) return false;
-    const int type = bytes[2];
-    return type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
+uint32_t bigEndian32(const uint8_t* p) {
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+// The PNG's rows as its header (the IHDR chunk, always first) declares them, a quarter more for
+// deflate and chunk framing of data that does not compress, and the margin for other chunks.
+uint64_t pngSizeLimit(const uint8_t* bytes, size_t size) {
+    if (size < 29 || std::memcmp(bytes + 12, "IHDR", 4) != 0) return size;
+    const uint32_t width = bigEndian32(bytes + 16);
+    const uint32_t height = bigEndian32(bytes + 20);
+    const int depth = bytes[24];
+    const int colourType = bytes[25];
+    const int channels = colourType == 0   ? 1
+                         : colourType == 2 ? 3
+                         : colourType == 3 ? 1
+                         : colourType == 4 ? 2
+                         : colourType == 6 ? 4
+                                           : 0;
+    if (channels == 0 || depth == 0 || depth > 16 || width == 0 || height == 0 ||
+        width > uint32_t{MAX_IMAGE_SIDE} || height > uint32_t{MAX_IMAGE_SIDE}) {
+        return size;
+    }
+    const uint64_t row = (uint64_t{width} * uint64_t(channels) * uint64_t(depth) + 7) / 8;
+    // Filter bytes and padding of the seven interlace passes stay within 15 bytes a row.
+    const uint64_t raw = uint64_t{height} * (row + 15);
+    return raw + raw / 4 + SIZE_MARGIN;
+}
+
+// A JPEG's size from its header (the markers up to the first scan, in the first megabyte), at
+// 32 bytes a pixel: more than the worst coding of four full-resolution channels with every
+// byte stuffed. Plus the margin for other markers (profiles, thumbnails).
+uint64_t jpegSizeLimit(const uint8_t* bytes, size_t size) {
+    tjhandle decoder = tjInitDecompress();
+    if (!decoder) return size;
+    int width = 0, height = 0, subsampling = 0, colourSpace = 0;
+    const bool read = tjDecompressHeader3(decoder, bytes, static_cast<unsigned long>(size), &width,
+                                          &height, &subsampling, &colourSpace) == 0;
+    tjDestroy(decoder);
+    if (!read || width <= 0 || height <= 0 || width > MAX_IMAGE_SIDE || height > MAX_IMAGE_SIDE) {
+        return size;
+    }
+    return uint64_t(width) * uint64_t(height) * 32 + SIZE_MARGIN;
 }
 
 } // namespace
@@ -105,6 +147,19 @@ ImageFormat imageFormatOf(const uint8_t* bytes, size_t size) {
     if (startsWith(bytes, size, PNG_SIGNATURE, sizeof(PNG_SIGNATURE))) return ImageFormat::PNG;
     if (startsWith(bytes, size, JPEG_SIGNATURE, sizeof(JPEG_SIGNATURE))) return ImageFormat::JPEG;
     return ImageFormat::TGA;
+}
+
+uint64_t imageSizeLimit(const uint8_t* bytes, size_t size) {
+    if (!bytes) return size;
+    switch (imageFormatOf(bytes, size)) {
+    case ImageFormat::PNG:
+        return pngSizeLimit(bytes, size);
+    case ImageFormat::JPEG:
+        return jpegSizeLimit(bytes, size);
+    case ImageFormat::TGA:
+        break;
+    }
+    return tgaSizeLimit(bytes, size);
 }
 
 TgaImage* decodePng(const uint8_t* bytes, size_t size, int* bytesPerPixel, char* error,
@@ -191,49 +246,55 @@ TgaImage* decodeImage(const uint8_t* bytes, size_t size, int* bytesPerPixel, cha
     return decodeTga(bytes, size, bytesPerPixel, error, errorSize, maxSide);
 }
 
-TgaImage* readTga(const char* path) {
-    FILE* file = std::fopen(path, "rb");
+ImageFile readImageFile(const char* path) {
+    ImageFile out{nullptr, 3, 0, {}};
+    std::FILE* file = std::fopen(path, "rb");
     if (!file) {
-        std::fprintf(stderr, "TGA_READ: failed to open file %s\n", path);
-        return nullptr;
+        out.openError = errno != 0 ? errno : ENOENT;
+        return out;
     }
-    // Read in chunks up to the largest useful size, so an endless stream or a huge file is
-    // refused instead of buffered.
+    // The first megabyte says how much more a decoder can use: nothing more for bytes no decoder
+    // takes (a texture named /dev/zero is read no further), what its header promises for an image.
     std::vector<uint8_t> bytes;
-    constexpr size_t CHUNK = size_t{1} << 20;
-    bool tooBig = false;
-    for (;;) {
+    uint64_t limit = CHUNK;
+    while (bytes.size() < limit) {
         const size_t old = bytes.size();
-        bytes.resize(old + CHUNK);
-        const size_t got = std::fread(bytes.data() + old, 1, CHUNK, file);
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(CHUNK, limit - old));
+        bytes.resize(old + want);
+        const size_t got = std::fread(bytes.data() + old, 1, want, file);
         bytes.resize(old + got);
-        if (got < CHUNK) break;
-        // Bytes that no decoder takes are refused from their start: no need to read on (a
-        // texture named /dev/zero is not read to the limit).
-        if (old == 0 && !mayBeImage(bytes)) break;
-        if (bytes.size() > MAX_FILE_SIZE) {
-            tooBig = true;
-            break;
-        }
+        if (got < want) break;
+        if (old == 0) limit = std::min(imageSizeLimit(bytes.data(), got), MAX_FILE_SIZE + 1);
     }
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
-    if (failed) {
-        std::fprintf(stderr, "TGA_READ: '%s': the file could not be read\n", path);
-        return nullptr;
-    }
-    if (tooBig) {
-        std::fprintf(stderr, "TGA_READ: '%s': the file is larger than %llu bytes\n", path,
-                     static_cast<unsigned long long>(MAX_FILE_SIZE));
-        return nullptr;
-    }
     char error[200];
-    int bytesPerPixel = 3;
-    TgaImage* image = decodeImage(bytes.data(), bytes.size(), &bytesPerPixel, error, sizeof(error));
-    if (!image) {
-        std::fprintf(stderr, "TGA_READ: '%s': %s\n", path, error);
-        return nullptr;
+    if (failed) {
+        out.problem = "the file could not be read";
+    } else if (bytes.size() > MAX_FILE_SIZE) {
+        std::snprintf(error, sizeof(error), "the file is larger than %llu bytes",
+                      static_cast<unsigned long long>(MAX_FILE_SIZE));
+        out.problem = error;
+    } else {
+        out.image =
+            decodeImage(bytes.data(), bytes.size(), &out.bytesPerPixel, error, sizeof(error));
+        if (!out.image) out.problem = error;
     }
-    std::printf("'%s' (%d byte) image file closed and read.\n", path, bytesPerPixel);
-    return image;
+    return out;
+}
+
+void printImageFile(const char* path, const ImageFile& file) {
+    if (file.openError != 0) {
+        std::fprintf(stderr, "TGA_READ: failed to open file %s\n", path);
+    } else if (file.image) {
+        std::printf("'%s' (%d byte) image file closed and read.\n", path, file.bytesPerPixel);
+    }
+}
+
+TgaImage* readTga(const char* path) {
+    const ImageFile file = readImageFile(path);
+    printImageFile(path, file);
+    if (!file.problem.empty())
+        std::fprintf(stderr, "TGA_READ: '%s': %s\n", path, file.problem.c_str());
+    return file.image;
 }

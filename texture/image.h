@@ -12,6 +12,12 @@ enum class ImageFormat { TGA, PNG, JPEG };
 
 ImageFormat imageFormatOf(const uint8_t* bytes, size_t size);
 
+// The most bytes of a file starting with these `size` bytes that its decoder can use, from the
+// header: a TGA's exact size (tgaSizeLimit), a PNG's rows as declared with a quarter more for
+// deflate and chunk framing, a JPEG's 32 bytes a pixel; one megabyte more for a PNG's or JPEG's
+// other chunks or markers. `size` itself for bytes no decoder takes or a header it refuses.
+uint64_t imageSizeLimit(const uint8_t* bytes, size_t size);
+
 // Each decoder returns null on failure and writes a one-line reason (without the file name) into
 // `error`; bytesPerPixel receives, for TGA, the bytes of a stored pixel or map entry, and for PNG
 // and JPEG the bytes per pixel of the decoded data. Sides above maxSide are refused before

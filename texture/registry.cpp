@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "scene/scene.h"
 #include "sim/particles.h"
@@ -79,6 +80,7 @@ void createTextureRegistry(TextureRegistry* registry) {
     registry->entries = nullptr;
     registry->boundIndex = 0;
     registry->names = nullptr;
+    registry->unread = nullptr;
 
     Texture none{};
     none.textureType = TextureType::STATIC;
@@ -108,7 +110,14 @@ int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, c
         const int32_t loaded = findLoaded(indexedNames(registry).fileNames, name);
         if (loaded >= 0) return loaded;
         copyName(entry.fileName, name);
-        image = readTga(texturePath(registry, name).c_str());
+        const std::string path = texturePath(registry, name);
+        ImageFile file = readImageFile(path.c_str());
+        printImageFile(path.c_str(), file);
+        image = file.image;
+        if (!image) {
+            if (!registry->unread) registry->unread = new std::vector<UnreadTexture>;
+            registry->unread->push_back({name, std::move(file)});
+        }
     } else if (kind == TextureType::DYNAMIC) {
         const int32_t loaded = findLoaded(indexedNames(registry).links, link);
         if (loaded >= 0) return loaded;
@@ -228,12 +237,15 @@ void copyToDynamicTexture(Resources* resources, int32_t index) {
     copyToDynamicTexture(&resources->textures, index);
 }
 
-std::string texturePath(const TextureRegistry* registry, const char* name) {
-    const char* folder = registry->folder;
-    if (!folder || !*folder || name[0] == '/') return name;
+std::string texturePath(const char* folder, std::string_view name) {
+    if (!folder || !*folder || name.substr(0, 1) == "/") return std::string(name);
     std::string path = folder;
     if (path.back() != '/') path += '/';
-    return path + name;
+    return path.append(name);
+}
+
+std::string texturePath(const TextureRegistry* registry, const char* name) {
+    return texturePath(registry->folder, name);
 }
 
 void freeResources(Resources* resources) {
@@ -257,5 +269,6 @@ void freeResources(Resources* resources) {
     }
     std::free(registry.entries);
     delete registry.names;
+    delete registry.unread;
     std::free(resources);
 }

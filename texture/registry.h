@@ -6,19 +6,28 @@
 #include "core/list.h"
 #include "render/camera.h"
 #include "render/records.h"
+#include "texture/tga.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 struct Scene;
 struct ParticleSystem;
 struct TextureNameIndex;
-struct TgaImage;
 
 struct TextureType {
     enum : int32_t { DYNAMIC = 0, STATIC = 1 };
 };
 
 inline constexpr int32_t DYNAMIC_TEXTURE_SIZE = 256;
+
+// A STATIC texture's file that gave no image: the name as the scene gives it, and what the
+// reader found (its image null).
+struct UnreadTexture {
+    std::string fileName;
+    ImageFile file;
+};
 
 struct Texture {
     int32_t textureType;
@@ -37,6 +46,9 @@ struct TextureRegistry {
     const char* folder;
     // The first entry for each file name and each link, made and kept by loadTexture.
     TextureNameIndex* names;
+    // STATIC files that gave no image, in the order loaded (null until the first): kept for the
+    // load's warnings, which report them with the scene's line, instead of a message here.
+    std::vector<UnreadTexture>* unread;
 };
 
 struct DynamicTextureList {
@@ -62,7 +74,9 @@ void resolveTextureLinks(TextureRegistry* registry, const Scene* scene);
 DynamicTextureList* listDynamicTextures(const TextureRegistry* registry);
 void freeDynamicTextureList(DynamicTextureList* list);
 void copyToDynamicTexture(TextureRegistry* registry, int32_t index);
-// Where a STATIC texture name is read from: beside the scene file unless the name is absolute.
+// Where a STATIC texture name is read from: joined to the scene file's folder unless the name is
+// absolute (a null or empty folder is the current one). The one rule for every reader.
+std::string texturePath(const char* folder, std::string_view name);
 std::string texturePath(const TextureRegistry* registry, const char* name);
 
 // Resources operations. createResources makes the registry and so needs a GL context; a

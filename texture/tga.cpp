@@ -113,6 +113,56 @@ struct Layout {
     size_t dataOffset;
 };
 
+// The layout the header declares, or false with the reason. Sides are checked here, before the
+// file's size, so a header claiming more than any decoder accepts is refused for that alone.
+bool layoutOf(const TgaHeader& h, int32_t maxSide, Layout* layout, char* error, size_t errorSize) {
+    const int type = h.imageType;
+    if (h.colourMapType > 1 ||
+        !(type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11)) {
+        setError(error, errorSize, "%s", "not a TGA, PNG or JPEG file");
+        return false;
+    }
+    layout->kind = (type & 3) == 1 ? Kind::Mapped : (type & 3) == 2 ? Kind::TrueColour : Kind::Grey;
+    layout->rle = type >= 9;
+    layout->pixelBytes = colourBytes(layout->kind, h.pixelDepth);
+    if (layout->pixelBytes == 0) {
+        const char* expected = layout->kind == Kind::TrueColour ? "15, 16, 24 or 32"
+                               : layout->kind == Kind::Grey     ? "8 or 16"
+                                                                : "8 or 16 (map indices)";
+        setError(error, errorSize, "a type %d image has %d bits per pixel; expected %s", type,
+                 int{h.pixelDepth}, expected);
+        return false;
+    }
+    if (layout->kind == Kind::Mapped && h.colourMapType != 1) {
+        setError(error, errorSize, "a colour-mapped image (type %d) without a colour map", type);
+        return false;
+    }
+    // A true-colour or grey file may still carry a map; it is skipped, but its size must be known.
+    if (h.colourMapType == 1 && (h.colourMapLength > 0 || layout->kind == Kind::Mapped)) {
+        layout->entryBytes = colourBytes(Kind::TrueColour, h.colourMapEntrySize);
+        if (layout->entryBytes == 0) {
+            setError(error, errorSize, "colour-map entries of %d bits; expected 15, 16, 24 or 32",
+                     int{h.colourMapEntrySize});
+            return false;
+        }
+    }
+    // An image without pixels would reach GL as a zero-sized texture; refuse it here.
+    if (h.width == 0 || h.height == 0) {
+        setError(error, errorSize, "image is %u by %u: it has no pixels", unsigned{h.width},
+                 unsigned{h.height});
+        return false;
+    }
+    if (h.width > maxSide || h.height > maxSide) {
+        setError(error, errorSize, "image is %u by %u; the largest accepted is %d on a side",
+                 unsigned{h.width}, unsigned{h.height}, int{maxSide});
+        return false;
+    }
+    layout->mapOffset = HEADER_SIZE + h.idLength;
+    layout->dataOffset =
+        layout->mapOffset + size_t{h.colourMapLength} * static_cast<size_t>(layout->entryBytes);
+    return true;
+}
+
 } // namespace
 
 TgaImage* createImage(int32_t width, int32_t height) {
@@ -147,6 +197,16 @@ int destroyImage(TgaImage* image) {
     return 0;
 }
 
+uint64_t tgaSizeLimit(const uint8_t* bytes, size_t size, int32_t maxSide) {
+    if (!bytes || size < HEADER_SIZE) return size;
+    const TgaHeader h = parseHeader(bytes);
+    Layout layout{};
+    if (!layoutOf(h, maxSide, &layout, nullptr, 0)) return size;
+    // Run-length data is longest with every pixel in a packet of its own.
+    const uint64_t perPixel = uint64_t(layout.pixelBytes) + (layout.rle ? 1 : 0);
+    return layout.dataOffset + uint64_t{h.width} * uint64_t{h.height} * perPixel;
+}
+
 TgaImage* decodeTga(const uint8_t* bytes, size_t size, int* bytesPerPixel, char* error,
                     size_t errorSize, int32_t maxSide) {
     if (!bytes || size < HEADER_SIZE) {
@@ -155,48 +215,11 @@ TgaImage* decodeTga(const uint8_t* bytes, size_t size, int* bytesPerPixel, char*
         return nullptr;
     }
     const TgaHeader h = parseHeader(bytes);
-    const int type = h.imageType;
-    if (h.colourMapType > 1 ||
-        !(type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11)) {
-        setError(error, errorSize, "%s", "not a TGA, PNG or JPEG file");
-        return nullptr;
-    }
     Layout layout{};
-    layout.kind = (type & 3) == 1 ? Kind::Mapped : (type & 3) == 2 ? Kind::TrueColour : Kind::Grey;
-    layout.rle = type >= 9;
-    layout.pixelBytes = colourBytes(layout.kind, h.pixelDepth);
-    if (layout.pixelBytes == 0) {
-        const char* expected = layout.kind == Kind::TrueColour ? "15, 16, 24 or 32"
-                               : layout.kind == Kind::Grey     ? "8 or 16"
-                                                               : "8 or 16 (map indices)";
-        setError(error, errorSize, "a type %d image has %d bits per pixel; expected %s", type,
-                 int{h.pixelDepth}, expected);
-        return nullptr;
+    if (!layoutOf(h, maxSide, &layout, error, errorSize)) return nullptr;
+    if (bytesPerPixel) {
+        *bytesPerPixel = layout.kind == Kind::Mapped ? layout.entryBytes : layout.pixelBytes;
     }
-    if (layout.kind == Kind::Mapped && h.colourMapType != 1) {
-        setError(error, errorSize, "a colour-mapped image (type %d) without a colour map", type);
-        return nullptr;
-    }
-    // A true-colour or grey file may still carry a map; it is skipped, but its size must be known.
-    if (h.colourMapType == 1 && (h.colourMapLength > 0 || layout.kind == Kind::Mapped)) {
-        layout.entryBytes = colourBytes(Kind::TrueColour, h.colourMapEntrySize);
-        if (layout.entryBytes == 0) {
-            setError(error, errorSize, "colour-map entries of %d bits; expected 15, 16, 24 or 32",
-                     int{h.colourMapEntrySize});
-            return nullptr;
-        }
-    }
-    const int reportedBytes = layout.kind == Kind::Mapped ? layout.entryBytes : layout.pixelBytes;
-    if (bytesPerPixel) *bytesPerPixel = reportedBytes;
-    // An image without pixels would reach GL as a zero-sized texture; refuse it here.
-    if (h.width == 0 || h.height == 0) {
-        setError(error, errorSize, "image is %u by %u: it has no pixels", unsigned{h.width},
-                 unsigned{h.height});
-        return nullptr;
-    }
-    layout.mapOffset = HEADER_SIZE + h.idLength;
-    layout.dataOffset =
-        layout.mapOffset + size_t{h.colourMapLength} * static_cast<size_t>(layout.entryBytes);
     const uint64_t pixels = uint64_t{h.width} * uint64_t{h.height};
     const int bits = layout.pixelBytes * 8;
     if (!layout.rle) {
@@ -219,11 +242,6 @@ TgaImage* decodeTga(const uint8_t* bytes, size_t size, int* bytesPerPixel, char*
                      static_cast<unsigned long long>(needed));
             return nullptr;
         }
-    }
-    if (h.width > maxSide || h.height > maxSide) {
-        setError(error, errorSize, "image is %u by %u; the largest accepted is %d on a side",
-                 unsigned{h.width}, unsigned{h.height}, int{maxSide});
-        return nullptr;
     }
 
     TgaImage* image = createImage(h.width, h.height);

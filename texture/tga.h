@@ -1,11 +1,12 @@
 // Image records (TgaImage: float RGBA pixels, bottom row first, as GL takes them) and the TGA
-// decoder, which works on bytes in memory and checks every read against the end. readTga is the
-// thin file wrapper that reads any image file the engine accepts (texture/image.h) and prints the
-// console messages.
+// decoder, which works on bytes in memory and checks every read against the end. readImageFile is
+// the thin file wrapper that reads any image file the engine accepts (texture/image.h), no more
+// of it than a decoder can use; readTga adds the console messages.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "core/math.h"
 
@@ -31,8 +32,28 @@ int destroyImage(TgaImage* image); // null is ignored; returns 0
 // Sides above maxSide are refused.
 TgaImage* decodeTga(const uint8_t* bytes, size_t size, int* bytesPerPixel, char* error,
                     size_t errorSize, int32_t maxSide = MAX_IMAGE_SIDE);
-// Reads and decodes a TGA, PNG or JPEG file (chosen by its first bytes); prints
-// "TGA_READ: failed to open file %s\n" (stderr) when it cannot be opened, a message naming the
-// file on stderr when it is malformed, and "'%s' (%d byte) image file closed and read.\n" on
-// stdout on success.
+// The most bytes decodeTga can use of a file that starts with these `size` bytes: header, ID,
+// colour map and the pixels the header declares (each in a packet of its own when run-length
+// encoded); `size` itself when the header is cut short or refused, whatever follows.
+uint64_t tgaSizeLimit(const uint8_t* bytes, size_t size, int32_t maxSide = MAX_IMAGE_SIDE);
+
+// What reading one image file found: the image, or why there is none.
+struct ImageFile {
+    TgaImage* image;     // null when there is none; the caller destroys it
+    int bytesPerPixel;   // as the success message gives it
+    int openError;       // errno when the file could not be opened, else 0
+    std::string problem; // why a file that opened gave no image, e.g. "PNG: CRC error in ..."
+};
+
+// Reads a TGA, PNG or JPEG file (chosen by its first bytes) and decodes it; prints nothing. No
+// more is read than a decoder can use (imageSizeLimit): an endless or huge file costs at most
+// what its header promises, and a file no decoder takes at most its first megabyte.
+ImageFile readImageFile(const char* path);
+// The reader's console messages for what readImageFile found: "TGA_READ: failed to open file
+// %s\n" (stderr) for a file that could not be opened, "'%s' (%d byte) image file closed and
+// read.\n" (stdout) for an image; nothing for a file that opened but gave none (its problem is
+// for the caller to report).
+void printImageFile(const char* path, const ImageFile& file);
+// readImageFile, printImageFile and "TGA_READ: '%s': <problem>\n" (stderr) for a file that
+// opened but gave no image; the image or null.
 TgaImage* readTga(const char* path);

@@ -31,8 +31,10 @@ def tool(args, files):
 class Tools(unittest.TestCase):
     def test_checker(self):
         typo = edited(SCENE, ("MASS: 1\nKEYFRAMERCOUNT: 0\nCHILDCOUNT: 2", "MAS: 1\nKEYFRAMERCOUNT: 0\nCHILDCOUNT: 2"))
+        endless = edited(SCENE, ("TEXTURE: panel.tga", "TEXTURE: /dev/zero"))  # read no further than its first bytes
         for files, status, starts in [
                 (dict(IMAGES, **{"scene.txt": SCENE}), 0, []),
+                (dict(IMAGES, **{"scene.txt": endless}), 0, ["WARNING: 'scene.txt' line 9: texture '/dev/zero' cannot be read: not a TGA"]),
                 (dict(IMAGES, **{"scene.txt": typo}), 1, ["ERROR: 'scene.txt' line 68: expected 'MASS:' but found 'MAS:'"]),
                 (IMAGES, 2, ["ERROR: 'scene.txt' cannot be read"])]:
             code, lines, out, _ = tool([CHECK], files)

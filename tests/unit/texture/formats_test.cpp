@@ -1,5 +1,6 @@
 // Images as ImageMagick writes one 6 by 4 picture, decoded upright pixel by pixel; a hand-made
-// TGA; hostile files and every cut of a good one, each refused with its reason.
+// TGA; hostile files and every cut of a good one, each refused with its reason; how much of a
+// file its header lets the reader read.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -44,6 +45,7 @@ TEST(ImageFormats, EveryCommonVariantDecodesUprightToThePicture) {
     const struct { const char *name, *options; int kind, bytesPerPixel, tolerance; } rows[] = {
         {"bottom-left.tga", "-alpha off -flip -compress none", 0, 3, 1},
         {"top-left.tga", "-alpha off -orient topleft -compress none", 0, 3, 1},
+        {"id-field.tga", "-alpha off -set comment 'an ID field' -flip -compress none", 0, 3, 1},
         {"rle32.tga", "-orient topleft -compress RLE", ALPHA, 4, 1},
         {"grey.tga", "-alpha off -colorspace Gray -orient topleft -compress none", GREY, 1, 1},
         {"grey-rle.tga", "-alpha off -colorspace Gray -flip -compress RLE", GREY, 1, 1},
@@ -136,13 +138,13 @@ TEST(ImageFormats, HostileFilesAreRefusedWithTheirReason) {
         {tga(2, 0, 32, {}, 4, 0), "image is 4 by 0: it has no pixels"},
         {tga(2, 0, 8, std::vector<uint8_t>(4, 9), 2, 2), "a type 2 image has 8 bits per pixel; expected 15, 16, 24 or 32"},
         {tga(2, 0, 32, std::vector<uint8_t>(62, 9), 4, 4), "file has 80 bytes but a 4 by 4 32-bit image needs 82"},
-        {tga(2, 0, 24, std::vector<uint8_t>(100, 1), 65535, 65535),
-         "file has 118 bytes but a 65535 by 65535 24-bit image needs " + std::to_string(18 + 65535ull * 65535ull * 3)},
+        {tga(2, 0, 24, std::vector<uint8_t>(100, 1), 16384, 16383),
+         "file has 118 bytes but a 16384 by 16383 24-bit image needs " + std::to_string(18 + 16384ull * 16383ull * 3)},
         {tga(10, 0, 24, {0x82, 1, 2, 3, 0}), "covers 3 pixels"}, // RLE run past the image
         {tga(10, 0, 24, {0x01, 1, 2, 3, 4}), "needs 6 bytes"},   // RLE data past the file
         {tga(1, 24, 8, {1, 2, 3, 4, 5, 6, 0, 2}), "index 2 is outside"},
         {tga(1, 12, 8, {1, 2, 3, 4, 0, 1}), "entries of 12 bits"},
-        {tga(2, 0, 24, std::vector<uint8_t>(3 * 16385), 16385), "16384 on a side"},
+        {tga(2, 0, 24, {}, 16385), "image is 16385 by 1; the largest accepted is 16384 on a side"}, // before the size
         {pngOfSize(dir, 16385, 4), "PNG: image is 16385 by 4"},
         {pngOfSize(dir, 16384, 16384), "cannot be held in"},
         {std::vector<uint8_t>(png.begin(), png.begin() + 60), "PNG: "},
@@ -171,6 +173,24 @@ TEST(ImageFormats, HostileFilesAreRefusedWithTheirReason) {
     EXPECT_EQ(decodeTga(rows[6].bytes.data(), rows[6].bytes.size(), nullptr, small, 8), nullptr);
     EXPECT_EQ(std::string(small), "file ha");
     EXPECT_EQ(small[8], 'x');
+}
+
+// How much of a file is read, from its first bytes: what the header promises (each pixel in a
+// packet of its own for run-length data; a PNG's rows with a quarter more; a JPEG's 32 bytes a
+// pixel; a megabyte more for other chunks), and nothing further when no decoder takes them.
+TEST(ImageFormats, FilesAreReadNoFurtherThanTheirHeaderPromises) {
+    TempFolder dir;
+    const struct { std::vector<uint8_t> head; uint64_t limit; } rows[] = {
+        {tga(2, 0, 24, {}, 3, 2), 18 + 18},
+        {tga(10, 0, 32, {}, 3, 2), 18 + 6 * 5},
+        {tga(1, 24, 8, {}), 18 + 2 * 3 + 2}, // two map entries, then an index a pixel
+        {makeTga({.idLength = 7, .width = 2, .height = 1}, {}), 18 + 7 + 6},
+        {convert(dir, "-define png:format=png32", "limit.png"), 4 * (24 + 15) + 39 + (1 << 20)},
+        {convert(dir, "-alpha off", "limit.jpg"), 24 * 32 + (1 << 20)},
+        {tga(2, 0, 24, {}, 16385), 18},               // refused by its header
+        {std::vector<uint8_t>(size_t{1} << 20), 1 << 20}, // the first megabyte of /dev/zero
+    };
+    for (const auto& row : rows) EXPECT_EQ(imageSizeLimit(row.head.data(), row.head.size()), row.limit);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // The scene checker on edited example scenes: every error and warning (reading on past errors),
-// the note naming the line to fix, the error cap, and the engine's warning for a mistyped texture.
+// the note naming the line to fix, the error cap, and the warnings about texture files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ std::string edited(std::vector<std::pair<std::string, std::string>> edits) {
 }
 
 TEST(CheckScene, EachEditGivesItsFindingsAndTheNoteNamingTheLineToFix) {
+    // The button moved to MIN, MAX; the background spans -1.3 -1 to -0.8 -0.5.
+    auto button = [](const char* min, const char* max) { return edited({{"MIN: -1.2 -0.9", min}, {"MAX: -1.0 -0.7", max}}); };
     const struct {
         std::string text;
         bool loads;
@@ -42,6 +45,11 @@ TEST(CheckScene, EachEditGivesItsFindingsAndTheNoteNamingTheLineToFix) {
                  {"LINK: Camera1", "LINK: Spinner"}}),
          true, "W13 ButtonUnreachable W18 DynamicLinkNotCamera"},
         {edited({{"ACTIONNAME: ENTITYMOVE", "ACTIONNAME: PARTICLESYSTEMSTATE"}}), true, "W15 ActionLinkNotParticle"},
+        // A button with an edge on the background's edge can be pressed there: presses hit edges too.
+        {button("MIN: -0.8 -0.9", "MAX: -0.6 -0.7"), true, ""},
+        {button("MIN: -1.5 -0.9", "MAX: -1.3 -0.7"), true, ""},
+        {button("MIN: -1.2 -0.5", "MAX: -1.0 -0.3"), true, ""},
+        {button("MIN: -1.2 -1.2", "MAX: -1.0 -1"), true, ""},
         {edited({{"TYPE: ANIMATE", "TYPE: STATIC"}, {"LINK: Tri\nMATERIAL: Red", "LINK: None\nMATERIAL: Blue"}}),
          true, "W88 LinkUnknown W89 MaterialUnknown W91 KeyframersNotAnimate"},
         {edited({{"KEYFRAMECOUNT: 2", "KEYFRAMECOUNT: 3"}}), false, "E96 ExpectedLiteral",
@@ -87,17 +95,27 @@ TEST(CheckScene, EachEditGivesItsFindingsAndTheNoteNamingTheLineToFix) {
     EXPECT_EQ(std::count_if(r.findings.begin(), r.findings.end(), [](const Finding& f) { return f.severity == Severity::Error; }), MAX_REPORTED_ERRORS);
 }
 
-// The engine's load: a byte-order mark changes nothing; a texture one letter off names the file
-// beside the scene; files that are there and readable give no warning.
-TEST(CheckScene, EngineWarningLinesSuggestTheTextureBesideTheScene) {
+// The warning lines: a byte-order mark changes nothing; a texture one letter off names the file
+// beside the scene; an absolute name is read where it says, /dev/zero no further than its first
+// bytes; files that are there and readable give no warning.
+TEST(CheckScene, WarningLinesReadTexturesWhereTheEngineDoes) {
     TempFolder folder;
     for (const char* name : {"panel.tga", "smoke.tga"})
         ASSERT_TRUE(writeBytes(folder.file(name), makeTga({.width = 1, .height = 1}, {0, 0, 0})));
-    const std::string text = "\xEF\xBB\xBF" + edited({{"panel.tga", "Panle.tga"}});
-    const std::vector<std::string> lines = sceneWarningLines("scene.txt", text, folder.path.string().c_str());
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind("WARNING: 'scene.txt' line 9: texture 'Panle.tga' cannot be opened", 0), 0u) << lines[0];
-    EXPECT_NE(lines[0].find("did you mean 'panel.tga'?"), std::string::npos) << lines[0];
+    char outside[] = "/tmp/kXXXXXX.tga"; // short enough for a TEXTURE word
+    close(mkstemps(outside, 4));
+    ASSERT_TRUE(writeBytes(outside, makeTga({.width = 1, .height = 1}, {0, 0, 0})));
+    const struct { std::string panel, smoke, expected; } rows[] = {
+        {"Panle.tga", "smoke.tga", "line 9: texture 'Panle.tga' cannot be opened (No such file or directory); expected a TGA, "
+                                   "PNG or JPEG file: it is drawn white; did you mean 'panel.tga'?"},
+        {"/dev/zero", outside, "line 9: texture '/dev/zero' cannot be read: not a TGA, PNG or JPEG file; it is drawn white"},
+    };
+    for (const auto& row : rows) {
+        const std::string text = "\xEF\xBB\xBF" + edited({{"panel.tga", row.panel}, {"smoke.tga", row.smoke}});
+        EXPECT_EQ(sceneWarningLines("scene.txt", text, folder.path.string().c_str()),
+                  std::vector<std::string>{"WARNING: 'scene.txt' " + row.expected});
+    }
+    std::remove(outside);
 }
 
 } // namespace
