@@ -25,6 +25,9 @@ namespace {
 std::string str(const Word& w) {
     return std::string(w.text);
 }
+std::string str(const PathWord& w) {
+    return std::string(w.text);
+}
 
 const char* const ENTITY_KINDS[] = {"LIGHT", "CAMERA", "GROUP", "OBJECT", "PARTICLE"};
 
@@ -396,7 +399,8 @@ std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& use
     std::vector<std::string> beside; // listed once, only when a file is missing
     bool listed = false;
     for (const TextureUse& use : uses) {
-        std::FILE* file = std::fopen((base + use.file).c_str(), "rb");
+        std::FILE* file =
+            std::fopen((use.file[0] == '/' ? use.file : base + use.file).c_str(), "rb");
         if (!file) {
             const std::string reason = std::strerror(errno);
             if (!listed) {

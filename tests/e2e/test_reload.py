@@ -1,6 +1,7 @@
 """Reload on save: a running engine sees a good edit (saved by renaming a new file over the old
 one), a broken edit (one error line naming the file and the line, the error panel at the top, the
-old scene still drawn) and the fix, with the free camera left where the user flew it."""
+old scene still drawn), the fix, and an edit of the mesh file the scene names, with the free camera
+left where the user flew it."""
 
 import os
 import time
@@ -11,7 +12,8 @@ from scenes import camera, edited, entity, line_of, material, scene, square
 
 RED, GREEN, BLUE, ERROR_TEXT = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 140, 128)
 TEXT = scene([camera(), entity("OBJECT", "Sq", link="Square", material="Paint")],
-             materials=[material("Paint", "1 0 0")], meshes=[square(half=1.5)])
+             materials=[material("Paint", "1 0 0")], meshes=["MESH: Square\n# by reference\nMESHFILE: sq.mesh\n"])
+MESH = square(half=1.5).split("\n", 1)[1]  # the lines after "MESH: Square"
 
 
 def centre_of(image, colour):
@@ -23,9 +25,9 @@ def centre_of(image, colour):
 
 
 class ReloadOnSave(unittest.TestCase):
-    def save(self, engine, text, label, done, by_rename=True):
-        """Saves `text` and returns the first screenshot where `done` holds."""
-        path = os.path.join(engine.dir, "scene.txt")
+    def save(self, engine, text, label, done, by_rename=True, name="scene.txt"):
+        """Saves `text` as `name` and returns the first screenshot where `done` holds."""
+        path = os.path.join(engine.dir, name)
         with open(path + ".new" if by_rename else path, "w") as f:
             f.write(text)
         if by_rename:
@@ -38,7 +40,7 @@ class ReloadOnSave(unittest.TestCase):
         self.fail("%s not seen: %s" % (label, image.path))
 
     def test_good_broken_and_fixed_edits(self):
-        with Engine(TEXT, name="reload") as engine:
+        with Engine(TEXT, files={"sq.mesh": MESH}, name="reload") as engine:
             engine.hold_key("d", 0.3)  # the camera moves right: the square leaves the centre
             time.sleep(0.2)
             where = centre_of(engine.screenshot("flown"), RED)
@@ -57,7 +59,11 @@ class ReloadOnSave(unittest.TestCase):
             image = self.save(engine, edited(TEXT, ("EMISSION: 1 0 0", "EMISSION: 0 0 1")), "fixed",
                               lambda i: centre_of(i, BLUE) is not None)
             self.assertEqual(image.count(lambda p: near(p, ERROR_TEXT, 40)), 0, image.path)
-            self.assertEqual(engine.stdout().count('File Load ("scene.txt"): Success'), 3)
+            blue = image.count(lambda p: near(p, BLUE, 30))
+
+            self.save(engine, square(half=0.5).split("\n", 1)[1], "mesh file", name="sq.mesh",
+                      done=lambda i: 0 < i.count(lambda p: near(p, BLUE, 30)) < blue / 5)
+            self.assertEqual(engine.stdout().count('File Load ("scene.txt"): Success'), 4)
 
 
 if __name__ == "__main__":
