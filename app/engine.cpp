@@ -94,10 +94,12 @@ void printDemoHint() {
                  path.empty() ? "krestel" : path.c_str(), demo);
 }
 
-// The scene file and every image file the registry read from (or tried to). The scene file's
-// stamp is the one taken before it was read, so a save during the load is still seen.
-void watchSceneFiles(FileStamp sceneStamp) {
+// The scene file, the mesh files it names and every image file the registry read from (or tried
+// to). The scene file's stamp is the one taken before it was read, so a save during the load is
+// still seen.
+void watchSceneFiles(FileStamp sceneStamp, const std::vector<std::string>& meshFiles) {
     std::vector<std::string> paths{load.scenePath};
+    paths.insert(paths.end(), meshFiles.begin(), meshFiles.end());
     const TextureRegistry& registry = engine::resources->textures;
     for (int32_t i = 1; i < registry.count; ++i) {
         const Texture& entry = registry.entries[i];
@@ -168,11 +170,11 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     resources = createSceneResources(0);
     initHud(&hud, scene, viewpoint, clock, resources);
     FileStamp sceneStamp = statFile(load.scenePath);
-    SceneText text = readSceneText(load.scenePath.c_str());
+    SceneText text = readSceneText(load.scenePath.c_str(), load.sceneFolder.c_str());
     if (!sceneStamp.exists) printDemoHint();
     applySceneText(&text, load.scenePath.c_str(), scene, keyframers, forces, &hud, resources);
     showLoadMessages(text);
-    watchSceneFiles(sceneStamp);
+    watchSceneFiles(sceneStamp, text.meshFiles);
     absorbClock(clock);
     // Whole seconds since GLUT started: 0 after a fast load, so emission repeats run to run.
     srand15(static_cast<uint32_t>(static_cast<int64_t>(getAppTime(clock))));
@@ -227,11 +229,17 @@ void onIdle() {
 void reloadScene() {
     using namespace engine;
     FileStamp sceneStamp = statFile(load.scenePath);
-    SceneText text = readSceneText(load.scenePath.c_str());
+    SceneText text = readSceneText(load.scenePath.c_str(), load.sceneFolder.c_str());
     if (!text.ok) {
         showLoadMessages(text);
-        // What was read has been reported; only a later save reloads it again.
+        // What was read has been reported; only a later save reloads it again. Mesh files the
+        // broken text names are watched from now on too, so that saving the fix of one reloads.
         if (!load.watch.files.empty()) load.watch.files[0].stamp = sceneStamp;
+        for (const std::string& path : text.meshFiles) {
+            bool watched = false;
+            for (const WatchedFile& file : load.watch.files) watched = watched || file.path == path;
+            if (!watched) load.watch.files.push_back({path, statFile(path)});
+        }
         load.watch.pending = 0;
         absorbClock(clock);
         return;
@@ -253,7 +261,7 @@ void reloadScene() {
     freeForces(oldForces);
     freeResources(oldResources);
     updateTransforms(scene); // a redisplay may come before the next idle turn
-    watchSceneFiles(sceneStamp);
+    watchSceneFiles(sceneStamp, text.meshFiles);
     absorbClock(clock);
 }
 

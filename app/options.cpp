@@ -2,9 +2,10 @@
 // kept so that texture names in the file resolve beside the file, wherever krestel was started.
 #include "app/options.h"
 
+#include "loader/loader.h"
+
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -23,11 +24,6 @@ bool isGlutOption(const char* arg, bool* takesValue) {
         }
     }
     return false;
-}
-
-bool isFolder(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 Options usageError(Options options, std::string message) {
@@ -114,14 +110,8 @@ Options parseOptions(int argc, char** argv) {
         return usageError(options, "--after is only meaningful with --screenshot");
     }
     if (!haveScene) return options;
-    if (isFolder(options.scenePath)) {
-        options.sceneFolder = options.scenePath;
-        if (options.sceneFolder.back() != '/') options.scenePath += '/';
-        options.scenePath += "scene.txt";
-    } else {
-        size_t slash = options.scenePath.rfind('/');
-        if (slash != std::string::npos)
-            options.sceneFolder = options.scenePath.substr(0, slash + 1);
-    }
+    const ScenePath scene = resolveScenePath(options.scenePath);
+    options.scenePath = scene.file;
+    options.sceneFolder = scene.folder;
     return options;
 }

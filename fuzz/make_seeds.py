@@ -36,6 +36,11 @@ def scene_seeds():
     write(SCENES, "example-one-line.txt", " ".join(text.split()))
     write(SCENES, "example-no-blanks.txt", re.sub(r"\s+", "\t", text))
     write(SCENES, "keyframers.txt", KEYFRAMERS)
+    # Comment lines between tokens, and a mesh file's text (the lines after "MESH: Tri").
+    write(SCENES, "example-comments.txt", "# a scene\n" + text.replace("\n\t", "\n# note\n\t"))
+    mesh = text[text.index("\t\tPOSITION: 0 0 0 ROT"):text.index("SCENEGRAPH:")]
+    write(SCENES, "mesh-file.txt", "# Tri\n" + mesh)
+    write(SCENES, "example-mesh-file.txt", text.replace(mesh, "\t\tMESHFILE: models/tri.mesh\n"))
 
 
 # Every keyframer type, a DYNAMIC particle texture, a DYNAMIC material-key texture and nesting.

@@ -28,6 +28,8 @@ const char* parseErrorKindName(ParseErrorKind kind) {
         return "CountTooLarge";
     case ParseErrorKind::NestingTooDeep:
         return "NestingTooDeep";
+    case ParseErrorKind::FileUnreadable:
+        return "FileUnreadable";
     }
     return "Unknown";
 }

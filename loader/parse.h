@@ -1,7 +1,8 @@
 // The scene file parser: turns the whole text of a scene file into plain records, or into one
 // error record naming the line and what was expected. A pure function of the text: no GL, no
-// file I/O, nothing kept in statics. Names are copied into 20-byte words; nothing is resolved
-// here (names stay words until the apply step of loader.cpp looks them up).
+// file I/O, nothing kept in statics. Names are copied into 20-byte words and file names into
+// 256-byte ones; nothing is resolved here (names stay words until the apply step looks them up,
+// and a mesh file is read by the file layer, loader.cpp).
 #pragma once
 
 #include "core/math.h"
@@ -14,13 +15,19 @@
 #include <string_view>
 #include <vector>
 
-// A word of the file: at most 19 characters and a terminating zero.
+// A word of the file: at most 19 bytes and a terminating zero.
 struct Word {
     char text[NAME_SIZE];
 };
 
+// A file name (TEXTURE, MESHFILE): a path of at most 255 bytes and a terminating zero.
+struct PathWord {
+    char text[PATH_SIZE];
+};
+
 // Whole-word, case-sensitive comparison, as every lookup by name does.
 bool wordEquals(const Word& word, const char* text);
+bool wordEquals(const PathWord& word, const char* text);
 // The text cut to 19 characters.
 Word makeWord(const char* text);
 
@@ -30,13 +37,14 @@ enum class ParseErrorKind : int32_t {
     ExpectedLiteral,  // a keyword or punctuation of a template did not match
     ExpectedNumber,   // %f or %d found something that is not a (finite) number
     ExpectedWord,     // the parenthesised camera name of a DYNAMIC texture is empty
-    WordTooLong,      // a word of more than 19 characters
+    WordTooLong,      // a word of more than 19 bytes, or a file name of more than 255
     UnknownVariant,   // a type word that names no variant (ENTITY, TYPE, BLENDTYPE, ...)
     NumberOutOfRange, // an integer outside 32 bits, or a number too large for a float
     IndexOutOfRange,  // a triangle index outside [0, VERTEXCOUNT)
     UnexpectedEnd,    // the text ended inside a template
     CountTooLarge,    // a count of more records than the rest of the text can hold
     NestingTooDeep,   // children below the deepest level of the scene graph allowed
+    FileUnreadable,   // a mesh file that is missing, not a plain file, or too large
 };
 
 // The deepest level of ENTITY records (a child of the root group is at level 1). The engine
@@ -64,7 +72,7 @@ struct Cursor {
 // registry does not use it for STATIC textures).
 struct TextureRef {
     int32_t kind;
-    Word file;
+    PathWord file;
     Word link;
     int32_t fileLine; // lines of the TEXTURE word and of the DYNAMIC camera name, for warnings
     int32_t linkLine;
@@ -113,11 +121,15 @@ struct MaterialDescription {
     TextureRef texture;
 };
 
+// A MESH record. One that names a mesh file ("MESHFILE: path" in place of the transform line)
+// holds only the file name and its line until the file layer reads the file into it.
 struct MeshDescription {
     Word name;
     std::vector<Vertex> vertices;
     std::vector<uint32_t> indices; // three per triangle, each below vertices.size()
     BoundingBox bounds;            // boundsOfVertices over the positions
+    PathWord file;                 // the MESHFILE name as written; empty for an inline mesh
+    int32_t fileLine;              // line of the MESHFILE name
 };
 
 // A key: time and up to four numbers (POSITION x y z; ROTATION angle in degrees and axis x y z),
@@ -177,3 +189,8 @@ ParseError parseScene(std::string_view text, SceneDescription* scene);
 // The same with every line read by the general template interpreter, without the fast paths
 // for vertex and index lines: the reference that tests hold parseScene to.
 ParseError parseSceneByTemplate(std::string_view text, SceneDescription* scene);
+// The text of a mesh file into the mesh's vertices, indices and bounds (its name and file stay):
+// exactly the lines that follow "MESH: name" in the inline form, from the transform line to the
+// last triangle, with comment lines as in a scene file. Lines are the mesh file's own. A
+// MESHFILE line is refused: a mesh file holds a mesh, never the name of another file.
+ParseError parseMeshFile(std::string_view text, MeshDescription* mesh, bool fastPaths = true);

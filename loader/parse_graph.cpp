@@ -58,7 +58,7 @@ bool parseMaterialKey(Parser* p, KeyDescription* key) {
         !scan(p, line[5], {&m.shininess}) || !parseParenthesisedTexture(p, &key->texture)) {
         return false;
     }
-    std::memcpy(m.texture, key->texture.file.text, NAME_SIZE);
+    std::memcpy(m.texture, key->texture.file.text, PATH_SIZE);
     return true;
 }
 

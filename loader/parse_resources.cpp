@@ -38,6 +38,7 @@ constexpr const char* MATERIAL_LINES[] = {
 };
 
 constexpr const char* MESH_LINE = "\tMESH: %s\n";
+constexpr const char* MESHFILE_LINE = "\t\tMESHFILE: %s\n";
 constexpr const char* MESH_TRANSFORM_LINE =
     "\t\tPOSITION: %*f %*f %*f ROTATION: %*f %*f %*f %*f SCALE: %*f %*f %*f";
 constexpr const char* VERTEXCOUNT_LINE = "\t\tVERTEXCOUNT: %d\n";
@@ -56,10 +57,8 @@ constexpr size_t MIN_FORCE_BYTES =
     minTemplateBytes(FORCETYPE_LINE) + minTemplateBytes(STRENGTH_LINE);
 constexpr size_t MIN_PARTICLE_BYTES = minLinesBytes(PARTICLE_LINES) + MIN_TEXTURE_BYTES;
 constexpr size_t MIN_MATERIAL_BYTES = minLinesBytes(MATERIAL_LINES) + MIN_TEXTURE_BYTES;
-constexpr size_t MIN_MESH_BYTES =
-    minTemplateBytes(MESH_LINE) + minTemplateBytes(MESH_TRANSFORM_LINE) +
-    minTemplateBytes(VERTEXCOUNT_LINE) + minTemplateBytes(SURFACECOUNT_LINE) +
-    minTemplateBytes(TRIANGLECOUNT_LINE);
+// A MESH record that names its file is the shortest.
+constexpr size_t MIN_MESH_BYTES = minTemplateBytes(MESH_LINE) + minTemplateBytes(MESHFILE_LINE);
 constexpr size_t MIN_VERTEX_BYTES = minTemplateBytes(VERTEX_LINE);
 constexpr size_t MIN_TRIANGLE_BYTES = minTemplateBytes(TRIANGLE_LINE);
 
@@ -89,10 +88,16 @@ bool parseIndex(Parser* p, int32_t vertexCount, uint32_t* index) {
     return true;
 }
 
-bool parseMesh(Parser* p, MeshDescription* mesh) {
+// The cursor, past blanks, is at the keyword.
+bool atKeyword(const Parser* p, std::string_view keyword) {
+    return static_cast<size_t>(p->cursor.end - p->cursor.pos) >= keyword.size() &&
+           std::memcmp(p->cursor.pos, keyword.data(), keyword.size()) == 0;
+}
+
+// The lines after "MESH: name" in the inline form: the transform, the vertices and the triangles.
+bool parseMeshBody(Parser* p, MeshDescription* mesh) {
     int32_t vertexCount = 0;
-    if (!scan(p, MESH_LINE, {&mesh->name}) || !scan(p, MESH_TRANSFORM_LINE) ||
-        !scan(p, VERTEXCOUNT_LINE, {&vertexCount}) ||
+    if (!scan(p, MESH_TRANSFORM_LINE) || !scan(p, VERTEXCOUNT_LINE, {&vertexCount}) ||
         !checkCount(p, vertexCount, MIN_VERTEX_BYTES, "VERTEXCOUNT:")) {
         return false;
     }
@@ -125,6 +130,16 @@ bool parseMesh(Parser* p, MeshDescription* mesh) {
     }
     if (!scan(p, "\n")) return false;
     mesh->bounds = boundsOfVertices(mesh->vertices.data(), vertexCount);
+    return true;
+}
+
+// A MESH record: its name, then the name of its mesh file or the mesh itself. The MESH line's
+// closing newline has taken the blanks, so the cursor is at the next keyword.
+bool parseMesh(Parser* p, MeshDescription* mesh) {
+    if (!scan(p, MESH_LINE, {&mesh->name})) return false;
+    if (!atKeyword(p, "MESHFILE:")) return parseMeshBody(p, mesh);
+    if (!scan(p, MESHFILE_LINE, {&mesh->file})) return false;
+    mesh->fileLine = p->tokenLine;
     return true;
 }
 
@@ -229,7 +244,7 @@ bool parseMaterialSection(Parser* p, std::vector<MaterialDescription>* materials
             return false;
         }
         std::memcpy(m.name, name.text, NAME_SIZE);
-        std::memcpy(m.texture, d.texture.file.text, NAME_SIZE);
+        std::memcpy(m.texture, d.texture.file.text, PATH_SIZE);
         materials->push_back(d);
     }
     return true;
@@ -241,10 +256,23 @@ bool parseMeshSection(Parser* p, std::vector<MeshDescription>* meshes) {
         !checkCount(p, count, MIN_MESH_BYTES, "MESHCOUNT:")) {
         return false;
     }
-    meshes->reserve(reserveCount(count));
+    // Not reserved by the count: a MESHFILE record is a few bytes, the description hundreds.
     for (int32_t i = 0; i < count; ++i) {
         meshes->emplace_back();
         if (!parseMesh(p, &meshes->back())) return false;
     }
     return true;
+}
+
+ParseError parseMeshFile(std::string_view text, MeshDescription* mesh, bool fastPaths) {
+    Parser p = makeParser(text, fastPaths);
+    scan(&p, " "); // blanks and comments, up to the first keyword
+    if (atKeyword(&p, "MESHFILE:")) {
+        fail(&p, ParseErrorKind::ExpectedLiteral, p.cursor.line,
+             "expected 'POSITION:' (a mesh file holds the mesh, not the name of another mesh "
+             "file) but found 'MESHFILE:'");
+    } else if (parseMeshBody(&p, mesh)) {
+        scanEnd(&p, "the end of the mesh file after the last triangle");
+    }
+    return p.error; // kind None unless a reader failed
 }

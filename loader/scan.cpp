@@ -24,13 +24,36 @@ bool isBlank(char c) {
     return BLANKS[static_cast<unsigned char>(c)];
 }
 
+// From a '#' that opens a line: the comment to its line end, the blanks after it, and any
+// comment lines that follow.
+const char* skipComments(const char* pos, const char* end, int32_t* line) {
+    while (pos < end && *pos == '#') {
+        const void* lineEnd = std::memchr(pos, '\n', static_cast<size_t>(end - pos));
+        if (!lineEnd) return end;
+        for (pos = static_cast<const char*>(lineEnd); pos < end && isBlank(*pos); ++pos) {
+            *line += *pos == '\n';
+        }
+    }
+    return pos;
+}
+
 // Skips blanks from pos, counting line breaks into line; returns the first other character's
-// position (or end).
-const char* skipBlanks(const char* pos, const char* end, int32_t* line) {
+// position (or end). Comments are not skipped: the fast paths, which stop at a '#' because no
+// number or keyword starts with one, and leave that line to the interpreter.
+const char* skipBlanksOnly(const char* pos, const char* end, int32_t* line) {
     while (pos < end && isBlank(*pos)) {
         *line += *pos == '\n';
         ++pos;
     }
+    return pos;
+}
+
+// The same, with the comment lines among the blanks. A '#' reached without crossing a line
+// break stands inside a line: it is text. (The first line of a text is seen to by makeParser.)
+const char* skipBlanks(const char* pos, const char* end, int32_t* line) {
+    const int32_t first = *line;
+    pos = skipBlanksOnly(pos, end, line);
+    if (pos < end && *pos == '#' && *line != first) return skipComments(pos, end, line);
     return pos;
 }
 
@@ -131,20 +154,61 @@ bool readInt(Parser* p, int32_t* value, std::string_view keyword) {
     return true;
 }
 
-bool copyWord(Parser* p, const char* begin, const char* end, Word* word, std::string_view keyword) {
-    size_t length = static_cast<size_t>(end - begin);
-    if (length > NAME_SIZE - 1) {
-        return fail(p, ParseErrorKind::WordTooLong, p->tokenLine,
-                    "expected a word of at most 19 characters" + afterKeyword(keyword) +
-                        " but found " + quoteFound(begin, end) + " (" + std::to_string(length) +
-                        " characters)");
+// Bytes 0x80 and up that start a well-formed UTF-8 sequence: its length, else 0.
+size_t utf8Length(const unsigned char* s, size_t available) {
+    const size_t length = s[0] >= 0xF0 && s[0] <= 0xF4   ? 4
+                          : s[0] >= 0xE0                 ? 3
+                          : s[0] >= 0xC2 && s[0] <= 0xDF ? 2
+                                                         : 0;
+    if (length == 0 || length > available) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((s[i] & 0xC0) != 0x80) return 0;
     }
-    std::memcpy(word->text, begin, length);
-    std::memset(word->text + length, 0, NAME_SIZE - length);
+    return length;
+}
+
+// A word as written, for messages: UTF-8 characters kept whole, other unprintable bytes shown as
+// '?', cut after 40 bytes at a character's end.
+std::string quoteWord(const char* begin, const char* end) {
+    constexpr size_t SHOWN = 40;
+    std::string out = "'";
+    const auto* s = reinterpret_cast<const unsigned char*>(begin);
+    const auto* stop = reinterpret_cast<const unsigned char*>(end);
+    size_t shown = 0;
+    while (s < stop) {
+        const size_t length = *s >= 0x80 ? utf8Length(s, static_cast<size_t>(stop - s)) : 1;
+        if (shown + (length > 0 ? length : 1) > SHOWN) {
+            out += "...";
+            break;
+        }
+        if (length > 1) {
+            out.append(reinterpret_cast<const char*>(s), length);
+        } else {
+            out += *s >= 32 && *s < 127 ? static_cast<char>(*s) : '?';
+        }
+        shown += length > 0 ? length : 1;
+        s += length > 0 ? length : 1;
+    }
+    return out + "'";
+}
+
+// The word into a zero-filled field of `size` bytes, its terminator included.
+bool copyWord(Parser* p, const char* begin, const char* end, char* field, size_t size,
+              std::string_view keyword) {
+    size_t length = static_cast<size_t>(end - begin);
+    if (length > size - 1) {
+        return fail(p, ParseErrorKind::WordTooLong, p->tokenLine,
+                    std::string(size > NAME_SIZE ? "expected a file name" : "expected a word") +
+                        " of at most " + std::to_string(size - 1) + " bytes" +
+                        afterKeyword(keyword) + " but found " + quoteWord(begin, end) + " (" +
+                        std::to_string(length) + " bytes)");
+    }
+    std::memcpy(field, begin, length);
+    std::memset(field + length, 0, size - length);
     return true;
 }
 
-bool readWord(Parser* p, Word* word, std::string_view keyword) {
+bool readWord(Parser* p, char* field, size_t size, std::string_view keyword) {
     Cursor& c = p->cursor;
     skipBlanks(&c);
     p->tokenLine = c.line;
@@ -154,7 +218,7 @@ bool readWord(Parser* p, Word* word, std::string_view keyword) {
     }
     const char* begin = c.pos;
     while (c.pos < c.end && !isBlank(*c.pos)) ++c.pos;
-    return copyWord(p, begin, c.pos, word, keyword);
+    return copyWord(p, begin, c.pos, field, size, keyword);
 }
 
 [[noreturn]] void templateMisuse(const char* tmpl) {
@@ -202,7 +266,7 @@ bool readPlainDecimal(const char** at, const char* end, float* value) {
 // length is a constant so the comparison is inlined rather than a library call.
 template <size_t N>
 bool skipToAfterKeyword(const char** at, const char* end, int32_t* line, const char (&word)[N]) {
-    const char* s = skipBlanks(*at, end, line);
+    const char* s = skipBlanksOnly(*at, end, line);
     if (static_cast<size_t>(end - s) < N - 1 || std::memcmp(s, word, N - 1) != 0) return false;
     *at = s + N - 1;
     return true;
@@ -211,7 +275,7 @@ bool skipToAfterKeyword(const char** at, const char* end, int32_t* line, const c
 bool readDecimals(const char** at, const char* end, int32_t* line, int32_t* tokenLine,
                   float* values, int count) {
     for (int i = 0; i < count; ++i) {
-        *at = skipBlanks(*at, end, line);
+        *at = skipBlanksOnly(*at, end, line);
         *tokenLine = *line;
         if (!readPlainDecimal(at, end, &values[i])) return false;
     }
@@ -225,6 +289,15 @@ Parser makeParser(std::string_view text, bool fastPaths) {
     // Editors may save a UTF-8 byte-order mark first; the text means the same without it.
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     p.cursor = Cursor{text.data(), text.data() + text.size(), 1};
+    // A comment on the first line: nothing before it crosses a line break, so it is taken here,
+    // up to its line end; the blanks that follow see any further comment lines.
+    const char* first = text.data();
+    const char* end = first + text.size();
+    while (first < end && *first != '\n' && isBlank(*first)) ++first;
+    if (first < end && *first == '#') {
+        const void* lineEnd = std::memchr(first, '\n', static_cast<size_t>(end - first));
+        p.cursor.pos = lineEnd ? static_cast<const char*>(lineEnd) : end;
+    }
     p.tokenLine = 1;
     p.fastPaths = fastPaths;
     return p;
@@ -255,7 +328,7 @@ bool scanVertexFast(Parser* p, Vertex* vertex) {
 
 bool scanIndexFast(Parser* p, int32_t vertexCount, uint32_t* index) {
     int32_t line = p->cursor.line;
-    const char* s = skipBlanks(p->cursor.pos, p->cursor.end, &line);
+    const char* s = skipBlanksOnly(p->cursor.pos, p->cursor.end, &line);
     const char* digits = s;
     uint32_t v = 0;
     // At most 9 digits: no overflow, and the value fits an int32 as from_chars would read it.
@@ -307,7 +380,7 @@ bool scan(Parser* p, const char* tmpl, std::initializer_list<ScanTarget> targets
                 ok = readInt(p, &v, keyword);
                 if (ok && !discard) *static_cast<int32_t*>(target->pointer) = v;
             } else if (conversion == 's' && !discard) {
-                ok = readWord(p, static_cast<Word*>(target->pointer), keyword);
+                ok = readWord(p, static_cast<char*>(target->pointer), target->size, keyword);
             } else {
                 templateMisuse(tmpl);
             }
@@ -335,6 +408,14 @@ bool scan(Parser* p, const char* tmpl, std::initializer_list<ScanTarget> targets
     return true;
 }
 
+bool scanEnd(Parser* p, const char* what) {
+    Cursor& c = p->cursor;
+    skipBlanks(&c);
+    if (c.pos >= c.end) return true;
+    return fail(p, ParseErrorKind::ExpectedLiteral, c.line,
+                "expected " + std::string(what) + " but found " + quoteFound(c.pos, c.end));
+}
+
 bool scanParenthesisedWord(Parser* p, Word* word) {
     Cursor& c = p->cursor;
     skipBlanks(&c);
@@ -352,7 +433,7 @@ bool scanParenthesisedWord(Parser* p, Word* word) {
         return fail(p, ParseErrorKind::ExpectedWord, c.line,
                     "expected a camera name after '(' but found " + quoteFound(c.pos, c.end));
     }
-    if (!copyWord(p, begin, c.pos, word, "(")) return false;
+    if (!copyWord(p, begin, c.pos, word->text, sizeof(word->text), "(")) return false;
     if (c.pos >= c.end || *c.pos != ')') {
         return fail(
             p, c.pos >= c.end ? ParseErrorKind::UnexpectedEnd : ParseErrorKind::ExpectedLiteral,
@@ -392,6 +473,10 @@ bool checkCount(Parser* p, int32_t count, size_t minBytes, const char* keyword) 
 
 bool wordEquals(const Word& word, const char* text) {
     return std::strncmp(word.text, text, NAME_SIZE) == 0;
+}
+
+bool wordEquals(const PathWord& word, const char* text) {
+    return std::strncmp(word.text, text, PATH_SIZE) == 0;
 }
 
 Word makeWord(const char* text) {

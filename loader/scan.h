@@ -4,8 +4,9 @@
 //
 // Template rules: a blank, tab or newline matches any run of whitespace, including none; any
 // other literal character must equal the next character exactly (no whitespace is skipped before
-// it); %f, %d and %s skip whitespace and read a float, a 32-bit int or a word of at most 19
-// characters; %*f and %*d read and discard.
+// it); %f, %d and %s skip whitespace and read a float, a 32-bit int or a word of at most 19 bytes
+// (a file name: 255); %*f and %*d read and discard. A line whose first non-blank character is
+// '#' is a comment: whitespace runs take it in whole, so it counts as a line and nothing else.
 #pragma once
 
 #include "loader/parse.h"
@@ -24,9 +25,11 @@ struct Parser {
 struct ScanTarget {
     ScanTarget(float* p) : kind('f'), pointer(p) {}
     ScanTarget(int32_t* p) : kind('d'), pointer(p) {}
-    ScanTarget(Word* p) : kind('s'), pointer(p) {}
+    ScanTarget(Word* p) : kind('s'), pointer(p->text), size(sizeof(p->text)) {}
+    ScanTarget(PathWord* p) : kind('s'), pointer(p->text), size(sizeof(p->text)) {}
     char kind;
     void* pointer;
+    size_t size = 0; // of a word's field, its terminating zero included
 };
 
 Parser makeParser(std::string_view text, bool fastPaths = true);
@@ -51,6 +54,10 @@ bool scanIndexFast(Parser* p, int32_t vertexCount, uint32_t* index);
 // Reads "(name)" after a DYNAMIC texture type: whitespace may come before the parenthesis, the
 // name is the non-blank text up to ")", and the parenthesis is not part of it.
 bool scanParenthesisedWord(Parser* p, Word* word);
+
+// Fails with ExpectedLiteral unless only blanks and comments are left: "expected <what> but
+// found ...".
+bool scanEnd(Parser* p, const char* what);
 
 // Records the failure (kind, line, message) and returns false.
 bool fail(Parser* p, ParseErrorKind kind, int32_t line, std::string message);

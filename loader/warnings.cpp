@@ -23,6 +23,9 @@ namespace {
 std::string str(const Word& w) {
     return std::string(w.text);
 }
+std::string str(const PathWord& w) {
+    return std::string(w.text);
+}
 
 const char* const ENTITY_KINDS[] = {"LIGHT", "CAMERA", "GROUP", "OBJECT", "PARTICLE"};
 

@@ -6,7 +6,8 @@
 #include "core/list.h"
 #include "core/math.h"
 
-inline constexpr int NAME_SIZE = 20; // every name is a word of at most 19 characters
+inline constexpr int NAME_SIZE = 20;  // every name is a word of at most 19 bytes
+inline constexpr int PATH_SIZE = 256; // a file name: a path of at most 255 bytes
 
 struct Material {
     char name[NAME_SIZE];
@@ -15,7 +16,7 @@ struct Material {
     Colour emission;
     float shininess;
     Colour specular;
-    char texture[NAME_SIZE];
+    char texture[PATH_SIZE];
     int32_t textureId;
 };
 

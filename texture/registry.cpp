@@ -1,6 +1,7 @@
 // The texture registry (entry 0 is the white "None" texture; entries are only ever appended)
 // and the Resources holder. This is where textures are uploaded and bound: the only GL calls of
-// texture/. Names are at most 19 characters; longer ones are refused, never cut or overflowed.
+// texture/. Camera names are at most 19 bytes and file names 255; longer ones are refused, never
+// cut or overflowed.
 #include "texture/registry.h"
 
 #include <GL/gl.h>
@@ -20,11 +21,7 @@ namespace {
 
 constexpr Colour WHITE{1.0f, 1.0f, 1.0f, 1.0f};
 
-bool fitsName(const char* text) {
-    return std::strlen(text) < static_cast<size_t>(NAME_SIZE);
-}
-
-void copyName(char (&field)[NAME_SIZE], const char* text) {
+template <size_t N> void copyName(char (&field)[N], const char* text) {
     std::snprintf(field, sizeof(field), "%s", text);
 }
 
@@ -60,7 +57,7 @@ const TextureNameIndex& indexedNames(TextureRegistry* registry) {
     if (index.indexed > registry->count) index = TextureNameIndex{};
     for (; index.indexed < registry->count; ++index.indexed) {
         const Texture& entry = registry->entries[index.indexed];
-        index.fileNames.try_emplace(std::string(entry.fileName, strnlen(entry.fileName, NAME_SIZE)),
+        index.fileNames.try_emplace(std::string(entry.fileName, strnlen(entry.fileName, PATH_SIZE)),
                                     index.indexed);
         index.links.try_emplace(std::string(entry.link, strnlen(entry.link, NAME_SIZE)),
                                 index.indexed);
@@ -96,10 +93,10 @@ int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, c
     if (!name) name = "";
     if (!link) link = "";
     const char* key = kind == TextureType::DYNAMIC ? link : name;
-    if (!fitsName(key)) {
-        std::fprintf(stderr,
-                     "TEXTURE: '%s' is longer than %d characters; the white texture is used\n", key,
-                     NAME_SIZE - 1);
+    const int32_t limit = kind == TextureType::DYNAMIC ? NAME_SIZE - 1 : PATH_SIZE - 1;
+    if (std::strlen(key) > static_cast<size_t>(limit)) {
+        std::fprintf(stderr, "TEXTURE: '%s' is longer than %d bytes; the white texture is used\n",
+                     key, limit);
         return 0;
     }
 

@@ -33,7 +33,7 @@ struct Texture {
     int32_t textureType;
     char link[NAME_SIZE];     // DYNAMIC: camera entity name
     int32_t linkEntity;       // DYNAMIC: resolved camera entity index
-    char fileName[NAME_SIZE]; // STATIC: TGA path
+    char fileName[PATH_SIZE]; // STATIC: image path
     uint32_t glName;          // entry 0's texture when no image was made for the entry
 };
 

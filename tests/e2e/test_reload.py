@@ -1,7 +1,7 @@
 """Reload on save: a running engine sees a good edit (saved by renaming a new file over the old
 one), a broken edit (one error line naming the file and the line, the error panel at the top, the
-old scene still drawn; F2 then adds the frame-rate line), the fix and a saved texture, with the
-free camera left where the user flew it."""
+old scene still drawn; F2 then adds the frame-rate line), the fix, a saved texture and an edit of
+the mesh file the scene names, with the free camera left where the user flew it."""
 
 import os
 import time
@@ -10,10 +10,11 @@ import unittest
 from harness import Engine, near
 from scenes import camera, edited, entity, line_of, material, scene, square, tga
 
-RED, GREEN, BLUE, ERROR_TEXT = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 140, 128)
+RED, GREEN, BLUE, HALF_BLUE, ERROR_TEXT = (255, 0, 0), (0, 255, 0), (0, 0, 255), (0, 0, 128), (255, 140, 128)
 TEXT = scene([camera(), entity("OBJECT", "Sq", link="Square", material="Paint")],
-             materials=[material("Paint", "1 0 0", "paint.tga")], meshes=[square(half=1.5)])
+             materials=[material("Paint", "1 0 0", "paint.tga")], meshes=["MESH: Square\n# by reference\nMESHFILE: sq.mesh\n"])
 WHITE = tga(2, 2, ((255, 255, 255),))
+MESH = square(half=1.5).split("\n", 1)[1]  # the lines after "MESH: Square"
 
 
 def centre_of(image, colour):
@@ -40,7 +41,7 @@ class ReloadOnSave(unittest.TestCase):
         self.fail("%s not seen: %s" % (label, image.path))
 
     def test_good_broken_and_fixed_edits(self):
-        with Engine(TEXT, {"paint.tga": WHITE}, name="reload") as engine:
+        with Engine(TEXT, {"paint.tga": WHITE, "sq.mesh": MESH}, name="reload") as engine:
             engine.hold_key("d", 0.3)  # the camera moves right: the square leaves the centre
             time.sleep(0.2)
             where = centre_of(engine.screenshot("flown"), RED)
@@ -64,9 +65,13 @@ class ReloadOnSave(unittest.TestCase):
                               lambda i: centre_of(i, BLUE) is not None)
             self.assertEqual(image.count(lambda p: near(p, ERROR_TEXT, 40)), 0, image.path)
             # A texture the scene names is watched too: grey halves the blue.
-            self.save(engine, tga(2, 2, ((128, 128, 128),)), "texture", lambda i: centre_of(i, (0, 0, 128)) is not None,
-                      name="paint.tga")
-            self.assertEqual(engine.stdout().count('File Load ("scene.txt"): Success'), 4)
+            image = self.save(engine, tga(2, 2, ((128, 128, 128),)), "texture",
+                              lambda i: centre_of(i, HALF_BLUE) is not None, name="paint.tga")
+            # So is the mesh file: a smaller square.
+            blue = image.count(lambda p: near(p, HALF_BLUE, 30))
+            self.save(engine, square(half=0.5).split("\n", 1)[1], "mesh file", name="sq.mesh",
+                      done=lambda i: 0 < i.count(lambda p: near(p, HALF_BLUE, 30)) < blue / 5)
+            self.assertEqual(engine.stdout().count('File Load ("scene.txt"): Success'), 5)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 """The authoring tools' exit codes: krestel-check (without a display) on clean, broken and missing
-scenes; krestel-import on a model the checker then loads, and on bad input. What the tools find
-is held by the unit tests."""
+scenes; krestel-import on a model the checker then loads (pasted, or in a mesh file with the scene
+given as its folder), and on bad input. What the tools find is held by the unit tests."""
 
 import os
 import re
@@ -17,9 +17,9 @@ IMAGES = {"panel.tga": tga(2, 2), "smoke.tga": tga(2, 2, depth=32)}
 MODEL = open(os.path.join(os.path.dirname(DATA), "models", "quads.gltf"), "rb").read()
 
 
-def tool(args, files):
+def tool(args, files, folder=None):
     # (exit status, ERROR and WARNING lines, stdout, stderr) of a run in a folder of `files`.
-    folder = tempfile.mkdtemp(prefix="krestel-tools-")
+    folder = folder or tempfile.mkdtemp(prefix="krestel-tools-")
     for name, content in files.items():
         with open(os.path.join(folder, name), "wb") as f:
             f.write(content if isinstance(content, bytes) else content.encode())
@@ -49,6 +49,12 @@ class Tools(unittest.TestCase):
         self.assertEqual((min(xs), max(xs)), (-3, 3))
         scene = edited(SCENE, ("MESHCOUNT: 1", "MESHCOUNT: 2"), ("SCENEGRAPH:", record + "SCENEGRAPH:"), ("LINK: Tri", "LINK: quads"))
         self.assertEqual(tool([CHECK], dict(IMAGES, **{"scene.txt": scene}))[:2], (0, []))
+        folder = tempfile.mkdtemp(prefix="krestel-tools-")
+        lines = tool([IMPORT, "--centre", "--mesh-file", "m.mesh", "quads.gltf"], {"quads.gltf": MODEL}, folder)[2]
+        self.assertEqual(lines, "\tMESH: quads\n\t\tMESHFILE: m.mesh\n")
+        self.assertEqual(open(os.path.join(folder, "m.mesh")).readline(), "# Imported from 'quads.gltf' by krestel-import --centre\n")
+        scene = edited(scene, (record, lines))
+        self.assertEqual(tool([CHECK, "."], dict(IMAGES, **{"scene.txt": scene}), folder)[:2], (0, []))
         self.assertEqual([tool([IMPORT, *args], {"quads.gltf": MODEL})[0] for args in (["none.obj"], ["--help"])], [1, 0])
         # A Z-up triangle 4 tall: stood up the scene's +Y and fitted, its +X turned up (a quarter turn
         # about +Z: X to Y, the normal -Y to X), or turned by hand about Y.

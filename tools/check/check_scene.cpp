@@ -402,6 +402,21 @@ int32_t graphLine(const Segmentation& s) {
     return INT32_MAX;
 }
 
+// A '#' that does not open its line is text, not a comment: a note at each line that has one
+// opening a word (tokens of comment lines are never made).
+void commentNotes(std::string_view text, const std::vector<Token>& tokens,
+                  std::vector<Finding>* findings) {
+    int32_t noted = 0;
+    for (const Token& t : tokens) {
+        if (text[t.begin] != '#' || t.line == noted) continue;
+        noted = t.line;
+        findings->push_back({Severity::Note, t.line, "CommentInLine",
+                             "'#' starts a comment only as the first character of a line (after "
+                             "blanks); here it is read as part of the line: comments take a "
+                             "whole line"});
+    }
+}
+
 SceneSummary summarise(const SceneDescription& d) {
     SceneSummary s{};
     s.entities = int32_t(d.entities.size());
@@ -536,6 +551,13 @@ CheckReport checkScene(std::string_view original) {
     }
     report.summary = summarise(d);
     const Segmentation seg = segmentScene(text);
+    // Of the file as written: stand-ins may have replaced a line with a '#' in it.
+    if (original.find('#') != std::string_view::npos) {
+        commentNotes(original, tokenize(original), &report.findings);
+    }
+    for (const MeshDescription& m : d.meshes) {
+        if (m.file.text[0] != '\0') report.meshFiles.push_back({m.file.text, m.fileLine});
+    }
     Checker checker{text, seg, d, standIns, {}, {}};
     checker.run(&report);
     return report;
@@ -547,4 +569,22 @@ void sortFindings(CheckReport* report) {
         f.begin(), f.end(), [](const Finding& x) { return x.severity != Severity::Warning; });
     std::stable_sort(warnings, f.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
+}
+
+std::vector<Finding> checkMeshFile(std::string_view text) {
+    std::vector<Finding> findings;
+    MeshDescription mesh{};
+    const ParseError error = parseMeshFile(text, &mesh);
+    Segmentation s;
+    s.tokens = tokenize(text);
+    if (error.kind != ParseErrorKind::None) {
+        findings.push_back(
+            {Severity::Error, error.line, parseErrorKindName(error.kind), error.message});
+        // The whole file is one mesh record.
+        const Unit all{UnitKind::Mesh, 0, text.size(), 1, 0, int32_t(s.tokens.size()), 0};
+        const std::string note = countNoteIn(std::string(text), s, all, error.line);
+        if (!note.empty()) findings.push_back({Severity::Note, error.line, "CountMismatch", note});
+    }
+    commentNotes(text, s.tokens, &findings);
+    return findings;
 }

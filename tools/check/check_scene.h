@@ -32,15 +32,25 @@ struct SceneSummary {
     int32_t forces;
 };
 
+// A mesh file named by a MESH record, at its MESHFILE line.
+struct MeshFileUse {
+    std::string file; // as written
+    int32_t line;
+};
+
 struct CheckReport {
     bool loads = false;            // the engine's parser reads the file without an error
     bool complete = true;          // the checker read to the end (false: it stopped at an error)
     std::vector<Finding> findings; // errors in file order of discovery, then warnings by line
     SceneSummary summary{};        // of what could be read
     std::vector<TextureUse> textures;
+    std::vector<MeshFileUse> meshFiles; // in file order
 };
 
 CheckReport checkScene(std::string_view text);
+// The text of a mesh file: the parser's error with a note on a count the lines after it do not
+// match, and the notes on '#' inside lines. Lines are the mesh file's own.
+std::vector<Finding> checkMeshFile(std::string_view text);
 
 // Errors and notes stay in the order found, warnings follow them sorted by line.
 void sortFindings(CheckReport* report);

@@ -1,24 +1,29 @@
-// krestel-check [FILE]: checks a scene file (default "scene.txt") without opening a window.
-// Prints every error and warning with the file and line, then a summary. Image files are read
-// from the scene file's folder, as the engine reads them from its working folder.
+// krestel-check [SCENE]: checks a scene file (default "scene.txt"; a folder means the scene.txt
+// in it) without opening a window. Prints every error and warning with the file and line, then a
+// summary. Image and mesh files are read from the scene file's folder, as the engine reads them.
+#include "loader/loader.h"
 #include "tools/check/check_scene.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 const char* const USAGE =
-    "usage: krestel-check [FILE]\n"
+    "usage: krestel-check [SCENE]\n"
     "\n"
-    "Reads a scene file (default: scene.txt) with the engine's own parser and prints every\n"
-    "problem with the file, the line, what was expected and what was found: errors that stop\n"
-    "the engine from loading the file, and warnings about what loads but is probably a\n"
-    "mistake (names that name nothing, missing or unreadable image files, buttons that can\n"
-    "never be pressed, ...). Image files (TGA, PNG, JPEG) are looked for beside the scene file.\n"
+    "Reads a scene file (default: scene.txt; a folder means the scene.txt in it) and the mesh\n"
+    "files it names with the engine's own parser and prints every problem with the file, the\n"
+    "line, what was expected and what was found: errors that stop the engine from loading the\n"
+    "file, and warnings about what loads but is probably a mistake (names that name nothing,\n"
+    "missing or unreadable image files, buttons that can never be pressed, ...). Image files\n"
+    "(TGA, PNG, JPEG) and mesh files are looked for beside the scene file.\n"
     "\n"
     "Exit status: 0 when the file loads, 1 when it does not, 2 when it cannot be read.\n";
 
@@ -31,11 +36,6 @@ bool readFile(const std::string& path, std::string* bytes) {
     const bool ok = !std::ferror(file);
     std::fclose(file);
     return ok;
-}
-
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
 void print(const std::string& file, const Finding& f) {
@@ -53,6 +53,28 @@ std::string count(int32_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// The findings of each mesh file the scene names (once per file), with the file they are in:
+// the scene's MESHFILE line when the file cannot be read, else the mesh file's own lines.
+std::vector<std::pair<std::string, Finding>>
+checkMeshFiles(const CheckReport& report, const std::string& scenePath, const std::string& folder) {
+    std::vector<std::pair<std::string, Finding>> out;
+    std::set<std::string> checked;
+    for (const MeshFileUse& use : report.meshFiles) {
+        const std::string path = pathInSceneFolder(folder, use.file);
+        if (!checked.insert(path).second) continue;
+        std::string text;
+        const ParseError error = readMeshFileText(path, use.line, &text);
+        if (error.kind != ParseErrorKind::None) {
+            out.push_back(
+                {scenePath,
+                 {Severity::Error, error.line, parseErrorKindName(error.kind), error.message}});
+            continue;
+        }
+        for (Finding& f : checkMeshFile(text)) out.push_back({path, std::move(f)});
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -68,6 +90,8 @@ int main(int argc, char** argv) {
         }
         path = argv[1];
     }
+    const ScenePath scene = resolveScenePath(path);
+    path = scene.file;
     std::string text;
     if (!readFile(path, &text)) {
         std::printf("ERROR: '%s' cannot be read: %s\n", path.c_str(), std::strerror(errno));
@@ -77,22 +101,32 @@ int main(int argc, char** argv) {
     CheckReport report = checkScene(text);
 
     // Image files: the engine opens them by name from the scene's folder.
-    for (SceneWarning& w : textureFileWarnings(report.textures, folderOf(path).c_str())) {
+    for (SceneWarning& w : textureFileWarnings(report.textures, scene.folder.c_str())) {
         report.findings.push_back({Severity::Warning, w.line, w.code, std::move(w.message)});
     }
 
     sortFindings(&report);
 
+    // Mesh file findings follow the scene's errors and notes, before its warnings.
+    std::vector<std::pair<std::string, Finding>> findings;
+    for (Finding& f : report.findings) findings.push_back({path, std::move(f)});
+    const auto firstWarning = std::find_if(findings.begin(), findings.end(), [](const auto& f) {
+        return f.second.severity == Severity::Warning;
+    });
+    const auto meshFindings = checkMeshFiles(report, path, scene.folder);
+    findings.insert(firstWarning, meshFindings.begin(), meshFindings.end());
+
     int32_t errors = 0, warnings = 0;
-    for (const Finding& f : report.findings) {
-        print(path, f);
+    for (const auto& [file, f] : findings) {
+        print(file, f);
         errors += f.severity == Severity::Error;
         warnings += f.severity == Severity::Warning;
     }
+    const bool loads = report.loads && errors == 0;
     const SceneSummary& s = report.summary;
     std::printf(
         "'%s' %s: %s, %s; %s, %s, %s, %s, %s, %s, %s, %s, %s%s\n", path.c_str(),
-        report.loads ? "loads" : "does not load", count(errors, "error", "errors").c_str(),
+        loads ? "loads" : "does not load", count(errors, "error", "errors").c_str(),
         count(warnings, "warning", "warnings").c_str(),
         count(s.entities, "entity", "entities").c_str(), count(s.meshes, "mesh", "meshes").c_str(),
         count(s.materials, "material", "materials").c_str(),
@@ -101,6 +135,6 @@ int main(int argc, char** argv) {
         count(s.keyframers, "keyframer", "keyframers").c_str(),
         count(s.buttons, "button", "buttons").c_str(),
         count(s.backgrounds, "background", "backgrounds").c_str(),
-        count(s.forces, "force", "forces").c_str(), report.loads ? "" : " (of what could be read)");
-    return report.loads ? 0 : 1;
+        count(s.forces, "force", "forces").c_str(), loads ? "" : " (of what could be read)");
+    return loads ? 0 : 1;
 }

@@ -47,7 +47,7 @@ bool takesWord(std::string_view keyword) {
         "SCENECAMERA:", "TEXTURETYPE:", "LINK:",         "TEXTURE:",     "ACTIONNAME:",
         "ACTIONLINK:",  "FORCETYPE:",   "PARTICLETYPE:", "DISPLAYTYPE:", "BLENDTYPE:",
         "SYSTEMNAME:",  "INITIAL:",     "MATERIAL:",     "MESH:",        "ENTITY:",
-        "TYPE:",        "NAME:",        "KEYFRAMETYPE:",
+        "TYPE:",        "NAME:",        "KEYFRAMETYPE:", "MESHFILE:",
     };
     for (const char* w : words) {
         if (keyword == w) return true;
@@ -133,12 +133,18 @@ std::vector<Token> tokenize(std::string_view text) {
     std::vector<Token> tokens;
     int32_t line = 1;
     size_t i = 0;
+    bool lineStart = true; // nothing but blanks yet on this line
     while (i < text.size()) {
         if (isBlank(text[i])) {
-            if (text[i] == '\n') ++line;
+            if (text[i] == '\n') ++line, lineStart = true;
             ++i;
             continue;
         }
+        if (lineStart && text[i] == '#') { // a comment line: no tokens
+            i = std::min(text.find('\n', i), text.size());
+            continue;
+        }
+        lineStart = false;
         const size_t begin = i;
         while (i < text.size() && !isBlank(text[i])) ++i;
         tokens.push_back({begin, i, line});

@@ -54,7 +54,8 @@ struct Segmentation {
     std::vector<Unit> units; // in file order
 };
 
-// Runs of non-blank characters, with their lines.
+// Runs of non-blank characters, with their lines; comment lines (a '#' first on the line) have
+// none.
 std::vector<Token> tokenize(std::string_view text);
 
 Segmentation segmentScene(std::string_view text);

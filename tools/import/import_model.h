@@ -60,9 +60,14 @@ std::string defaultMeshName(std::string_view path);
 // The MESH record, exactly as the mesh section reads it, numbers written in the shortest form
 // that reads back to the same float.
 std::string formatMeshRecord(std::string_view name, const ImportedModel& model);
+// The lines of the record after "MESH: name": what a mesh file holds.
+std::string formatMeshLines(const ImportedModel& model);
+// Empty when the path can be a file name in a scene file (TEXTURE, MESHFILE: 1 to 255 bytes, no
+// whitespace); otherwise why not.
+std::string fileNameProblem(std::string_view path);
 
 // Comment lines (each starting "# ") naming the image file of each of the model's textures, found
-// by its base name beside the model or in a folder inside or next to the model's, with the command
-// that puts it beside the scene under a name that is a scene file word (a copy for PNG, JPEG and
-// TGA files, a conversion to PNG for other formats).
+// by its base name beside the model or in a folder inside or next to the model's, with the
+// TEXTURE line that names a PNG, JPEG or TGA file where it lies (its absolute path), or else the
+// command that puts it beside the scene (a copy, or a conversion to PNG for other formats).
 std::string textureAdvice(const ImportedModel& model, std::string_view modelPath);

@@ -1,7 +1,10 @@
 // krestel-import MODEL [NAME]: prints the model as a MESH record of the scene file on standard
-// output; notes (merged meshes, textures) go to standard error as "# " comment lines.
+// output, or writes the mesh to a mesh file (--mesh-file) and prints the two lines that name it;
+// either way headed by a comment naming the model and the options. Notes (merged meshes,
+// textures) go to standard error as "# " comment lines.
 #include "tools/import/import_model.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -13,12 +16,13 @@ namespace {
 
 const char* const USAGE =
     "usage: krestel-import [--up AXIS] [--rotate DEG X Y Z] [--centre] [--scale S | --fit S]\n"
-    "                      MODEL [NAME]\n"
+    "                      [--mesh-file PATH] MODEL [NAME]\n"
     "\n"
     "Reads a model file (OBJ, glTF, PLY, STL, 3DS, Collada and the other formats assimp\n"
     "reads) and prints it as one MESH record of the scene file on standard output:\n"
     "triangulated, with normals (generated where the file has none) and texture coordinates.\n"
-    "Several meshes in the file are merged into one.\n"
+    "Several meshes in the file are merged into one. A comment line naming the model and the\n"
+    "options heads it.\n"
     "\n"
     "  NAME         the mesh name (at most 19 characters, no blanks); default: the model's\n"
     "               file name without its extension\n"
@@ -32,15 +36,19 @@ const char* const USAGE =
     "  --centre     move the centre of the model's bounds to the origin (after the turns)\n"
     "  --scale S    multiply every position by S (a number greater than 0; after centring)\n"
     "  --fit S      scale the model so that its largest side is S long (instead of --scale)\n"
+    "  --mesh-file PATH\n"
+    "               write the mesh to the mesh file PATH instead (overwriting it) and print\n"
+    "               only the MESH and MESHFILE lines that name it; the scene reads PATH from\n"
+    "               its own folder, so give it as seen from there (or absolute)\n"
     "  --help       show this text\n"
     "\n"
     "The model's bounds, size and centre, as read and as written, go to standard error, with\n"
     "the up axis the file declares where its format has one.\n"
     "\n"
-    "Paste the record into the mesh section of scene.txt, after the last MESH record and\n"
-    "before SCENEGRAPH:, and raise MESHCOUNT by one: the engine reads exactly MESHCOUNT\n"
-    "meshes. The model's texture, if any, is named on standard error with the command that\n"
-    "puts it beside the scene file.\n"
+    "Paste the record (with --mesh-file, the two lines) into the mesh section of scene.txt,\n"
+    "after the last MESH record and before SCENEGRAPH:, and raise MESHCOUNT by one: the\n"
+    "engine reads exactly MESHCOUNT meshes. The model's texture, if any, is named on standard\n"
+    "error with the TEXTURE line that names it (or the command that converts it).\n"
     "\n"
     "Exit status: 0 when the record was printed, 1 on any error.\n";
 
@@ -59,14 +67,43 @@ bool parseScale(const char* text, float* scale) {
     return parseNumber(text, scale) && *scale > 0.0f;
 }
 
+// "# Imported from 'MODEL' by krestel-import OPTIONS": the first line of what is written.
+// Control characters are shown as '?', so the comment stays one line.
+std::string headComment(const std::string& model, const std::vector<std::string>& options) {
+    std::string line = "# Imported from '" + model + "' by krestel-import";
+    for (const std::string& option : options) line += " " + option;
+    if (options.empty()) line += " with no options";
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
+    }
+    return line + "\n";
+}
+
+bool writeFile(const std::string& path, const std::string& text) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     ImportOptions options;
     int32_t scaleOptions = 0;
     std::vector<std::string> positional;
+    std::vector<std::string> used; // the options as given, for the head comment
+    std::string meshFile;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        const int first = i;
+        if (arg == "--mesh-file") {
+            if (i + 1 >= argc) return fail("--mesh-file needs a file name");
+            meshFile = argv[++i];
+            const std::string problem = fileNameProblem(meshFile);
+            if (!problem.empty()) return fail(problem);
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             std::fputs(USAGE, stdout);
             return 0;
@@ -107,7 +144,9 @@ int main(int argc, char** argv) {
             return fail("unknown option '" + arg + "'");
         } else {
             positional.push_back(arg);
+            continue;
         }
+        for (int k = first; k <= i; ++k) used.push_back(argv[k]);
     }
     if (scaleOptions > 1) return fail("give one of --scale and --fit, once");
     if (positional.empty() || positional.size() > 2) {
@@ -128,8 +167,17 @@ int main(int argc, char** argv) {
     const ModelBounds read = modelBounds(model);
     transformModel(&model, options);
 
-    const std::string record = formatMeshRecord(name, model);
-    std::fwrite(record.data(), 1, record.size(), stdout);
+    const std::string head = headComment(path, used);
+    std::string out;
+    if (meshFile.empty()) {
+        out = head + formatMeshRecord(name, model);
+    } else {
+        if (!writeFile(meshFile, head + formatMeshLines(model))) {
+            return fail("cannot write the mesh file '" + meshFile + "': " + std::strerror(errno));
+        }
+        out = "\tMESH: " + name + "\n\t\tMESHFILE: " + meshFile + "\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
     if (std::fflush(stdout) != 0) return fail("cannot write to standard output");
 
     const size_t triangles = model.indices.size() / 3;

@@ -174,11 +174,27 @@ std::string shellQuoted(const std::string& word) {
 } // namespace
 
 std::string formatMeshRecord(std::string_view name, const ImportedModel& model) {
+    return "\tMESH: " + std::string(name) + "\n" + formatMeshLines(model);
+}
+
+std::string fileNameProblem(std::string_view path) {
+    if (path.empty()) return "the file name is empty";
+    if (path.size() >= PATH_SIZE) {
+        return "the file name '" + std::string(path) + "' has " + std::to_string(path.size()) +
+               " bytes; a file name in a scene file has at most " + std::to_string(PATH_SIZE - 1);
+    }
+    if (std::any_of(path.begin(), path.end(),
+                    [](char c) { return std::isspace(static_cast<unsigned char>(c)); })) {
+        return "the file name '" + std::string(path) +
+               "' has a blank in it; a file name in a scene file is one word";
+    }
+    return {};
+}
+
+std::string formatMeshLines(const ImportedModel& model) {
     std::string out;
     out.reserve(64 + model.vertices.size() * 80 + model.indices.size() * 8);
-    out += "\tMESH: ";
-    out += name;
-    out += "\n\t\tPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\n";
+    out += "\t\tPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\n";
     out += "\t\tVERTEXCOUNT: " + std::to_string(model.vertices.size()) + "\n";
     for (const Vertex& v : model.vertices) {
         out += "\t\tPOSITION: ";
@@ -272,17 +288,20 @@ std::string textureAdvice(const ImportedModel& model, std::string_view modelPath
         const std::string extension = hasExtension ? lowered(name.substr(dot)) : "";
         const bool readable = extension == ".png" || extension == ".jpg" || extension == ".jpeg" ||
                               extension == ".tga";
-        // The TEXTURE word is one word of at most 19 characters, its extension included.
+        out += "# texture: " + found + "\n";
+        // A TEXTURE word is one word of at most 255 bytes: a file the engine reads is named
+        // where it lies when its path is such a word.
+        std::error_code ec;
+        const std::string where = std::filesystem::absolute(found, ec).lexically_normal().string();
+        if (readable && !ec && fileNameProblem(where).empty()) {
+            out += "# name it where it lies: TEXTURETYPE: STATIC TEXTURE: " + where + "\n";
+            continue;
+        }
         std::string word =
             readable ? name : name.substr(0, hasExtension ? dot : name.size()) + ".png";
         for (char& c : word) {
             if (std::isspace(static_cast<unsigned char>(c))) c = '_';
         }
-        if (word.size() > NAME_SIZE - 1) {
-            const std::string ending = readable ? extension : ".png";
-            word = word.substr(0, NAME_SIZE - 1 - ending.size()) + ending;
-        }
-        out += "# texture: " + found + "\n";
         if (readable) {
             out += "# copy it beside the scene file: cp " + shellQuoted(found) + " " +
                    shellQuoted(word) + "\n";

@@ -54,10 +54,10 @@ TEST(ParseErrors, EachMistakeReportsItsKindLineAndWhatWasExpected) {
         {"VERTEXCOUNT: 3", "VERTEXCOUNT: 2000000000", K::CountTooLarge, "VERTEXCOUNT", "VERTEXCOUNT:"},
         {"KEYFRAMECOUNT: 2", "KEYFRAMECOUNT: 1000", K::CountTooLarge, "KEYFRAMECOUNT", "(the rest of the file cannot hold more)"},
         {"KEYFRAMERCOUNT: 0\nCHILDCOUNT: 2", "KEYFRAMERCOUNT: 0\nCHILDCOUNT: 3", K::UnexpectedEnd, nullptr, "end of file"},
-        {"NAME: Spinner", "NAME: ABCDEFGHIJKLMNOPQRST", K::WordTooLong, "NAME: A",
-         "expected a word of at most 19 characters after 'NAME:' but found 'ABCDEFGHIJKLMNOPQRST' (20 characters)"},
+        {"NAME: Spinner", "NAME: ääääääääää", K::WordTooLong, "NAME: ä", // ten 2-byte letters, as written
+         "expected a word of at most 19 bytes after 'NAME:' but found 'ääääääääää' (20 bytes)"},
         {"TEXTURETYPE: STATIC\nTEXTURE: smoke", "TEXTURETYPE: DYNAMIC (" + std::string(4000, 'n') + ")\nTEXTURE: smoke",
-         K::WordTooLong, "(nnn", "but found 'nnnnnnnnnnnnnnnnnnnnnnnn...' (4000 characters)"},
+         K::WordTooLong, "(nnn", "nnnnnn...' (4000 bytes)"},
         {"ENTITY: CAMERA", "ENTITY: Camera", K::UnknownVariant, "ENTITY: Camera",
          "expected one of LIGHT, CAMERA, GROUP, OBJECT, PARTICLE after 'ENTITY:' but found 'Camera'"},
         {"DISPLAYTYPE: QUAD", "DISPLAYTYPE: Q\x02", K::UnknownVariant, "DISPLAYTYPE",

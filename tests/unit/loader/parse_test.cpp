@@ -1,10 +1,12 @@
 // The scene parser on well-formed files: values land in their fields, layout between tokens does
-// not matter, and nesting is bounded; each parse also held to the template interpreter alone.
+// not matter, and nesting is bounded; each parse also held to the template interpreter alone. The
+// newer forms (comments, mesh files, long file names) read through the file layer.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "anim/keyframe.h"
+#include "loader/loader.h"
 #include "loader/parse.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
@@ -83,6 +85,46 @@ TEST(Parse, NestingIsBounded) {
     size_t at = deep.find("SCENEGRAPH:");
     for (int i = 0; i < MAX_NESTING_DEPTH; ++i) at = deep.find("CHILDCOUNT:", at + 1);
     EXPECT_EQ(error.line, lineCount(deep.substr(0, at)));
+}
+
+// Comment lines and a mesh file mean the same scene as the plain example, a long file name is kept
+// whole, and each mistake names its file (scene or mesh file) and line.
+TEST(Parse, CommentsMeshFilesAndLongFileNames) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("m"));
+    const std::string scene = folder.file("scene.txt"), mesh = folder.file("m/tri.mesh");
+    const size_t at = EXAMPLE.find("\t\tPOSITION: 0 0 0 ROT");
+    const std::string body = EXAMPLE.substr(at, EXAMPLE.find("SCENEGRAPH:") - at);
+    const std::string byFile = replaceFirst(EXAMPLE, body, "MESHFILE: m/tri.mesh\n"); // line 51
+    const std::string path = "d/" + std::string(249, 'x') + ".tga", red = "SHININESS: 32\n\tTEXTURETYPE: STATIC\n\tTEXTURE: ";
+    const struct { std::string text, mesh; const std::string& file; int line; std::string message; } rows[] = {
+        {"# head\n" + replaceFirst(replaceFirst(replaceFirst(EXAMPLE, "TEXCOORD: 0 0\n", "TEXCOORD: 0 0\n  # v\n#\n"),
+                                                "\t0 1 2", "\t0 1\n\t# two\n 2"), "\nMASS: 1\n", "\nMASS:\n# one\n1\n"), "", scene, 0, ""},
+        {byFile, "# tri\r\n" + body, scene, 0, ""},
+        {replaceFirst(byFile, "m/tri.mesh", mesh), body, scene, 0, ""}, // absolute
+        {replaceFirst(EXAMPLE, red + "None", red + path), "", scene, 0, ""},
+        {replaceFirst(EXAMPLE, red + "None", red + path + "x"), "", scene, 48, "expected a file name of at most 255 bytes after 'TEXTURE:' but found 'd/xxx"},
+        {"# c\n" + replaceFirst(EXAMPLE, "\nMASS: 1\n", "\nMASS: 1 # heavy\n"), "", scene, 69, "expected 'KEYFRAMERCOUNT:' but found '#'"},
+        {byFile, "", scene, 51, "expected a mesh file after 'MESHFILE:' but '" + mesh + "' cannot be opened (No such file"},
+        {replaceFirst(byFile, "m/tri.mesh", "m"), "", scene, 51, "expected a mesh file after 'MESHFILE:' but '" + folder.file("m") + "' is not"},
+        {byFile, "# tri\n  MESHFILE: other.mesh\n", mesh, 2, "expected 'POSITION:' (a mesh file holds the mesh, not the name of another"},
+        {byFile, "# tri\n" + replaceFirst(body, "1 0 0 NORMAL: 0 0 1", "1 0 0"), mesh, 5, "expected 'NORMAL:' but found 'TEXCOORD:'"},
+        {byFile, "# tri\n" + body + "0 2 1\n", mesh, 10, "expected the end of the mesh file after the last triangle but found '0'"},
+    };
+    const std::string plain = fingerprint(parseOk(EXAMPLE));
+    for (const auto& row : rows) {
+        writeBytes(scene, {row.text.begin(), row.text.end()});
+        std::filesystem::remove(mesh);
+        if (!row.mesh.empty()) writeBytes(mesh, {row.mesh.begin(), row.mesh.end()});
+        const SceneText text = readSceneText(scene.c_str(), folder.path.c_str());
+        EXPECT_EQ(text.error.rfind("ERROR: '" + row.file + "' line " + std::to_string(row.line) + ": " + row.message, 0),
+                  row.line ? 0 : std::string::npos) << text.error;
+        if (!text.ok) continue;
+        EXPECT_EQ(checkFastPathsAgree(row.text), "");
+        const std::string texture = text.description.materials.at(0).material.texture;
+        EXPECT_EQ(fingerprint(text.description), plain);
+        EXPECT_EQ(texture, texture == "None" ? "None" : path);
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// Every fuzz seed and kept fuzz finding through the scene parser (with and without its fast paths)
-// and the image decoder: each holds the invariants of fuzz/scene_check.h and fuzz/image_check.h.
+// Every fuzz seed and kept fuzz finding through the scene parser (with and without its fast paths,
+// as a scene and as a mesh file) and the image decoder: each holds the invariants of
+// fuzz/scene_check.h and fuzz/image_check.h.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -32,6 +33,7 @@ TEST(FuzzReplay, SceneAndImageInputsHoldTheReadersInvariants) {
             whole += error.kind == ParseErrorKind::None;
             EXPECT_EQ(checkParsedScene(description, error, text), "") << text.substr(0, 60);
             EXPECT_EQ(checkFastPathsAgree(text), "") << text.substr(0, 60);
+            EXPECT_EQ(checkMeshFileAgrees(text), "") << text.substr(0, 60);
         }
     EXPECT_GE(whole, 4); // whole scenes among the seeds keep the fuzzer from starting from noise
     int images = 0;

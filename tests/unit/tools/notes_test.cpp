@@ -70,6 +70,8 @@ TEST(CheckScene, EachEditGivesItsFindingsAndTheNoteNamingTheLineToFix) {
          false, "E22 ExpectedLiteral", 22, "FORCECOUNT: (line 37) comes after PARTICLECOUNT: (line 22)"},
         {edited({{"MATERIAL: Red\nMASS", "MATERIAL: Rde\nMASS"}}), true, "W89 MaterialUnknown", 89, "did you mean 'Red'?"},
         {edited({{"MATERIAL: Red\n", "MATERIAL: None\n"}}), true, "W89 MaterialUnknown", 89, "expected one (there are none)"},
+        {edited({{"MESHCOUNT: 1", "MESHCOUNT: 1\n# SCENEGRAPH: after Tri"}, {"\nMASS: 1\n", "\nMASS: 1 # heavy\n"}}), false,
+         "E69 ExpectedLiteral", 69, "comments take a whole line"},
     };
     for (const auto& c : cases) {
         const CheckReport r = checkScene(c.text);
