@@ -118,10 +118,10 @@ struct World {
     Resources* resources = createResources();
 
     int32_t add(const char* name, int32_t type, Float3 at, int32_t parent = 0, int32_t link = 0,
-                Material material = paint(rgba(0, 0, 0))) {
+                Material material = paint(rgba(0, 0, 0)), Quaternion turn = {0, 0, 0, 1}) {
         Entity e{};
         std::snprintf(e.name, sizeof e.name, "%s", name);
-        e.entityType = type, e.type = MotionType::STATIC, e.position = at, e.rotation = {0, 0, 0, 1};
+        e.entityType = type, e.type = MotionType::STATIC, e.position = at, e.rotation = turn;
         e.visible = 1, e.material = material, e.link = link;
         if (type == EntityType::OBJECT) e.bounds = getMeshBounds(&resources->meshes, link);
         return addEntity(scene, e, parent);
@@ -166,39 +166,43 @@ Calls calls(const std::string& text) {
     return ::testing::AssertionFailure() << actual.size() << " calls, " << expected.size() << " expected";
 }
 
-// A translation as OpenGL receives it: column-major, translation in the last column.
-std::string translation(float x, float y, float z) {
-    return format("1 0 0 0 0 1 0 0 0 0 1 0 %.3g %.3g %.3g 1", x + 0.0, y + 0.0, z + 0.0);
+// A placement as OpenGL receives it: column-major, the turn's three columns, then the translation.
+std::string translation(float x, float y, float z, const char* turn = "1 0 0 0 0 1 0 0 0 0 1 0") {
+    return format("%s %.3g %.3g %.3g 1", turn, x + 0.0, y + 0.0, z + 0.0);
 }
 
-// Every node's world box, depth first: the +axis1 face, the -axis1 face, then the edges between,
-// each corner the box's centre plus its signed half-axes.
-void addBoxes(Calls* e, const SceneNode* node) {
-    const BoundingBox b = node->worldBounds;
-    auto corner = [&](float p, float q, float r) {
-        auto at = [&](float c, float a0, float a1, float a2) { return c + p * a0 + q * a1 + r * a2 + 0.0; };
-        return format("glVertex3f(%.3g %.3g %.3g)", at(b.centre.x, b.axis0.x, b.axis1.x, b.axis2.x),
-                      at(b.centre.y, b.axis0.y, b.axis1.y, b.axis2.y), at(b.centre.z, b.axis0.z, b.axis1.z, b.axis2.z));
-    };
+const Quaternion THIRD_TURN = {0.5f, 0.5f, 0.5f, 0.5f}; // about (1, 1, 1): own x, y, z to world y, z, x
+
+// The scene below's world boxes by hand, depth first (the turned stray's square stands in the YZ
+// plane); each drawn as its +y face, its -y face, then the edges between.
+void addBoxes(Calls* e) {
+    const std::pair<Float3, Float3> boxes[] = { // half-extents and centre
+        {{0.75f, 1.25f, 6.25f}, {0.75f, 0.75f, -3.25f}}, {{0.75f, 0.5f, 0}, {0.75f, 0, -5}}, {{0.5f, 0.5f, 0}, {1, 0, -5}},
+        {{0, 0, 0}, {0, 2, 0}}, {{0, 0, 0}, {0, 0, 3}}, {{0, 0, 0}, {0, 0, 0}}, {{0, 0.5f, 0.5f}, {0, 0, -9}}};
     const int face[4][2] = {{1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
-    Calls box = calls("glDisable(0xb50); glDepthMask(0); glEnable(0xbe2)");
-    for (int side : {1, -1}) {
-        box.insert(box.end(), {"glBegin(0x2)", "glColor4fv(1 1 1 0.5)"});
-        for (const auto& pr : face) box.push_back(corner(pr[0], side, pr[1]));
-        box.push_back("glEnd()");
+    for (const auto& [h, c] : boxes) {
+        auto corner = [&](float p, float q, float r) {
+            return format("; glVertex3f(%.3g %.3g %.3g)", c.x + p * h.x + 0.0, c.y + q * h.y + 0.0, c.z + r * h.z + 0.0);
+        };
+        std::string box = "glDisable(0xb50); glDepthMask(0); glEnable(0xbe2)";
+        for (int side : {1, -1}) {
+            box += "; glBegin(0x2); glColor4fv(1 1 1 0.5)";
+            for (const auto& pr : face) box += corner(pr[0], side, pr[1]);
+            box += "; glEnd()";
+        }
+        box += "; glBegin(0x1); glColor4fv(1 1 1 0.5)";
+        for (const auto& pr : face) box += corner(pr[0], 1, pr[1]) + corner(pr[0], -1, pr[1]);
+        for (const std::string& call : calls(box + "; glEnd(); glDisable(0xbe2); glDepthMask(1); glEnable(0xb50)"))
+            e->push_back(call);
     }
-    box.insert(box.end(), {"glBegin(0x1)", "glColor4fv(1 1 1 0.5)"});
-    for (const auto& pr : face) box.insert(box.end(), {corner(pr[0], 1, pr[1]), corner(pr[0], -1, pr[1])});
-    for (const std::string& c : calls("glEnd(); glDisable(0xbe2); glDepthMask(1); glEnable(0xb50)")) box.push_back(c);
-    e->insert(e->end(), box.begin(), box.end());
-    for (const SceneNode* c = node->firstChild; c != nullptr; c = c->nextSibling) addBoxes(e, c);
 }
 
-// One scene pass seen from `eye` of the scene below (its view is a pure translation by -eye).
-Calls scenePass(const World& w, Float3 eye) {
+// One scene pass seen from `eye` of the scene below; a turned eye (THIRD_TURN) sees world y, z and
+// x as its x, y and z.
+Calls scenePass(const World& w, Float3 eye, bool turned = false) {
     Calls e = calls(
         "glClear(0x4100); glMatrixMode(0x1700); glLoadIdentity(); glPushMatrix(); glLoadMatrixf(" +
-        translation(-eye.x, -eye.y, -eye.z) +
+        (turned ? translation(-eye.y, -eye.z, -eye.x, "0 0 1 0 1 0 0 0 0 1 0 0") : translation(-eye.x, -eye.y, -eye.z)) +
         "); glEnable(0xb50); glEnable(0x4000); glLightfv(0x4000, 0x1203, 0 2 0 1); "
         "glLightfv(0x4000, 0x1201, 1 0.5 0.25 1); glLightfv(0x4000, 0x1202, 0.5 0.5 0.5 1); "
         "glLightModelfv(0xb53, 0.1 0.1 0.1 1); glEnableClientState(0x8074); glEnableClientState(0x8075); "
@@ -215,19 +219,19 @@ Calls scenePass(const World& w, Float3 eye) {
         "glTexCoordPointer(2, 0x1406, 32, +24); glDrawElements(0x4, 6, 0x1405, indices); glDisable(0xde1); "
         "glPopMatrix(); glPopMatrix(); glPushMatrix(); glMultMatrixf(*); glPopMatrix(); glPushMatrix(); "
         "glMultMatrixf(*); glPopMatrix(); glPushMatrix(); glMultMatrixf(*); glPopMatrix(); "
-        // Texture 99 names no entry: the white one, bound already, so not bound again.
-        "glPushMatrix(); glMultMatrixf(*); glEnable(0xde1); glTexEnvf(*); glMaterialfv(*); glMaterialfv(*); "
-        "glMaterialfv(*); glMaterialfv(*); glMaterialfv(*); glVertexPointer(*); glNormalPointer(*); "
-        "glTexCoordPointer(*); glDrawElements(*); glDisable(0xde1); glPopMatrix(); glPopMatrix()");
-    addBoxes(&e, w.scene->nodeTree->root);
+        // The stray, turned. Texture 99 names no entry: the white one, bound already, so not bound again.
+        "glPushMatrix(); glMultMatrixf(" + translation(0, 0, -9, "0 1 0 0 0 0 1 0 1 0 0 0") + "); glEnable(0xde1); glTexEnvf(*); "
+        "glMaterialfv(*); glMaterialfv(*); glMaterialfv(*); glMaterialfv(*); glMaterialfv(*); glVertexPointer(*); "
+        "glNormalPointer(*); glTexCoordPointer(*); glDrawElements(*); glDisable(0xde1); glPopMatrix(); glPopMatrix()");
+    addBoxes(&e);
     // Particles in eye space, the dead one skipped; each the lower-left half of a square.
     std::string particles = "glPopMatrix(); glDepthMask(0); glEnable(0xbe2); glBlendFunc(0x1, 0x1); "
                             "glDisable(0xb50); glBegin(0x4)";
     for (Float3 p : {Float3{0, 0, -5}, Float3{1, 1, -5}}) {
-        const float x = p.x - eye.x, y = p.y - eye.y, z = p.z - eye.z;
+        const Float3 d = {p.x - eye.x, p.y - eye.y, p.z - eye.z}, v = turned ? Float3{d.y, d.z, d.x} : d;
         particles += p.x == 0 ? "; glColor4fv(1 0 0 1)" : "; glColor4fv(0 1 0 1)";
         for (auto [dx, dy] : {std::pair{-0.5f, -0.5f}, {0.5f, -0.5f}, {-0.5f, 0.5f}})
-            particles += format("; glVertex3f(%.3g %.3g %.3g)", x + dx + 0.0, y + dy + 0.0, z + 0.0);
+            particles += format("; glVertex3f(%.3g %.3g %.3g)", v.x + dx + 0.0, v.y + dy + 0.0, v.z + 0.0);
     }
     for (const std::string& c : calls(particles + "; glEnd(); glEnable(0xb50); glDisable(0xbe2); glDepthMask(1)"))
         e.push_back(c);
@@ -257,10 +261,10 @@ class Frame : public ::testing::Test {
     }
 };
 
-// Root; group (0, 0, -5) holding an object at (1, 0, 0); a light at (0, 2, 0); a camera at
+// Root; group (0, 0, -5) holding an object at (1, 0, 0); a light at (0, 2, 0); a turned camera at
 // (0, 0, 3) that a dynamic texture looks through; a triangle particle system with a dead slot
-// between two live ones; an object whose texture index is out of range; boxes on; the viewer at
-// (0, 1, 0).
+// between two live ones; a turned object whose texture index is out of range; boxes on; the
+// viewer at (0, 1, 0).
 TEST_F(Frame, AFrameIsTheDynamicPassThenTheMainPassCallByCall) {
     const int32_t mesh = addMesh(world.resources, square(0.5f));
     Material surface = paint(rgba(0, 0, 0), rgba(0.4f, 0.5f, 0.6f), rgba(0.1f, 0.2f, 0.3f));
@@ -270,11 +274,11 @@ TEST_F(Frame, AFrameIsTheDynamicPassThenTheMainPassCallByCall) {
     Material light = paint(rgba(0, 0, 0), rgba(1, 0.5f, 0.25f), rgba(0.1f, 0.1f, 0.1f));
     light.specular = rgba(0.5f, 0.5f, 0.5f);
     world.add("Light", EntityType::LIGHT, {0, 2, 0}, 0, 0, light);
-    world.add("Eye", EntityType::CAMERA, {0, 0, 3});
+    world.add("Eye", EntityType::CAMERA, {0, 0, 3}, 0, 0, paint(rgba(0, 0, 0)), THIRD_TURN);
     world.addParticles(DisplayType::TRIANGLE, BlendType::SATURATE, 1,
                        {particle({0, 0, -5}, rgba(1, 0, 0)), particle({9, 9, -5}, rgba(1, 1, 1), 1),
                         particle({1, 1, -5}, rgba(0, 1, 0))});
-    world.add("Stray", EntityType::OBJECT, {0, 0, -9}, 0, mesh, paint(rgba(1, 1, 1), {}, {}, 99));
+    world.add("Stray", EntityType::OBJECT, {0, 0, -9}, 0, mesh, paint(rgba(1, 1, 1), {}, {}, 99), THIRD_TURN);
     const int32_t eye = loadTexture(world.resources, "eye", TextureType::DYNAMIC, "Eye");
     resolveTextureLinks(world.resources, world.scene);
     setDrawBoundings(world.resources, 1);
@@ -283,7 +287,7 @@ TEST_F(Frame, AFrameIsTheDynamicPassThenTheMainPassCallByCall) {
     setCameraPosition(&world.scene->camera, 0, 1, 0);
     const Calls recorded = world.record(600, 300);
 
-    Calls e = projection(256, 256, "1", "100", scenePass(world, {0, 0, 3}));
+    Calls e = projection(256, 256, "1", "100", scenePass(world, {0, 0, 3}, true));
     const Calls main = projection(600, 300, "2", "1e+03", scenePass(world, {0, 1, 0}));
     e.push_back(format("glBindTexture(0xde1, %u)", world.resources->textures.entries[eye].glName));
     e.push_back("glCopyTexSubImage2D(0xde1, 0, 0, 0, 0, 0, 256, 256)");

@@ -22,10 +22,12 @@ Keyframer* positionTrack(const std::vector<float>& times, bool idsAreTimes = fal
     return k;
 }
 
-Material material(float red, float shininess, int32_t textureId, const char* name) {
+// Each colour channel a different multiple of the level, from 1/16 to 16/16 of it.
+Material material(float level, float shininess, int32_t textureId, const char* name) {
     Material m{};
     std::snprintf(m.name, NAME_SIZE, "%s", name);
-    m.ambient = {red, 0, 0, 1}, m.diffuse = {red, 0.5f, 0, 1}, m.emission = {0, 0, red, 1}, m.specular = {1, 1, 1, red};
+    for (float n = 0; Colour* c : {&m.ambient, &m.diffuse, &m.emission, &m.specular})
+        *c = {level * ++n / 16, level * ++n / 16, level * ++n / 16, level * ++n / 16};
     m.shininess = shininess, m.textureId = textureId;
     return m;
 }
@@ -60,19 +62,12 @@ TEST(Keyframer, KeysAreChainedInTimeOrderAndTheTrackLoopsAndFolds) {
     EXPECT_TRUE(std::isfinite(evaluatePosition(positionTrack({0, 4}), NAN).x));
 }
 
-TEST(Keyframer, RotationsLerpUnnormalisedAndMaterialTexturesStepThroughIndices) {
-    Keyframer* turn = createKeyframer(KeyframeType::ROTATION);
-    addRotationKey(turn, {0, 0, 0, 1}, 0);
-    addRotationKey(turn, {0, 1, 0, 0}, 2);
-    addPositionKey(turn, {1, 1, 1}, 1); // a key of another type changes nothing
-    EXPECT_EQ(turn->keyCount, 2);
-    const Quaternion q = evaluateRotation(turn, 1);
-    expectFloat3({q.x, q.y, q.w}, {0, 0.5f, 0.5f});
+TEST(Keyframer, MaterialsLerpEveryChannelAndTexturesStepThroughIndices) {
     const Material a = material(1, 10, 1, "first"), b = material(0, 30, 3, "second");
-    const Material half = lerpMaterial(a, b, 0.5f);
-    expectNumbers({{half.ambient.r, 0.5f}, {half.diffuse.g, 0.5f}, {half.emission.b, 0.5f},
-                   {half.specular.a, 0.5f}, {half.shininess, 20}});
-    EXPECT_STREQ(half.name, "first");
+    const Material got = lerpMaterial(a, b, 0.25f), want = material(0.75f, 15, 0, ""); // 3/4 of a's
+    for (Colour Material::*c : {&Material::ambient, &Material::diffuse, &Material::emission, &Material::specular})
+        for (float Colour::*x : {&Colour::r, &Colour::g, &Colour::b, &Colour::a}) EXPECT_FLOAT_EQ(got.*c.*x, want.*c.*x);
+    EXPECT_TRUE(got.shininess == 15 && std::strcmp(got.name, "first") == 0);
     for (const auto& [t, texture] : {std::pair{0.0f, 3}, {0.25f, 2}, {0.5f, 2}, {1.0f, 1}})
         EXPECT_EQ(lerpMaterial(b, a, t).textureId, texture) << t; // 2.5 truncates to 2
 }
@@ -94,6 +89,7 @@ TEST(Keyframer, OnlyAnimateEntitiesAreWrittenAndTheLaterTrackWins) {
     Keyframer* turn = createKeyframer(KeyframeType::ROTATION);
     addRotationKey(turn, {0, 0, 0, 1}, 0);
     addRotationKey(turn, {0, 1, 0, 0}, 2);
+    addPositionKey(turn, {1, 1, 1}, 1); // a key of another type changes nothing
     bind(turn, animated);
     Keyframer* fade = createKeyframer(KeyframeType::MATERIAL);
     addMaterialKey(fade, material(1, 0, 0, "red"), 0);
@@ -101,8 +97,8 @@ TEST(Keyframer, OnlyAnimateEntitiesAreWrittenAndTheLaterTrackWins) {
     bind(fade, animated);
     animateScene(list, scene, 3.5f); // folds to 1.5
     expectFloat3(getEntityPosition(scene, animated), {1.5f, 0, 0});
-    EXPECT_NEAR(getEntityRotation(scene, animated).y, 0.75f, 1e-6f);
-    EXPECT_FLOAT_EQ(scene->entities->items[animated].material.ambient.r, 0.25f);
+    EXPECT_NEAR(getEntityRotation(scene, animated).y, 0.75f, 1e-6f); // lerped, not normalised
+    EXPECT_FLOAT_EQ(scene->entities->items[animated].material.specular.a, 0.25f); // the last channel: the level
     for (int32_t e : {fixed, simulated, idle}) expectFloat3(getEntityPosition(scene, e), {9, 9, 9});
     updateTransforms(scene); // the animated placement reaches the world transform
     expectFloat3(getEntityWorldPosition(scene, animated), {1.5f, 0, 0});

@@ -147,18 +147,19 @@ void holdAction(HudWorld& w, ActionHandler handler, float* values, int turns, ui
     for (int i = 0; i < turns; ++i) w.tick(turnMs), handler(values, &w.hud);
 }
 
-TEST(Actions, EntityMoveGoesAlongTheEntitysOwnAxesAtTheSimulationRate) {
-    // A quarter turn about x: the entity's own y axis is the world's z axis.
-    for (const auto& [rate, z] : {std::pair{1.0f, 2.0f}, {0.0f, 0.0f}, {-1.0f, -2.0f}, {0.5f, 1.0f}}) {
+TEST(Actions, EntityMoveAndRotateGoByTheEntitysOwnAxesAtTheSimulationRate) {
+    // Held for one second; a third of a turn about (1, 1, 1) puts the box's own x, y, z on the world's y, z, x.
+    for (float rate : {1.0f, 0.0f, -1.0f, 0.5f}) {
         HudWorld w;
         Entity e = makeEntity("Box", EntityType::OBJECT);
-        e.rotation = quaternionFromAxisAngle(90, 1, 0, 0);
-        const int32_t box = addEntity(w.scene, e, 0);
+        e.rotation = {0.5f, 0.5f, 0.5f, 0.5f};
+        const int32_t box = addEntity(w.scene, e, 0), top = addEntity(w.scene, makeEntity("Top", EntityType::OBJECT), 0);
         updateTransforms(w.scene);
         setTimeRate(w.clock, rate);
-        float values[5] = {static_cast<float>(box) + 0.9f, 0.0f, 2.0f, 0.0f, 9.0f};
-        holdAction(w, actionEntityMove, values, 100, 10); // one second of application time
-        expectFloat3(getEntityPosition(w.scene, box), {0, 0, z}, 2e-3f);
+        float move[5] = {static_cast<float>(box) + 0.9f, 1, 2, 3, 9}, spin[5] = {float(top), 90, 0, 0, 1};
+        for (int i = 0; i < 100; ++i) w.tick(10), actionEntityMove(move, &w.hud), actionEntityRotate(spin, &w.hud);
+        expectFloat3(getEntityPosition(w.scene, box), {3 * rate, 1 * rate, 2 * rate}, 2e-3f);
+        EXPECT_NEAR(getEntityRotation(w.scene, top).z, std::sin(rate * 0.785398f), 2e-3f); // rate * 90 degrees about z
     }
 }
 

@@ -1,5 +1,5 @@
 // The apply step without GL: entity indices in pre-order under their parents, first-match links
-// for objects only, keyframers sorted and bound, the camera.
+// for objects only, keyframers sorted and bound, the camera, and every value (each unique) in place.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +7,7 @@
 #include "hud/hud.h"
 #include "loader/apply.h"
 #include "scene/scene.h"
+#include "sim/particles.h"
 #include "test_data.h"
 #include "texture/registry.h"
 
@@ -22,19 +23,23 @@ std::string mesh(const char* name, int size) {
 std::string entity(const char* kind, const char* motion, const char* name, const char* link,
                    int children, const char* keyframers = "KEYFRAMERCOUNT: 0") {
     return std::string("------ ENTITY: ") + kind + " TYPE: " + motion + " NAME: " + name +
-           " POSITION: 1 2 3 ROTATION: 90 0 2 0 SCALE: 1 1 1 ACCELERATION: 0 0 0 VELOCITY: 0 0 0"
-           " LINK: " + link + " MATERIAL: None MASS: 2 " + keyframers + " CHILDCOUNT: " +
+           " POSITION: 1 2 3 ROTATION: 180 4 5 6 SCALE: 1 1 1 ACCELERATION: 7 8 9 VELOCITY: 10 11 12"
+           " LINK: " + link + " MATERIAL: None MASS: 13 " + keyframers + " CHILDCOUNT: " +
            std::to_string(children) + "\n";
 }
 
 TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
     const std::string text =
-        "SCENECAMERA: Eye HUD: APPTIME: 0 0 SIMTIME: 0 0 TIMECOLOUR: 1 1 1 1 BACKGROUNDCOUNT: 0 "
-        "BUTTONCOUNT: 0 FORCECOUNT: 0 PARTICLECOUNT: 0 MATERIALCOUNT: 0 MESHCOUNT: 3\n" + mesh("Box", 2) +
+        "SCENECAMERA: Eye HUD: APPTIME: 0.1 0.2 SIMTIME: 0.3 0.4 TIMECOLOUR: 0.5 0.6 0.7 0.8 BACKGROUNDCOUNT: 0 "
+        "BUTTONCOUNT: 0 FORCECOUNT: 1 FORCETYPE: GRAVITY STRENGTH: 14 15 16 PARTICLECOUNT: 1 PARTICLETYPE: POINT "
+        "DISPLAYTYPE: TRIANGLE BLENDTYPE: BLEND SYSTEMNAME: Puff BIRTHRATE: 17 LIFETIME: 18 SIZE: 19 INITIAL: OFF "
+        "TEXTURETYPE: DYNAMIC (Eye) TEXTURE: None MINCOLOUR: 0.1 0.2 0.3 0.4 MAXCOLOUR: 0.5 0.6 0.7 0.8 "
+        "MINMASS: 20 MAXMASS: 21 MINSPEED: 22 MAXSPEED: 23 MATERIALCOUNT: 0 MESHCOUNT: 3\n" + mesh("Box", 2) +
         mesh("Box", 4) + mesh("Tile", 6) + "SCENEGRAPH:\n" + entity("GROUP", "STATIC", "World", "None", 4) +
         entity("GROUP", "ANIMATE", "Arm", "None", 2,
-               "KEYFRAMERCOUNT: 2 KEYFRAMETYPE: POSITION KEYFRAMECOUNT: 3 T: 4 KEYFRAME: 4 0 0 "
-               "T: 0 KEYFRAME: 0 0 0 T: 2 KEYFRAME: 2 0 0 KEYFRAMETYPE: ROTATION KEYFRAMECOUNT: 0") +
+               "KEYFRAMERCOUNT: 3 KEYFRAMETYPE: POSITION KEYFRAMECOUNT: 3 T: 4 KEYFRAME: 4 0 0 T: 0 KEYFRAME: "
+               "24 25 26 T: 2 KEYFRAME: 2 0 0 KEYFRAMETYPE: ROTATION KEYFRAMECOUNT: 1 T: 1 KEYFRAME: 180 27 28 29 "
+               "KEYFRAMETYPE: ROTATION KEYFRAMECOUNT: 0") +
         entity("OBJECT", "STATIC", "A", "Box", 0) + entity("LIGHT", "STATIC", "L", "Tile", 0) +
         entity("CAMERA", "STATIC", "Eye", "None", 0) + entity("OBJECT", "STATIC", "B", "Tile", 0) +
         entity("OBJECT", "STATIC", "D", "Nothing", 0);
@@ -60,13 +65,20 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
         EXPECT_EQ(e.link, expected[i].link) << e.name;
         EXPECT_FLOAT_EQ(e.bounds.axis0.x, expected[i].half) << e.name;
     }
-    EXPECT_EQ(scene->entities->items[1].node->firstChild->nextSibling->entityIndex, 5);
-    EXPECT_EQ(scene->cameraEntity, 5);
-    ASSERT_EQ(keyframers.count, 2);
+    ASSERT_TRUE(keyframers.count == 3 && keyframers.items[0]->keyCount == 3 && keyframers.items[1]->keyCount == 1);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(keyframers.items[i]->entity, 2) << i; // all on the arm, the empty one too
     const Keyframer* k = keyframers.items[0];
-    ASSERT_EQ(k->keyCount, 3);
-    expectNumbers({{k->keys->time, 0}, {k->keys->next->time, 2}, {k->keys->next->next->time, 4}});
-    EXPECT_TRUE(k->entity == 2 && keyframers.items[1]->entity == 2 && keyframers.items[1]->keyCount == 0); // both on the arm
+    const Entity& a = scene->entities->items[3];
+    const Quaternion turn = keyframers.items[1]->keys->value.rotation; // 180 degrees: the axis as given
+    const ParticleSystem* puff = getParticleSystem(&resources, 0);
+    expectNumbers({{k->keys->time, 0}, {k->keys->next->time, 2}, {k->keys->next->next->time, 4},
+                   {float(keyframers.items[2]->keyCount), 0}, {float(scene->cameraEntity), 5}, {a.position.z, 3},
+                   {a.rotation.x, 4}, {a.rotation.y, 5}, {a.rotation.z, 6}, {a.acceleration.y, 8}, {a.velocity.z, 12},
+                   {a.mass, 13}, {k->keys->value.position.y, 25}, {turn.x, 27}, {turn.y, 28}, {turn.z, 29},
+                   {hud.appTime.y, 0.2f}, {hud.simTime.x, 0.3f}, {hud.timeColour.b, 0.7f},
+                   {forces.items[0].strength.z, 16}, {puff->birthRate, 17}, {puff->lifetime, 18}, {puff->size, 19},
+                   {puff->minColour.g, 0.2f}, {puff->maxColour.a, 0.8f}, {puff->minMass, 20}, {puff->maxSpeed, 23}});
+    EXPECT_TRUE(puff->off == 1 && puff->blendType == BlendType::BLEND && puff->displayType == DisplayType::TRIANGLE);
 }
 
 } // namespace
