@@ -1,11 +1,13 @@
 // Start-up and the frame loop: creates the engine's global objects in a fixed order, loads the
-// scene, and runs the idle and display sequences; reloads the scene when its files are saved and
-// keeps the message panel. This is where GLUT meets the engine.
+// scene, and runs the idle and display sequences; the input callbacks record, the idle turn acts
+// on what they recorded (reloads, the message panel, screenshots, the camera line). This is where
+// GLUT meets the engine.
 #include "app/engine.h"
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -44,25 +46,10 @@ Clock* clock = nullptr;
 Camera* viewpoint = nullptr;
 Resources* resources = nullptr;
 Hud hud;
+EngineState state;
 } // namespace engine
 
 namespace {
-float lastAspect = 800.0f / 600.0f; // kept while the window is minimised to a height of 0
-
-// What the engine loads and watches, and what the message panel shows.
-struct LoadState {
-    std::string scenePath = "scene.txt";
-    std::string sceneFolder;
-    std::vector<std::string> messages; // the last load's error, or its warnings
-    bool panelOpen = false;
-    bool panelOpenedByError = false; // a good load closes only a panel an error opened
-    bool failed = false;             // the last load or reload did not parse
-    FileWatch watch;
-    std::string screenshotPath;
-    double screenshotAfter = 0.0;
-    bool screenshotDue = false;
-};
-LoadState load;
 
 // Whether two paths name the same folder, however they are spelled (links, "..", ...).
 bool sameFolder(const std::string& a, const std::string& b) {
@@ -97,8 +84,9 @@ void printDemoHint() {
 // The scene file, the mesh files it names and every image file the registry read from (or tried
 // to). The scene file's stamp is the one taken before it was read, so a save during the load is
 // still seen.
-void watchSceneFiles(FileStamp sceneStamp, const std::vector<std::string>& meshFiles) {
-    std::vector<std::string> paths{load.scenePath};
+void watchSceneFiles(EngineState* state, FileStamp sceneStamp,
+                     const std::vector<std::string>& meshFiles) {
+    std::vector<std::string> paths{state->scenePath};
     paths.insert(paths.end(), meshFiles.begin(), meshFiles.end());
     const TextureRegistry& registry = engine::resources->textures;
     for (int32_t i = 1; i < registry.count; ++i) {
@@ -107,26 +95,18 @@ void watchSceneFiles(FileStamp sceneStamp, const std::vector<std::string>& meshF
             paths.push_back(texturePath(&registry, entry.fileName));
         }
     }
-    load.watch = startFileWatch(paths, getAppTime(engine::clock));
-    load.watch.files[0].stamp = sceneStamp;
+    state->watch = startFileWatch(paths, getAppTime(engine::clock));
+    state->watch.files[0].stamp = sceneStamp;
 }
 
-void showLoadMessages(const SceneText& text) {
-    load.failed = !text.ok;
-    if (!text.ok) {
-        load.messages = {text.error};
-        load.panelOpenedByError = load.panelOpenedByError || !load.panelOpen;
-        load.panelOpen = true;
-        return;
-    }
-    load.messages = text.warnings;
-    if (load.panelOpenedByError) load.panelOpen = false;
-    load.panelOpenedByError = false;
+void showLoadMessages(EngineState* state, const SceneText& text) {
+    state->failed = !text.ok;
+    showLoadMessages(&state->panel, text.ok, text.error, text.warnings);
 }
 
-Resources* createSceneResources(int32_t drawBoundings) {
+Resources* createSceneResources(const EngineState* state, int32_t drawBoundings) {
     Resources* resources = createResources();
-    resources->textures.folder = load.sceneFolder.c_str();
+    resources->textures.folder = state->sceneFolder.c_str();
     resources->viewpoint = *engine::viewpoint;
     resources->drawBoundings = drawBoundings;
     return resources;
@@ -151,12 +131,30 @@ void freeForces(ForceList* forces) {
     std::free(forces);
 }
 
+// The shortest text that reads back as the same float; minus zero is written 0.
+std::string shortestNumber(float value) {
+    char text[32];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value + 0.0f);
+    return std::string(text, written.ptr);
+}
+
+uint32_t glutElapsedMs() {
+    return static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME));
+}
+
+// F12's shot, after the HUD and the panel are drawn and before the swap.
+void takeRequestedScreenshot() {
+    if (!engine::state.shotWanted) return;
+    engine::state.shotWanted = 0;
+    writeScreenshotBeside(engine::state.sceneFolder);
+}
+
 } // namespace
 
 void initEngine(const char* scenePath, const char* sceneFolder) {
     using namespace engine;
-    load.scenePath = scenePath;
-    load.sceneFolder = sceneFolder;
+    state.scenePath = scenePath;
+    state.sceneFolder = sceneFolder;
     glutReshapeWindow(800, 600);
     glClearColor(0.85f, 0.85f, 0.95f, 1.0f);
     glClearDepth(10.0); // clamped to 1.0 by GL
@@ -167,14 +165,15 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     forces = createRecordList<Force>();
     clock = createClock();
     viewpoint = new Camera(createCamera());
-    resources = createSceneResources(0);
+    resources = createSceneResources(&state, 0);
     initHud(&hud, scene, viewpoint, clock, resources);
-    FileStamp sceneStamp = statFile(load.scenePath);
-    SceneText text = readSceneText(load.scenePath.c_str(), load.sceneFolder.c_str());
+    FileStamp sceneStamp = statFile(state.scenePath);
+    SceneText text = readSceneText(state.scenePath.c_str(), state.sceneFolder.c_str());
     if (!sceneStamp.exists) printDemoHint();
-    applySceneText(&text, load.scenePath.c_str(), scene, keyframers, forces, &hud, resources);
-    showLoadMessages(text);
-    watchSceneFiles(sceneStamp, text.meshFiles);
+    applySceneText(&text, state.scenePath.c_str(), scene, keyframers, forces, &hud, resources);
+    showLoadMessages(&state, text);
+    state.home = scene->camera.position;
+    watchSceneFiles(&state, sceneStamp, text.meshFiles);
     absorbClock(clock);
     // Whole seconds since GLUT started: 0 after a fast load, so emission repeats run to run.
     srand15(static_cast<uint32_t>(static_cast<int64_t>(getAppTime(clock))));
@@ -184,37 +183,40 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
 void onDisplay() {
     renderFrame(engine::scene, engine::resources);
     drawHud(&engine::hud, engine::resources);
-    if (load.panelOpen) {
-        std::vector<const char*> lines;
-        for (const std::string& line : load.messages) lines.push_back(line.c_str());
+    if (engine::state.panel.open) {
+        const std::vector<const char*> lines = panelLines(engine::state.panel);
         drawMessagePanel(engine::resources, lines.data(), static_cast<int32_t>(lines.size()));
     }
     takeRequestedScreenshot();
-    if (load.screenshotDue) {
+    if (engine::state.exitShotDue) {
         // Read before the swap: the back buffer holds the frame just drawn.
-        if (!writeWindowPng(load.screenshotPath.c_str())) std::exit(1);
-        std::printf("%s\n", load.screenshotPath.c_str());
+        const char* path = engine::state.exitShotPath.c_str();
+        if (!writeWindowPng(path)) std::exit(1);
+        std::printf("%s\n", path);
         std::fflush(stdout);
-        std::exit(load.failed ? 3 : 0);
+        std::exit(engine::state.failed ? 3 : 0);
     }
     glutSwapBuffers();
 }
 
 void onReshape(int width, int height) {
-    lastAspect = windowAspect(width, height, lastAspect);
+    float& aspect = engine::state.lastAspect;
+    aspect = windowAspect(width, height, aspect);
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(60, lastAspect, 0.1, 1000);
+    gluPerspective(60, aspect, 0.1, 1000);
     glMatrixMode(GL_MODELVIEW);
 }
 
 void onIdle() {
     using namespace engine;
     updateClock(clock);
-    if (pollFileWatch(&load.watch, getAppTime(clock))) reloadScene();
-    if (!load.screenshotPath.empty() && getAppTime(clock) >= load.screenshotAfter) {
-        load.screenshotDue = true;
+    if (pollFileWatch(&state.watch, getAppTime(clock))) recordRequest(&hud, Request::Reload);
+    actOnRequests(&state, &hud, glutElapsedMs);
+    if (state.quit) std::exit(0);
+    if (!state.exitShotPath.empty() && getAppTime(clock) >= state.exitShotAfter) {
+        state.exitShotDue = 1;
     }
     processInput(&hud, static_cast<float>(getAppDelta(clock)));
     animateScene(keyframers, scene, static_cast<float>(getSimTime(clock)));
@@ -225,23 +227,21 @@ void onIdle() {
 
 // Parses first; only a text that parsed replaces the scene, and it replaces it whole. The free
 // camera, the clocks and time rate, the bounding-box switch and the HUD's input state carry over.
-// Like start-up, a reload absorbs its own time: the next turn steps as an ordinary turn.
-void reloadScene() {
+void reloadScene(EngineState* state) {
     using namespace engine;
-    FileStamp sceneStamp = statFile(load.scenePath);
-    SceneText text = readSceneText(load.scenePath.c_str(), load.sceneFolder.c_str());
+    FileStamp sceneStamp = statFile(state->scenePath);
+    SceneText text = readSceneText(state->scenePath.c_str(), state->sceneFolder.c_str());
     if (!text.ok) {
-        showLoadMessages(text);
+        showLoadMessages(state, text);
         // What was read has been reported; only a later save reloads it again. Mesh files the
         // broken text names are watched from now on too, so that saving the fix of one reloads.
-        if (!load.watch.files.empty()) load.watch.files[0].stamp = sceneStamp;
+        if (!state->watch.files.empty()) state->watch.files[0].stamp = sceneStamp;
         for (const std::string& path : text.meshFiles) {
             bool watched = false;
-            for (const WatchedFile& file : load.watch.files) watched = watched || file.path == path;
-            if (!watched) load.watch.files.push_back({path, statFile(path)});
+            for (const WatchedFile& file : state->watch.files) watched = watched || file.path == path;
+            if (!watched) state->watch.files.push_back({path, statFile(path)});
         }
-        load.watch.pending = 0;
-        absorbClock(clock);
+        state->watch.pending = 0;
         return;
     }
     Scene* oldScene = scene;
@@ -251,30 +251,120 @@ void reloadScene() {
     scene = createScene();
     keyframers = createList<Keyframer>();
     forces = createRecordList<Force>();
-    resources = createSceneResources(oldResources->drawBoundings);
+    resources = createSceneResources(state, oldResources->drawBoundings);
     clearHudScene(&hud, scene, resources);
-    applySceneText(&text, load.scenePath.c_str(), scene, keyframers, forces, &hud, resources);
-    showLoadMessages(text);
+    applySceneText(&text, state->scenePath.c_str(), scene, keyframers, forces, &hud, resources);
+    showLoadMessages(state, text);
+    state->home = scene->camera.position;
     scene->camera = oldScene->camera;
     freeScene(oldScene);
     freeKeyframers(oldKeyframers);
     freeForces(oldForces);
     freeResources(oldResources);
     updateTransforms(scene); // a redisplay may come before the next idle turn
-    watchSceneFiles(sceneStamp, text.meshFiles);
-    absorbClock(clock);
+    watchSceneFiles(state, sceneStamp, text.meshFiles);
 }
 
-void toggleMessagePanel() {
-    load.panelOpen = !load.panelOpen;
-    load.panelOpenedByError = false;
+void actOnRequests(EngineState* state, Hud* hud, const std::function<uint32_t()>& elapsedMs) {
+    Camera* camera = hud && hud->scene ? &hud->scene->camera : nullptr;
+    for (int32_t request : takeRequests(hud)) {
+        switch (request) {
+        case Request::Quit:
+            state->quit = 1;
+            return;
+        case Request::MessagePanel:
+            toggleMessagePanel(&state->panel);
+            break;
+        case Request::FrameStats:
+            toggleFrameStats(hud);
+            break;
+        case Request::CameraLine:
+            if (camera) {
+                const std::string line = cameraEntityLine(camera->position);
+                std::printf("%s\n", line.c_str());
+                showCameraLine(&state->panel, line);
+            }
+            break;
+        case Request::CameraHome:
+            if (camera) {
+                setCameraPosition(camera, state->home.x, state->home.y, state->home.z);
+                setCameraAngles(camera, 0.0f, 0.0f, 0.0f);
+            }
+            break;
+        case Request::Reload:
+            reloadScene(state);
+            // The reload replaced the scene: the camera is the new scene's.
+            camera = hud && hud->scene ? &hud->scene->camera : nullptr;
+            if (hud && hud->clock) absorbClockAt(hud->clock, elapsedMs());
+            break;
+        case Request::Screenshot:
+            state->shotWanted = 1;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+std::string cameraEntityLine(Float3 position) {
+    return "POSITION: " + shortestNumber(position.x) + " " + shortestNumber(position.y) + " " +
+           shortestNumber(position.z) + " ROTATION: 0 0 1 0 SCALE: 1 1 1";
 }
 
 void exitAfterScreenshot(const char* path, double afterSeconds) {
-    load.screenshotPath = path;
-    load.screenshotAfter = afterSeconds;
+    engine::state.exitShotPath = path;
+    engine::state.exitShotAfter = afterSeconds;
 }
 
-const char* engineSceneFolder() {
-    return load.sceneFolder.c_str();
+// The input callbacks record and return; the next idle turn applies what they recorded.
+
+void onMouse(int button, int buttonState, int x, int y) {
+    // The press is tested at the last motion report, before this event's own position is stored.
+    if (buttonState == GLUT_DOWN) {
+        pressInputAt(&engine::hud, InputKind::MouseButton, button, glutGet(GLUT_WINDOW_WIDTH),
+                     glutGet(GLUT_WINDOW_HEIGHT));
+    }
+    if (buttonState == GLUT_UP) releaseInput(&engine::hud, InputKind::MouseButton, button);
+    onMotion(x, y);
+}
+
+void onMotion(int x, int y) {
+    // A pointer report needs no window size.
+    pressInputAt(&engine::hud, InputKind::PointerX, x, 0, 0);
+    pressInputAt(&engine::hud, InputKind::PointerY, y, 0, 0);
+}
+
+void onKeyDown(unsigned char key, int x, int y) {
+    (void)x;
+    (void)y;
+    constexpr unsigned char ESCAPE = 27;
+    if (key == ESCAPE) {
+        recordRequest(&engine::hud, Request::Quit);
+        return;
+    }
+    pressInputAt(&engine::hud, InputKind::Key, key, 0, 0);
+    // A held key then gives one press and one release instead of a stream of presses.
+    glutIgnoreKeyRepeat(key);
+}
+
+void onKeyUp(unsigned char key, int x, int y) {
+    (void)x;
+    (void)y;
+    releaseInput(&engine::hud, InputKind::Key, key);
+}
+
+void onSpecialKey(int key, int x, int y) {
+    (void)x;
+    (void)y;
+    // A held function key asks once: no stream of reloads, toggles or screenshots.
+    glutIgnoreKeyRepeat(1);
+    constexpr struct {
+        int key;
+        int32_t request;
+    } keys[] = {{GLUT_KEY_F1, Request::MessagePanel}, {GLUT_KEY_F2, Request::FrameStats},
+                {GLUT_KEY_F3, Request::CameraLine},   {GLUT_KEY_F5, Request::Reload},
+                {GLUT_KEY_F12, Request::Screenshot},  {GLUT_KEY_HOME, Request::CameraHome}};
+    for (const auto& entry : keys) {
+        if (entry.key == key) recordRequest(&engine::hud, entry.request);
+    }
 }

@@ -1,16 +1,12 @@
-// Keyboard and mouse input: the GLUT callbacks only record state in the Hud, and processInput
-// applies it once per idle turn (camera flight at 8 units per second of application time, one
-// degree of turn per pixel dragged, time-rate keys, the held HUD button). Only the callbacks
-// and pressInput touch GLUT; Escape and the function keys are dispatched there too.
+// Keyboard and mouse input: what the GLUT callbacks report is recorded in the Hud, and
+// processInput applies it once per idle turn (camera flight at 8 units per second of application
+// time, one degree of turn per pixel dragged, time-rate keys, the held HUD button). The requests
+// of Escape and the function keys wait in the Hud for the engine's idle turn. No GLUT here.
 #include "app/input.h"
-
-#include <GL/glut.h>
 
 #include <cstdlib>
 
 #include "app/clock.h"
-#include "app/engine.h"
-#include "app/screenshot.h"
 #include "hud/actions.h"
 #include "render/camera.h"
 #include "scene/scene.h"
@@ -67,7 +63,6 @@ void recordPointer(Hud* hud, int32_t kind, int32_t value) {
 
 constexpr int32_t LEFT_BUTTON = 0;
 constexpr int32_t RIGHT_BUTTON = 2;
-constexpr unsigned char ESCAPE = 27;
 
 } // namespace
 
@@ -120,6 +115,18 @@ void releaseInput(Hud* hud, int32_t kind, int32_t value) {
     default:
         break;
     }
+}
+
+void recordRequest(Hud* hud, int32_t request) {
+    if (!hud || hud->requestCount < 0 || hud->requestCount >= MAX_REQUESTS) return;
+    hud->requests[hud->requestCount++] = request;
+}
+
+std::vector<int32_t> takeRequests(Hud* hud) {
+    if (!hud || hud->requestCount <= 0) return {};
+    std::vector<int32_t> requests(hud->requests, hud->requests + hud->requestCount);
+    hud->requestCount = 0;
+    return requests;
 }
 
 void processInput(Hud* hud, float appStep) {
@@ -186,66 +193,4 @@ void toggleFrameStats(Hud* hud) {
     hud->showFrameStats = hud->showFrameStats ? 0 : 1;
     // A fresh average each time it is shown, not one spanning the time it was hidden.
     hud->frameStats = FrameStats{};
-}
-
-void pressInput(Hud* hud, int32_t kind, int32_t value) {
-    if (!hud) return;
-    int32_t width = 0;
-    int32_t height = 0;
-    if (kind == InputKind::MouseButton) {
-        width = glutGet(GLUT_WINDOW_WIDTH);
-        height = glutGet(GLUT_WINDOW_HEIGHT);
-    }
-    pressInputAt(hud, kind, value, width, height);
-}
-
-void onMouse(int button, int state, int x, int y) {
-    // The press is tested at the last motion report, before this event's own position is stored.
-    if (state == GLUT_DOWN) pressInput(&engine::hud, InputKind::MouseButton, button);
-    if (state == GLUT_UP) releaseInput(&engine::hud, InputKind::MouseButton, button);
-    pressInput(&engine::hud, InputKind::PointerX, x);
-    pressInput(&engine::hud, InputKind::PointerY, y);
-}
-
-void onMotion(int x, int y) {
-    pressInput(&engine::hud, InputKind::PointerX, x);
-    pressInput(&engine::hud, InputKind::PointerY, y);
-}
-
-void onKeyDown(unsigned char key, int x, int y) {
-    (void)x;
-    (void)y;
-    if (key == ESCAPE) std::exit(0);
-    pressInput(&engine::hud, InputKind::Key, key);
-    // A held key then gives one press and one release instead of a stream of presses.
-    glutIgnoreKeyRepeat(key);
-}
-
-void onKeyUp(unsigned char key, int x, int y) {
-    (void)x;
-    (void)y;
-    releaseInput(&engine::hud, InputKind::Key, key);
-}
-
-void onSpecialKey(int key, int x, int y) {
-    (void)x;
-    (void)y;
-    // A held function key acts once: no stream of reloads, toggles or screenshots.
-    glutIgnoreKeyRepeat(1);
-    switch (key) {
-    case GLUT_KEY_F1:
-        toggleMessagePanel();
-        break;
-    case GLUT_KEY_F2:
-        toggleFrameStats(&engine::hud);
-        break;
-    case GLUT_KEY_F5:
-        reloadScene();
-        break;
-    case GLUT_KEY_F12:
-        requestScreenshot(engineSceneFolder());
-        break;
-    default:
-        break;
-    }
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "app/engine.h"
-#include "app/input.h"
 #include "app/options.h"
 
 int main(int argc, char** argv) {

@@ -10,13 +10,7 @@
 #include <vector>
 
 namespace {
-
 constexpr int MAX_SCREENSHOTS = 9999;
-
-// Folder of the shot F12 asked for; the display consumes it.
-bool screenshotRequested = false;
-std::string requestedFolder;
-
 } // namespace
 
 bool writeWindowPng(const char* path) {
@@ -67,19 +61,10 @@ std::string nextScreenshotPath(const std::string& folder,
     return {};
 }
 
-void requestScreenshot(const std::string& folder) {
-    screenshotRequested = true;
-    requestedFolder = folder;
-}
-
-void takeRequestedScreenshot() {
-    if (!screenshotRequested) return;
-    screenshotRequested = false;
+void writeScreenshotBeside(std::string folder) {
     // A scene folder that is gone or read-only (an installed demo) leaves the working folder.
-    if (!requestedFolder.empty() && access(requestedFolder.c_str(), W_OK) != 0) {
-        requestedFolder.clear();
-    }
-    std::string path = nextScreenshotPath(requestedFolder, [](const std::string& p) {
+    if (!folder.empty() && access(folder.c_str(), W_OK) != 0) folder.clear();
+    std::string path = nextScreenshotPath(folder, [](const std::string& p) {
         // A folder that cannot be read is left to the writer, whose message says why.
         std::error_code error;
         return std::filesystem::exists(p, error);
@@ -88,7 +73,7 @@ void takeRequestedScreenshot() {
         std::fprintf(stderr,
                      "ERROR: no screenshot written: krestel-0001.png to krestel-%04d.png "
                      "all exist in '%s'.\n",
-                     MAX_SCREENSHOTS, requestedFolder.empty() ? "." : requestedFolder.c_str());
+                     MAX_SCREENSHOTS, folder.empty() ? "." : folder.c_str());
         return;
     }
     if (writeWindowPng(path.c_str())) std::printf("Screenshot: %s\n", path.c_str());

@@ -14,8 +14,7 @@ bool writeWindowPng(const char* path);
 std::string nextScreenshotPath(const std::string& folder,
                                const std::function<bool(const std::string&)>& exists);
 
-// F12 asks; the display takes the shot after drawing the HUD, before the swap, so the file holds
-// the frame the window shows. The working folder stands in for a folder that cannot be written.
-// Prints the path written on standard output.
-void requestScreenshot(const std::string& folder);
-void takeRequestedScreenshot();
+// F12's shot: the back buffer (call after drawing, before the swap, so the file holds the frame
+// the window shows) to the next free krestel-NNNN.png in folder. The working folder stands in for
+// a folder that cannot be written. Prints "Screenshot: PATH" on standard output.
+void writeScreenshotBeside(std::string folder);

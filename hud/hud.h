@@ -22,6 +22,7 @@ struct Action {
 };
 
 inline constexpr int32_t ACTION_COUNT = 7;
+inline constexpr int32_t MAX_REQUESTS = 16; // requests held between two idle turns
 
 struct ActionTable {
     int32_t count;
@@ -76,6 +77,10 @@ struct Hud {
     int32_t heldTurns;
     int32_t showFrameStats; // 1 while F2 has the frame-rate line shown
     FrameStats frameStats;
+    // Requests of Escape and the function keys (Request, app/input.h) recorded since the last
+    // idle turn, oldest first; the turn acts on each once.
+    int32_t requestCount;
+    int32_t requests[MAX_REQUESTS];
 };
 
 // Drawing (GL).

@@ -1,11 +1,11 @@
 """The idle loop and the GLUT callbacks in one run: a track and gravity move their squares while
-a STATIC one stays; a held button, a left drag and W move things. The unit tests hold the rules,
-drags begun on a panel among them."""
+a STATIC one stays; a held button, a left drag and W move things; F3 prints the camera's line and
+Home brings it back. The unit tests hold the rules, drags begun on a panel among them."""
 
 import time
 import unittest
 
-from harness import Engine
+from harness import Engine, near
 from scenes import button, camera, entity, material, panel, scene, square
 
 # A dark strip along the bottom (pixel rows 510 to 600) with an ENTITYMOVE button on Mover at 2
@@ -58,7 +58,17 @@ class Interaction(unittest.TestCase):
             engine.hold_key("w", 0.5)
             self.assertGreater(centre(shot("after-w"), 0)[2], count * 1.8, "W did not bring the square closer")
 
-            self.assertTrue(engine.alive())
+            # F3 prints the camera's line, on stdout and in the panel; Home brings the camera back to
+            # the scene camera, level, where the square stands as the button left it.
+            for key in ("F3", "Home", "F3"):
+                engine.xdotool("key", key)
+            home = shot("home")
+            lines = [l for l in engine.stdout().splitlines() if l.startswith("POSITION:")]
+            self.assertEqual(lines[1:], ["POSITION: 0 0 10 ROTATION: 0 0 1 0 SCALE: 1 1 1"])
+            self.assertTrue(3 < float(lines[0].split()[3]) < 8.5, lines)  # W flew about four units
+            x5, y5, count5 = centre(home, 0)
+            self.assertTrue(abs(x5 - x2) < 8 and abs(y5 - centre(first, 0)[1]) < 8 and abs(count5 - centre(first, 0)[2]) < 20, (x5, y5, count5))
+            self.assertGreater(home.count(lambda p: near(p, (255, 217, 102), 40), 1, (0, 0, 800, 40)), 20, "no line in the panel")
 
 
 if __name__ == "__main__":

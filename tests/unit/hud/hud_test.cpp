@@ -1,18 +1,23 @@
 // The HUD without a window: pixel mapping and hit test, the action table and button binding, the
-// actions over simulated turns, and input reports applied per idle turn, drags checked against a
-// model of the pointer's whole path. The clock is driven by explicit millisecond times, input
-// reports come as GLUT's callbacks make them, and the window is 800 by 600 throughout.
+// actions over simulated turns, input reports applied per idle turn (drags checked against a
+// model of the pointer's whole path), the requests of the function keys and the message panel's
+// rules. The clock is driven by explicit millisecond times, input reports come as GLUT's callbacks
+// make them, and the window is 800 by 600 throughout.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <array>
 #include <cstring>
 #include <vector>
 
 #include "app/clock.h"
+#include "app/engine.h"
 #include "app/input.h"
+#include "app/panel.h"
 #include "hud/actions.h"
 #include "hud/hud.h"
+#include "loader/scan.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
 #include "test_data.h"
@@ -307,6 +312,61 @@ TEST(Press, AnOnOffButtonSwitchesOncePerPressHoweverLongItIsHeld) {
         w.mouseUp(0, 400, 300);
         w.turns(2, 10);
         EXPECT_EQ(sparks->off, press++ % 2) << "held " << heldTurns;
+    }
+}
+
+// Requests as the key callbacks record them, acted on by idle turns: each once, in order, nothing
+// after Quit. The first turn's requests take half a second, which a reload (of a missing file)
+// absorbs: the next turn steps 10 ms, not 510. Home puts the camera at the file's, level.
+TEST(Requests, EachIsActedOnOnceInTheOrderRecorded) {
+    const char* codes = "QPFCRSH"; // Quit, MessagePanel, FrameStats, CameraLine, Reload, Screenshot, CameraHome
+    const struct { const char* keys; std::array<int32_t, 4> panelStatsShotQuit; float z; const char* printed; } rows[] = {
+        {"F", {0, 1, 0, 0}, 1e6f, ""}, {"FF", {0, 0, 0, 0}, 1e6f, ""}, {"PSP", {0, 0, 1, 0}, 1e6f, ""},
+        {"QF", {0, 0, 0, 1}, 1e6f, ""}, {"HC", {1, 0, 0, 0}, 6, "POSITION: 0 1.5 6 ROTATION: 0 0 1 0 SCALE: 1 1 1\n"},
+        {"CRH", {1, 0, 0, 0}, 6, "POSITION: 0.1 -2.5 1e+06 ROTATION: 0 0 1 0 SCALE: 1 1 1\nERROR: '/no/scene.txt' failed to open.\n"}};
+    for (const auto& r : rows) {
+        HudWorld w;
+        EngineState state;
+        state.scenePath = "/no/scene.txt", state.home = {0, 1.5f, 6};
+        setCameraPosition(&w.camera(), 0.1f, -2.5f, 1e6f), setCameraAngles(&w.camera(), 10, 20, 0);
+        for (const char* k = r.keys; *k; ++k) recordRequest(&w.hud, static_cast<int32_t>(std::strchr(codes, *k) - codes));
+        const auto halfASecondLater = [&] { return w.nowMs + 500; };
+        testing::internal::CaptureStdout();
+        w.tick(10), actOnRequests(&state, &w.hud, halfASecondLater), w.nowMs += 500;
+        w.tick(10), actOnRequests(&state, &w.hud, halfASecondLater); // nothing left
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), r.printed) << r.keys;
+        EXPECT_EQ(w.clock->appDeltaMs, std::strchr(r.keys, 'R') ? 10 : 510) << r.keys;
+        EXPECT_EQ((std::array{state.panel.open, w.hud.showFrameStats, state.shotWanted, state.quit}), r.panelStatsShotQuit) << r.keys;
+        EXPECT_EQ(w.camera().position.z, r.z) << r.keys;
+        EXPECT_EQ(w.camera().yaw + w.camera().pitch, r.z == 6 ? 0 : 30) << r.keys;
+    }
+    for (float v : {0.1f, -123456.79f, 1e-7f, 3e38f, -0.0f}) { // pasted back: the same floats
+        const std::string line = cameraEntityLine({v, v, -v});
+        Parser p = makeParser(line);
+        float at[3];
+        EXPECT_TRUE(scan(&p, "POSITION: %f %f %f ROTATION: 0 0 1 0 SCALE: 1 1 1", {&at[0], &at[1], &at[2]})) << line;
+        expectFloat3({at[0], at[1], at[2]}, {v, v, -v}, 0.0f);
+    }
+}
+
+// Which loads open the message panel: at start-up only an error; after a reload new warnings or an
+// error; a reload with nothing new closes what opened by itself (F3's line included), not what F1
+// opened.
+TEST(Panel, NewWarningsOpenItAndAReloadWithNothingNewClosesIt) {
+    // Steps: S start-up, R reload, E failed reload, T F1, C F3; one warning per letter.
+    const struct { char step; const char* warnings; int32_t open; size_t lines; } steps[] = {
+        {'S', "a", 0, 0}, {'R', "a", 0, 0},  {'R', "ab", 1, 2}, {'R', "ab", 0, 0}, {'E', "", 1, 1},
+        {'R', "ab", 0, 0}, {'C', "", 1, 3}, {'R', "ab", 0, 0}, {'T', "", 1, 2},   {'R', "c", 1, 1},
+        {'R', "", 1, 0},  {'T', "", 0, 0},  {'R', "d", 1, 1},  {'R', "", 0, 0}};
+    MessagePanel panel{};
+    for (int i = 0; const auto& s : steps) {
+        std::vector<std::string> warnings;
+        for (const char* w = s.warnings; *w; ++w) warnings.push_back(std::string("WARNING: ") + *w);
+        if (s.step == 'T') toggleMessagePanel(&panel);
+        else if (s.step == 'C') showCameraLine(&panel, "POSITION: 1 2 3 ROTATION: 0 0 1 0 SCALE: 1 1 1");
+        else showLoadMessages(&panel, s.step != 'E', "ERROR: x", warnings);
+        EXPECT_EQ(panel.open, s.open) << "step " << i;
+        EXPECT_EQ(panelLines(panel).size(), s.lines) << "step " << i++;
     }
 }
 
