@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/clock.h"
@@ -126,4 +127,7 @@ TEST(FrameRecords, ASmallSceneBecomesItsStepsMatricesAndPlacements) {
     expectNear({{frame.texts[0].window.x, 10},
                 {frame.texts[0].window.y, 540},
                 {overlay.aspect, 4.0f / 3.0f}});
+    freeScene(scene), std::free(hud.clock), std::free(system->particles), std::free(system);
+    std::free(resources.particleSystems.items), std::free(resources.meshes.items[0].vertices);
+    std::free(resources.meshes.items[0].indices), std::free(resources.meshes.items);
 }
