@@ -25,6 +25,7 @@
 #include "hud/actions.h"
 #include "loader/loader.h"
 #include "render/frame.h"
+#include "render/gl_backend.h"
 #include "sim/particles.h"
 
 // Where the demo lies, for the hint printed when no scene is found; the build fills them in.
@@ -156,7 +157,7 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     state.scenePath = scenePath;
     state.sceneFolder = sceneFolder;
     glutReshapeWindow(800, 600);
-    glClearColor(0.85f, 0.85f, 0.95f, 1.0f);
+    glClearColor(CLEAR_COLOUR.r, CLEAR_COLOUR.g, CLEAR_COLOUR.b, CLEAR_COLOUR.a);
     glClearDepth(10.0); // clamped to 1.0 by GL
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
@@ -181,12 +182,18 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
 }
 
 void onDisplay() {
-    renderFrame(engine::scene, engine::resources);
-    drawHud(&engine::hud, engine::resources);
+    const int width = glutGet(GLUT_WINDOW_WIDTH);
+    const int height = glutGet(GLUT_WINDOW_HEIGHT);
+    FrameRecords& frame = engine::state.frame;
+    clearFrameRecords(&frame);
+    recordFrame(&frame, engine::scene, engine::resources, width, height);
+    recordHud(&frame, &engine::hud, engine::resources, width, height);
     if (engine::state.panel.open) {
         const std::vector<const char*> lines = panelLines(engine::state.panel);
-        drawMessagePanel(engine::resources, lines.data(), static_cast<int32_t>(lines.size()));
+        recordMessagePanel(&frame, engine::resources, lines.data(),
+                           static_cast<int32_t>(lines.size()), width, height, hudGlyphWidths());
     }
+    drawFrameRecords(frame, engine::resources);
     takeRequestedScreenshot();
     if (engine::state.exitShotDue) {
         // Read before the swap: the back buffer holds the frame just drawn.

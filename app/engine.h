@@ -12,12 +12,13 @@
 #include "app/watch.h"
 #include "hud/hud.h"
 #include "render/camera.h"
+#include "render/frame_records.h"
 #include "scene/scene.h"
 #include "sim/physics.h"
 #include "texture/registry.h"
 
 // What the engine keeps besides the scene: the files it loads and watches, the message panel,
-// the screenshots asked for, and where the scene file places the camera.
+// the screenshots asked for, where the scene file places the camera, and the frame's records.
 struct EngineState {
     std::string scenePath = "scene.txt"; // as the user named it; messages quote it so
     std::string sceneFolder;             // texture names resolve and F12 writes here; "" = here
@@ -31,6 +32,7 @@ struct EngineState {
     double exitShotAfter = 0.0;         // application seconds
     int32_t exitShotDue = 0;
     int32_t quit = 0; // Escape: the turn that saw it ends the program
+    FrameRecords frame; // what each display turn draws; reused, so drawing stops allocating
 };
 
 // The engine's state. Created once by initEngine; a reload replaces the scene's objects.
