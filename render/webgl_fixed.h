@@ -72,10 +72,13 @@ void ffDrawMesh(const Vertex* vertices, int32_t vertexCount, const uint32_t* ind
 // Drops the buffers kept for meshes drawn so far (their arrays are about to be freed).
 void ffForgetMeshes();
 
-// Textures: rows bottom first, float RGBA stored as bytes as GL stores them; repeat and linear.
-uint32_t ffCreateTexture(int32_t width, int32_t height, const Colour* pixels);
-void ffDeleteTexture(uint32_t name);
+// glBindTexture of GL_TEXTURE_2D.
 void ffBindTexture(uint32_t name);
+// glTexImage2D of float RGBA into the bound texture, rows bottom first, stored as bytes as GL
+// stores them (null pixels: white).
+void ffTexImage(int32_t width, int32_t height, const Colour* pixels);
+// glTexParameteri on the bound texture (wrap and filter names and values as GL has them).
+void ffTexParameter(uint32_t name, int32_t value);
 // glCopyTexSubImage2D of the lower-left size by size pixels of what is being drawn into, into
 // level 0 of texture `name`, which is then bound.
 void ffCopyToTexture(uint32_t name, int32_t size);
