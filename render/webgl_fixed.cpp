@@ -137,8 +137,12 @@ struct Light {
     Colour specular{0, 0, 0, 1};
 };
 
+// What fixed-function texturing needs to know of a texture: its size, and whether its minifying
+// filter needs no mipmaps. GL's default filter does, so a texture whose filter was never set is
+// incomplete, and fixed-function GL then draws as if texturing were off.
 struct TextureInfo {
-    int32_t width, height;
+    int32_t width = 0, height = 0;
+    bool filterComplete = false;
 };
 
 // One vertex of an immediate-mode primitive, with the current colour and texture coordinate.
@@ -306,11 +310,12 @@ void applyState(bool glyphs) {
         glUniform1f(u.shininess, ff.shininess);
     }
     glUniform1f(u.pointSize, ff.pointSize);
-    glUniform1i(u.texturing, ff.texturing);
+    const auto found = ff.textures.find(ff.boundTexture);
+    const TextureInfo info = found != ff.textures.end() ? found->second : TextureInfo{};
+    const bool texturing = ff.texturing && info.filterComplete && info.width > 0;
+    glUniform1i(u.texturing, texturing);
     glUniform1i(u.glyphs, glyphs);
-    if (ff.texturing) {
-        const auto found = ff.textures.find(ff.boundTexture);
-        const TextureInfo info = found != ff.textures.end() ? found->second : TextureInfo{1, 1};
+    if (texturing) {
         glUniform1i(u.wrapByHand, !powersOfTwo(info.width, info.height));
         glUniform2f(u.textureSize, float(info.width), float(info.height));
     }
@@ -684,7 +689,9 @@ void ffTexImage(int32_t width, int32_t height, const Colour* pixels) {
     }
     emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                             bytes.data());
-    ff.textures[ff.boundTexture] = TextureInfo{width, height};
+    TextureInfo& info = ff.textures[ff.boundTexture];
+    info.width = width;
+    info.height = height;
     if (!powersOfTwo(width, height)) {
         // WebGL 1 neither repeats nor filters these; the fragment shader does both by hand.
         emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -695,11 +702,12 @@ void ffTexImage(int32_t width, int32_t height, const Colour* pixels) {
 }
 
 void ffTexParameter(uint32_t name, int32_t value) {
-    const auto found = ff.textures.find(ff.boundTexture);
-    if (found != ff.textures.end() && !powersOfTwo(found->second.width, found->second.height)) {
-        return; // kept at clamp and nearest, see ffTexImage
+    TextureInfo& info = ff.textures[ff.boundTexture];
+    if (name == GL_TEXTURE_MIN_FILTER) {
+        info.filterComplete = value == GL_NEAREST || value == GL_LINEAR;
     }
-    emscripten_glTexParameteri(GL_TEXTURE_2D, name, value);
+    // Textures WebGL cannot repeat stay at clamp and nearest, see ffTexImage.
+    if (powersOfTwo(info.width, info.height)) emscripten_glTexParameteri(GL_TEXTURE_2D, name, value);
 }
 
 void ffBindTexture(uint32_t name) {
@@ -784,12 +792,4 @@ void ffBitmapCharacter(unsigned char c) {
         ff.expanded.push_back(v);
     }
     drawImmediate(ff.expanded, GL_TRIANGLES, true);
-}
-
-int32_t ffBitmapLength(const char* text) {
-    int32_t length = 0;
-    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c) {
-        length += GLYPH_WIDTHS[*c];
-    }
-    return length;
 }

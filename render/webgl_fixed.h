@@ -91,5 +91,3 @@ void ffEndOffscreen();
 // draws nothing until the next ffRasterPos.
 void ffRasterPos(float x, float y);
 void ffBitmapCharacter(unsigned char c);
-// Pixels glutBitmapLength would give for the text in that font.
-int32_t ffBitmapLength(const char* text);
