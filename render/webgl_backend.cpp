@@ -180,7 +180,7 @@ void drawQuad(const QuadRecord& q, Resources* resources) {
 void drawText(const TextRecord& t) {
     ffColour(t.colour.r, t.colour.g, t.colour.b, 1.0f);
     ffRasterPos(t.position.x, t.position.y);
-    for (const char* c = t.text; *c; ++c) ffBitmapCharacter(static_cast<unsigned char>(*c));
+    ffBitmapString(t.text);
     ffRasterPos(-1.0f, -1.0f);
 }
 

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +43,8 @@ constexpr double PI = 3.14159265358979323846; // as GLU has it
 constexpr GLenum DEPTH_STENCIL = 0x84F9;
 constexpr GLenum DEPTH_STENCIL_ATTACHMENT = 0x821A;
 
+// One program per fixed-function state met (lit or not, texture repeated by WebGL or by hand or
+// none, bitmap glyphs or not): the switches are #defines, so no fragment pays for a branch.
 const char* const VERTEX_SHADER = R"(
 attribute vec3 aPosition;
 attribute vec3 aNormal;
@@ -50,8 +53,16 @@ attribute vec4 aColour;
 attribute vec2 aGlyph;
 uniform mat4 uModelview;
 uniform mat4 uProjection;
+uniform float uPointSize;
+varying vec4 vColour;
+#if TEXTURING
+varying vec2 vTexCoord;
+#endif
+#if GLYPHS
+varying vec2 vGlyph;
+#endif
+#if LIGHTING
 uniform mat3 uNormalMatrix;
-uniform bool uLighting;
 uniform bool uLightOn[8];
 uniform vec4 uLightPosition[8];
 uniform vec4 uLightDiffuse[8];
@@ -62,22 +73,8 @@ uniform vec4 uDiffuse;
 uniform vec4 uEmission;
 uniform vec4 uSpecular;
 uniform float uShininess;
-uniform float uPointSize;
-varying vec4 vColour;
-varying vec2 vTexCoord;
-varying vec2 vGlyph;
-void main() {
-    vec4 eye = uModelview * vec4(aPosition, 1.0);
-    gl_Position = uProjection * eye;
-    gl_PointSize = uPointSize;
-    vTexCoord = aTexCoord;
-    vGlyph = aGlyph;
-    if (!uLighting) {
-        vColour = clamp(aColour, 0.0, 1.0);
-        return;
-    }
-    vec3 n = uNormalMatrix * aNormal;
-    vec3 v = eye.xyz / eye.w;
+// Eye space, no local viewer, the normal as the matrix leaves it (GL_NORMALIZE is off).
+vec4 lit(vec3 v, vec3 n) {
     vec3 c = uEmission.rgb + uSceneAmbient.rgb * uAmbient.rgb;
     for (int i = 0; i < 8; ++i) {
         if (!uLightOn[i]) continue;
@@ -89,21 +86,40 @@ void main() {
         float nh = dot(n, normalize(l + vec3(0.0, 0.0, 1.0)));
         if (nh > 0.0) c += pow(nh, uShininess) * uLightSpecular[i].rgb * uSpecular.rgb;
     }
-    vColour = clamp(vec4(c, uDiffuse.a), 0.0, 1.0);
+    return clamp(vec4(c, uDiffuse.a), 0.0, 1.0);
+}
+#endif
+void main() {
+    vec4 eye = uModelview * vec4(aPosition, 1.0);
+    gl_Position = uProjection * eye;
+    gl_PointSize = uPointSize;
+#if TEXTURING
+    vTexCoord = aTexCoord;
+#endif
+#if GLYPHS
+    vGlyph = aGlyph;
+#endif
+#if LIGHTING
+    vColour = lit(eye.xyz / eye.w, uNormalMatrix * aNormal);
+#else
+    vColour = clamp(aColour, 0.0, 1.0);
+#endif
 }
 )";
 
 const char* const FRAGMENT_SHADER = R"(
 precision highp float;
-uniform bool uTexturing;
-uniform bool uWrapByHand;
-uniform vec2 uTextureSize;
 uniform sampler2D uTexture;
-uniform bool uGlyphs;
+uniform vec2 uTextureSize;
 uniform sampler2D uAtlas;
 varying vec4 vColour;
+#if TEXTURING
 varying vec2 vTexCoord;
+#endif
+#if GLYPHS
 varying vec2 vGlyph;
+#endif
+#if TEXTURING == 2
 // GL_REPEAT with GL_LINEAR for textures WebGL 1 cannot repeat (sides not powers of two).
 vec4 repeated(vec2 uv) {
     vec2 p = uv * uTextureSize - 0.5;
@@ -114,20 +130,40 @@ vec4 repeated(vec2 uv) {
     vec4 high = mix(texture2D(uTexture, vec2(a.x, b.y)), texture2D(uTexture, b), f.x);
     return mix(low, high, f.y);
 }
+#endif
 void main() {
-    vec4 colour = vColour;
-    if (uTexturing) colour *= uWrapByHand ? repeated(vTexCoord) : texture2D(uTexture, vTexCoord);
-    if (uGlyphs && texture2D(uAtlas, vGlyph).a < 0.5) discard;
-    gl_FragColor = colour;
+#if GLYPHS
+    if (texture2D(uAtlas, vGlyph).a < 0.5) discard;
+#endif
+#if TEXTURING == 2
+    gl_FragColor = vColour * repeated(vTexCoord);
+#elif TEXTURING == 1
+    gl_FragColor = vColour * texture2D(uTexture, vTexCoord);
+#else
+    gl_FragColor = vColour;
+#endif
 }
 )";
 
 enum Attribute : GLuint { POSITION = 0, NORMAL = 1, TEXCOORD = 2, COLOUR = 3, GLYPH = 4 };
 
 struct Uniforms {
-    GLint modelview, projection, normalMatrix, lighting, lightOn, lightPosition, lightDiffuse,
-        lightSpecular, sceneAmbient, ambient, diffuse, emission, specular, shininess, pointSize,
-        texturing, wrapByHand, textureSize, texture, glyphs, atlas;
+    GLint modelview, projection, normalMatrix, lightOn, lightPosition, lightDiffuse, lightSpecular,
+        sceneAmbient, ambient, diffuse, emission, specular, shininess, pointSize, textureSize;
+};
+
+// The switches a program is built for.
+struct Variant {
+    bool lighting;
+    int texturing; // 0 none, 1 by WebGL, 2 repeated and filtered by hand
+    bool glyphs;
+    int key() const { return (lighting ? 1 : 0) + 2 * texturing + 6 * (glyphs ? 1 : 0); }
+};
+constexpr int VARIANTS = 12;
+
+struct Program {
+    GLuint id;
+    Uniforms u;
 };
 
 struct Light {
@@ -161,8 +197,8 @@ struct MeshBuffers {
 };
 
 struct FixedState {
-    GLuint program = 0;
-    Uniforms u{};
+    Program programs[VARIANTS] = {};
+    GLuint current = 0;
     GLuint immediateBuffer = 0;
     GLuint atlas = 0;
     bool uintIndices = false;
@@ -270,9 +306,22 @@ void uniformColour(GLint location, Colour c) {
     glUniform4f(location, c.r, c.g, c.b, c.a);
 }
 
-// Hands the state to the shaders. Glyph quads are drawn in window pixels with lighting off.
+Program& programFor(Variant variant);
+
+// Hands the state to the shaders: picks the program for it and sets what that program reads.
+// Glyph quads are drawn in window pixels, unlit.
 void applyState(bool glyphs) {
-    const Uniforms& u = ff.u;
+    const auto found = ff.textures.find(ff.boundTexture);
+    const TextureInfo info = found != ff.textures.end() ? found->second : TextureInfo{};
+    const bool texturing = ff.texturing && info.filterComplete && info.width > 0;
+    const Variant variant{ff.lighting && !glyphs,
+                          texturing ? (powersOfTwo(info.width, info.height) ? 1 : 2) : 0, glyphs};
+    const Program& program = programFor(variant);
+    if (program.id != ff.current) {
+        glUseProgram(program.id);
+        ff.current = program.id;
+    }
+    const Uniforms& u = program.u;
     const Mat4& modelview = glyphs ? IDENTITY : ff.modelview.back();
     Mat4 projection = ff.projection.back();
     if (glyphs) {
@@ -281,44 +330,35 @@ void applyState(bool glyphs) {
     }
     glUniformMatrix4fv(u.modelview, 1, GL_FALSE, modelview.data());
     glUniformMatrix4fv(u.projection, 1, GL_FALSE, projection.data());
-    const bool lit = ff.lighting && !glyphs;
-    glUniform1i(u.lighting, lit);
-    if (lit) {
-        float normals[9];
-        normalMatrix(modelview, normals);
-        glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normals);
-        GLint on[FF_MAX_LIGHTS];
-        float positions[FF_MAX_LIGHTS * 4], diffuse[FF_MAX_LIGHTS * 4], specular[FF_MAX_LIGHTS * 4];
-        for (int i = 0; i < FF_MAX_LIGHTS; ++i) {
-            const Light& light = ff.lights[i];
-            on[i] = light.on;
-            for (int k = 0; k < 4; ++k) positions[i * 4 + k] = light.position[k];
-            const float d[4] = {light.diffuse.r, light.diffuse.g, light.diffuse.b, light.diffuse.a};
-            const float s[4] = {light.specular.r, light.specular.g, light.specular.b,
-                                light.specular.a};
-            for (int k = 0; k < 4; ++k) diffuse[i * 4 + k] = d[k], specular[i * 4 + k] = s[k];
-        }
-        glUniform1iv(u.lightOn, FF_MAX_LIGHTS, on);
-        glUniform4fv(u.lightPosition, FF_MAX_LIGHTS, positions);
-        glUniform4fv(u.lightDiffuse, FF_MAX_LIGHTS, diffuse);
-        glUniform4fv(u.lightSpecular, FF_MAX_LIGHTS, specular);
-        uniformColour(u.sceneAmbient, ff.sceneAmbient);
-        uniformColour(u.ambient, ff.ambient);
-        uniformColour(u.diffuse, ff.diffuse);
-        uniformColour(u.emission, ff.emission);
-        uniformColour(u.specular, ff.specular);
-        glUniform1f(u.shininess, ff.shininess);
-    }
     glUniform1f(u.pointSize, ff.pointSize);
-    const auto found = ff.textures.find(ff.boundTexture);
-    const TextureInfo info = found != ff.textures.end() ? found->second : TextureInfo{};
-    const bool texturing = ff.texturing && info.filterComplete && info.width > 0;
-    glUniform1i(u.texturing, texturing);
-    glUniform1i(u.glyphs, glyphs);
-    if (texturing) {
-        glUniform1i(u.wrapByHand, !powersOfTwo(info.width, info.height));
-        glUniform2f(u.textureSize, float(info.width), float(info.height));
+    if (variant.texturing == 2) glUniform2f(u.textureSize, float(info.width), float(info.height));
+    if (!variant.lighting) return;
+    float normals[9];
+    normalMatrix(modelview, normals);
+    glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normals);
+    GLint on[FF_MAX_LIGHTS];
+    float positions[FF_MAX_LIGHTS * 4], diffuse[FF_MAX_LIGHTS * 4], specular[FF_MAX_LIGHTS * 4];
+    for (int i = 0; i < FF_MAX_LIGHTS; ++i) {
+        const Light& light = ff.lights[i];
+        on[i] = light.on;
+        const float d[4] = {light.diffuse.r, light.diffuse.g, light.diffuse.b, light.diffuse.a};
+        const float s[4] = {light.specular.r, light.specular.g, light.specular.b, light.specular.a};
+        for (int k = 0; k < 4; ++k) {
+            positions[i * 4 + k] = light.position[k];
+            diffuse[i * 4 + k] = d[k];
+            specular[i * 4 + k] = s[k];
+        }
     }
+    glUniform1iv(u.lightOn, FF_MAX_LIGHTS, on);
+    glUniform4fv(u.lightPosition, FF_MAX_LIGHTS, positions);
+    glUniform4fv(u.lightDiffuse, FF_MAX_LIGHTS, diffuse);
+    glUniform4fv(u.lightSpecular, FF_MAX_LIGHTS, specular);
+    uniformColour(u.sceneAmbient, ff.sceneAmbient);
+    uniformColour(u.ambient, ff.ambient);
+    uniformColour(u.diffuse, ff.diffuse);
+    uniformColour(u.emission, ff.emission);
+    uniformColour(u.specular, ff.specular);
+    glUniform1f(u.shininess, ff.shininess);
 }
 
 void useImmediateLayout() {
@@ -345,9 +385,10 @@ void drawImmediate(const std::vector<ImmediateVertex>& vertices, GLenum mode, bo
     glDrawArrays(mode, 0, GLsizei(vertices.size()));
 }
 
-GLuint compile(GLenum kind, const char* source) {
+GLuint compile(GLenum kind, const std::string& defines, const char* source) {
+    const char* sources[2] = {defines.c_str(), source};
     GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
+    glShaderSource(shader, 2, sources, nullptr);
     glCompileShader(shader);
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -357,6 +398,53 @@ GLuint compile(GLenum kind, const char* source) {
         std::fprintf(stderr, "ERROR: WebGL shader did not compile: %s\n", log);
     }
     return shader;
+}
+
+// Built the first time its state is met; a program that does not link draws nothing.
+Program& programFor(Variant variant) {
+    Program& program = ff.programs[variant.key()];
+    if (program.id != 0) return program;
+    const std::string defines = "#define LIGHTING " + std::to_string(variant.lighting ? 1 : 0) +
+                                "\n#define TEXTURING " + std::to_string(variant.texturing) +
+                                "\n#define GLYPHS " + std::to_string(variant.glyphs ? 1 : 0) + "\n";
+    const GLuint p = glCreateProgram();
+    glAttachShader(p, compile(GL_VERTEX_SHADER, defines, VERTEX_SHADER));
+    glAttachShader(p, compile(GL_FRAGMENT_SHADER, defines, FRAGMENT_SHADER));
+    glBindAttribLocation(p, POSITION, "aPosition");
+    glBindAttribLocation(p, NORMAL, "aNormal");
+    glBindAttribLocation(p, TEXCOORD, "aTexCoord");
+    glBindAttribLocation(p, COLOUR, "aColour");
+    glBindAttribLocation(p, GLYPH, "aGlyph");
+    glLinkProgram(p);
+    GLint linked = 0;
+    glGetProgramiv(p, GL_LINK_STATUS, &linked);
+    if (!linked) {
+        char log[1024] = "";
+        glGetProgramInfoLog(p, sizeof log, nullptr, log);
+        std::fprintf(stderr, "ERROR: WebGL shaders did not link: %s\n", log);
+    }
+    program.id = p;
+    Uniforms& u = program.u;
+    u.modelview = glGetUniformLocation(p, "uModelview");
+    u.projection = glGetUniformLocation(p, "uProjection");
+    u.normalMatrix = glGetUniformLocation(p, "uNormalMatrix");
+    u.lightOn = glGetUniformLocation(p, "uLightOn");
+    u.lightPosition = glGetUniformLocation(p, "uLightPosition");
+    u.lightDiffuse = glGetUniformLocation(p, "uLightDiffuse");
+    u.lightSpecular = glGetUniformLocation(p, "uLightSpecular");
+    u.sceneAmbient = glGetUniformLocation(p, "uSceneAmbient");
+    u.ambient = glGetUniformLocation(p, "uAmbient");
+    u.diffuse = glGetUniformLocation(p, "uDiffuse");
+    u.emission = glGetUniformLocation(p, "uEmission");
+    u.specular = glGetUniformLocation(p, "uSpecular");
+    u.shininess = glGetUniformLocation(p, "uShininess");
+    u.pointSize = glGetUniformLocation(p, "uPointSize");
+    u.textureSize = glGetUniformLocation(p, "uTextureSize");
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "uTexture"), 0);
+    glUniform1i(glGetUniformLocation(p, "uAtlas"), 1);
+    ff.current = p;
+    return program;
 }
 
 void makeAtlas() {
@@ -395,57 +483,16 @@ ImmediateVertex immediateVertex(float x, float y, float z) {
 
 bool ffInit() {
     ff = FixedState{};
-    ff.program = glCreateProgram();
-    glAttachShader(ff.program, compile(GL_VERTEX_SHADER, VERTEX_SHADER));
-    glAttachShader(ff.program, compile(GL_FRAGMENT_SHADER, FRAGMENT_SHADER));
-    glBindAttribLocation(ff.program, POSITION, "aPosition");
-    glBindAttribLocation(ff.program, NORMAL, "aNormal");
-    glBindAttribLocation(ff.program, TEXCOORD, "aTexCoord");
-    glBindAttribLocation(ff.program, COLOUR, "aColour");
-    glBindAttribLocation(ff.program, GLYPH, "aGlyph");
-    glLinkProgram(ff.program);
-    GLint linked = 0;
-    glGetProgramiv(ff.program, GL_LINK_STATUS, &linked);
-    if (!linked) {
-        char log[1024] = "";
-        glGetProgramInfoLog(ff.program, sizeof log, nullptr, log);
-        std::fprintf(stderr, "ERROR: WebGL shaders did not link: %s\n", log);
-        return false;
-    }
-    glUseProgram(ff.program);
-    Uniforms& u = ff.u;
-    const GLuint p = ff.program;
-    u.modelview = glGetUniformLocation(p, "uModelview");
-    u.projection = glGetUniformLocation(p, "uProjection");
-    u.normalMatrix = glGetUniformLocation(p, "uNormalMatrix");
-    u.lighting = glGetUniformLocation(p, "uLighting");
-    u.lightOn = glGetUniformLocation(p, "uLightOn");
-    u.lightPosition = glGetUniformLocation(p, "uLightPosition");
-    u.lightDiffuse = glGetUniformLocation(p, "uLightDiffuse");
-    u.lightSpecular = glGetUniformLocation(p, "uLightSpecular");
-    u.sceneAmbient = glGetUniformLocation(p, "uSceneAmbient");
-    u.ambient = glGetUniformLocation(p, "uAmbient");
-    u.diffuse = glGetUniformLocation(p, "uDiffuse");
-    u.emission = glGetUniformLocation(p, "uEmission");
-    u.specular = glGetUniformLocation(p, "uSpecular");
-    u.shininess = glGetUniformLocation(p, "uShininess");
-    u.pointSize = glGetUniformLocation(p, "uPointSize");
-    u.texturing = glGetUniformLocation(p, "uTexturing");
-    u.wrapByHand = glGetUniformLocation(p, "uWrapByHand");
-    u.textureSize = glGetUniformLocation(p, "uTextureSize");
-    u.texture = glGetUniformLocation(p, "uTexture");
-    u.glyphs = glGetUniformLocation(p, "uGlyphs");
-    u.atlas = glGetUniformLocation(p, "uAtlas");
-    glUniform1i(u.texture, 0);
-    glUniform1i(u.atlas, 1);
+    // The programs the first frames need, built now so that a WebGL that cannot run them says
+    // so at once.
+    const bool lit = programFor(Variant{true, 1, false}).id != 0;
     glGenBuffers(1, &ff.immediateBuffer);
     makeAtlas();
     // The engine's meshes index with 32-bit integers; without the extension they are narrowed.
-    ff.uintIndices = glGetString(GL_EXTENSIONS) != nullptr &&
-                     std::strstr(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)),
-                                 "OES_element_index_uint") != nullptr;
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    ff.uintIndices = extensions != nullptr && std::strstr(extensions, "OES_element_index_uint");
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    return true;
+    return lit;
 }
 
 void ffViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -766,30 +813,35 @@ void ffRasterPos(float x, float y) {
     ff.rasterTexCoord[0] = ff.texCoord[0], ff.rasterTexCoord[1] = ff.texCoord[1];
 }
 
-void ffBitmapCharacter(unsigned char c) {
+void ffBitmapString(const char* text) {
     if (!ff.rasterValid) return;
-    const int width = GLYPH_WIDTHS[c];
-    // GL places the bitmap's lower-left corner at the floor of the raster position less the
-    // origin, nudged by a small epsilon, then advances the raster position by the width.
-    const float epsilon = 0.0001f;
-    const float x0 = std::floor(ff.rasterX + epsilon - GLYPH_XORIG) - float(ff.viewport[0]);
-    const float y0 = std::floor(ff.rasterY + epsilon - GLYPH_YORIG) - float(ff.viewport[1]);
-    ff.rasterX += float(width);
-    if (width == 0) return;
-    const float x1 = x0 + float(width), y1 = y0 + float(GLYPH_HEIGHT);
-    const float u0 = float((c % 16) * ATLAS_CELL) / ATLAS_SIDE;
-    const float v0 = float((c / 16) * ATLAS_CELL) / ATLAS_SIDE;
-    const float u1 = u0 + float(width) / ATLAS_SIDE, v1 = v0 + float(GLYPH_HEIGHT) / ATLAS_SIDE;
-    const float corners[6][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x1, y1, u1, v1},
-                                 {x0, y0, u0, v0}, {x1, y1, u1, v1}, {x0, y1, u0, v1}};
+    // One draw for the whole string: each glyph is its own quad, exactly where glBitmap puts it.
     ff.expanded.clear();
-    for (const auto& corner : corners) {
-        ImmediateVertex v{};
-        v.position[0] = corner[0], v.position[1] = corner[1];
-        v.texCoord[0] = ff.rasterTexCoord[0], v.texCoord[1] = ff.rasterTexCoord[1];
-        for (int k = 0; k < 4; ++k) v.colour[k] = ff.rasterColour[k];
-        v.glyph[0] = corner[2], v.glyph[1] = corner[3];
-        ff.expanded.push_back(v);
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        const unsigned char c = *p;
+        const int width = GLYPH_WIDTHS[c];
+        // GL places the bitmap's lower-left corner at the floor of the raster position less the
+        // origin, nudged by a small epsilon, then advances the raster position by the width.
+        const float epsilon = 0.0001f;
+        const float x0 = std::floor(ff.rasterX + epsilon - GLYPH_XORIG) - float(ff.viewport[0]);
+        const float y0 = std::floor(ff.rasterY + epsilon - GLYPH_YORIG) - float(ff.viewport[1]);
+        ff.rasterX += float(width);
+        if (width == 0) continue;
+        const float x1 = x0 + float(width), y1 = y0 + float(GLYPH_HEIGHT);
+        const float u0 = float((c % 16) * ATLAS_CELL) / ATLAS_SIDE;
+        const float v0 = float((c / 16) * ATLAS_CELL) / ATLAS_SIDE;
+        const float u1 = u0 + float(width) / ATLAS_SIDE;
+        const float v1 = v0 + float(GLYPH_HEIGHT) / ATLAS_SIDE;
+        const float corners[6][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x1, y1, u1, v1},
+                                     {x0, y0, u0, v0}, {x1, y1, u1, v1}, {x0, y1, u0, v1}};
+        for (const auto& corner : corners) {
+            ImmediateVertex v{};
+            v.position[0] = corner[0], v.position[1] = corner[1];
+            v.texCoord[0] = ff.rasterTexCoord[0], v.texCoord[1] = ff.rasterTexCoord[1];
+            for (int k = 0; k < 4; ++k) v.colour[k] = ff.rasterColour[k];
+            v.glyph[0] = corner[2], v.glyph[1] = corner[3];
+            ff.expanded.push_back(v);
+        }
     }
     drawImmediate(ff.expanded, GL_TRIANGLES, true);
 }

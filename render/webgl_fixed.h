@@ -86,8 +86,8 @@ void ffCopyToTexture(uint32_t name, int32_t size);
 void ffBeginOffscreen(int32_t size);
 void ffEndOffscreen();
 
-// glRasterPos2f and glutBitmapCharacter with the 12-pixel Helvetica of the desktop: the raster
-// colour and texture coordinate are the current ones; a position outside the view volume
-// draws nothing until the next ffRasterPos.
+// glRasterPos2f, and glutBitmapCharacter for each character of a text, with the 12-pixel
+// Helvetica of the desktop: the raster colour and texture coordinate are the current ones at
+// ffRasterPos; a position outside the view volume draws nothing until the next ffRasterPos.
 void ffRasterPos(float x, float y);
-void ffBitmapCharacter(unsigned char c);
+void ffBitmapString(const char* text);
