@@ -18,6 +18,7 @@
 #include "hud/actions.h"
 #include "loader/loader.h"
 #include "render/frame.h"
+#include "render/gl_backend.h"
 #include "sim/particles.h"
 
 namespace engine {
@@ -46,6 +47,9 @@ struct LoadState {
     bool screenshotDue = false;
 };
 LoadState load;
+
+// What each display turn draws; reused, so drawing allocates nothing once it has grown.
+FrameRecords frameRecords;
 
 // The scene file and every image file the registry read from (or tried to). The scene file's
 // stamp is the one taken before it was read, so a save during the load is still seen.
@@ -123,7 +127,7 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     load.scenePath = scenePath;
     load.sceneFolder = sceneFolder;
     glutReshapeWindow(800, 600);
-    glClearColor(0.85f, 0.85f, 0.95f, 1.0f);
+    glClearColor(CLEAR_COLOUR.r, CLEAR_COLOUR.g, CLEAR_COLOUR.b, CLEAR_COLOUR.a);
     glClearDepth(10.0); // clamped to 1.0 by GL
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
@@ -147,13 +151,18 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
 }
 
 void onDisplay() {
-    renderFrame(engine::scene, engine::resources);
-    drawHud(&engine::hud, engine::resources);
+    const int width = glutGet(GLUT_WINDOW_WIDTH);
+    const int height = glutGet(GLUT_WINDOW_HEIGHT);
+    clearFrameRecords(&frameRecords);
+    recordFrame(&frameRecords, engine::scene, engine::resources, width, height);
+    recordHud(&frameRecords, &engine::hud, engine::resources, width, height);
     if (load.panelOpen) {
         std::vector<const char*> lines;
         for (const std::string& line : load.messages) lines.push_back(line.c_str());
-        drawMessagePanel(engine::resources, lines.data(), static_cast<int32_t>(lines.size()));
+        recordMessagePanel(&frameRecords, engine::resources, lines.data(),
+                           static_cast<int32_t>(lines.size()), width, height, hudGlyphWidths());
     }
+    drawFrameRecords(frameRecords, engine::resources);
     takeRequestedScreenshot();
     if (load.screenshotDue) {
         // Read before the swap: the back buffer holds the frame just drawn.

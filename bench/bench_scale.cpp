@@ -5,6 +5,7 @@
 // Prints one table row per figure; docs/performance.md explains them.
 #include "app/engine.h"
 #include "render/frame.h"
+#include "render/gl_backend.h"
 
 #include "bench/proc_status.h"
 
@@ -112,7 +113,11 @@ int main(int argc, char** argv) {
     for (int i = 0; i < frames; ++i) {
         const double w = wallNow(), p = cpuNow(CLOCK_PROCESS_CPUTIME_ID);
         const double own = cpuNow(CLOCK_THREAD_CPUTIME_ID);
-        renderFrame(engine::scene, engine::resources);
+        static FrameRecords frame;
+        clearFrameRecords(&frame);
+        recordFrame(&frame, engine::scene, engine::resources, glutGet(GLUT_WINDOW_WIDTH),
+                    glutGet(GLUT_WINDOW_HEIGHT));
+        drawFrameRecords(frame, engine::resources);
         glFinish();
         const double ownCpu = cpuNow(CLOCK_THREAD_CPUTIME_ID) - own;
         std::printf("| Frame %d, %d entities drawn | %.3f s wall, %.3f s process CPU | %.3f s "

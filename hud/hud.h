@@ -1,6 +1,7 @@
 // The head-up display record: read-out positions and colour, background panels and buttons in
 // HUD coordinates (origin at the window centre, one unit half the window height, x from
-// -aspect to +aspect), the action table, and the recorded input state. drawHud calls GL.
+// -aspect to +aspect), the action table, and the recorded input state. Drawing is recorded as
+// frame records for a back end; nothing here calls GL.
 #pragma once
 
 #include "app/frame_stats.h"
@@ -78,10 +79,15 @@ struct Hud {
     FrameStats frameStats;
 };
 
-// Drawing (GL).
-void drawHud(Hud* hud, Resources* resources);
-void drawText(float x, float y, Colour colour, const char* format, ...)
-    __attribute__((format(printf, 4, 5)));
-// The load's error and warning lines on a dark strip across the top of the window, drawn after
-// drawHud so the read-outs below stay as they were.
-void drawMessagePanel(Resources* resources, const char* const* lines, int32_t count);
+struct FrameRecords;
+struct GlyphWidths;
+
+// Recording (no GL): the HUD over the finished scene, for a window of the given size in pixels.
+void recordHud(FrameRecords* frame, Hud* hud, const Resources* resources, int windowWidth,
+               int windowHeight);
+// The load's error and warning lines on a dark strip across the top of the window, recorded after
+// the HUD so the read-outs below stay as they were. Lines wider than the window are wrapped at
+// blanks, measured with the font's glyph widths.
+void recordMessagePanel(FrameRecords* frame, const Resources* resources, const char* const* lines,
+                        int32_t count, int windowWidth, int windowHeight,
+                        const GlyphWidths& glyphs);

@@ -1,178 +1,138 @@
-// One display turn's 3D passes: the dynamic-texture passes (256 by 256, far plane 100), then the
-// main pass into the window (far plane 1000). Matrices arrive row-major and are transposed only
-// for OpenGL. The off-screen target below is a GL object owned by this file for the life of the
-// process (the engine has one context).
+// The 3D front end: walks the dynamic textures, the lights, the node tree, the world boxes and the
+// particle systems into FrameRecords. Reads the scene and the resources; writes nothing but the
+// records (and the scene camera's axes). No GL call. Matrices are row-major throughout.
 #include "render/frame.h"
 
-#include <GL/glut.h>
-#include <GL/glx.h>
-
-#include <cstring>
-
-#include "core/list.h"
 #include "render/camera.h"
-#include "render/draw.h"
 #include "scene/node.h"
 #include "scene/scene.h"
+#include "sim/particles.h"
 #include "texture/registry.h"
 
 namespace {
 
-// The aspect the main pass used last; a window of height 0 keeps it.
-double lastValidAspect = 800.0 / 600.0;
+int32_t count(size_t size) {
+    return static_cast<int32_t>(size);
+}
 
-// A 256 by 256 framebuffer object for the dynamic passes when the window is too small to hold
-// them: reading pixels outside the window gives undefined content.
-constexpr GLenum FRAMEBUFFER = 0x8D40;
-constexpr GLenum RENDERBUFFER = 0x8D41;
-constexpr GLenum COLOR_ATTACHMENT0 = 0x8CE0;
-constexpr GLenum DEPTH_ATTACHMENT = 0x8D00;
-constexpr GLenum FRAMEBUFFER_COMPLETE = 0x8CD5;
-constexpr GLenum DEPTH_COMPONENT24 = 0x81A6;
+void addStep(FrameRecords* frame, int32_t kind, int32_t index) {
+    frame->steps.push_back({kind, index});
+}
 
-using GenFn = void (*)(GLsizei, GLuint*);
-using DeleteFn = void (*)(GLsizei, const GLuint*);
-using BindFn = void (*)(GLenum, GLuint);
-using StorageFn = void (*)(GLenum, GLenum, GLsizei, GLsizei);
-using AttachFn = void (*)(GLenum, GLenum, GLenum, GLuint);
-using StatusFn = GLenum (*)(GLenum);
+void addProjection(FrameRecords* frame, ProjectionRecord projection) {
+    addStep(frame, StepKind::PROJECTION, count(frame->projections.size()));
+    frame->projections.push_back(projection);
+}
 
-struct OffscreenTarget {
-    bool tried;
-    bool ready;
-    GLuint framebuffer;
-    GLuint colour;
-    GLuint depth;
-    BindFn bindFramebuffer;
-};
+MaterialRecord materialRecord(const Resources* resources, const Material& m) {
+    return {m.ambient,  m.diffuse,   m.emission,
+            m.specular, m.shininess, resolveTexture(resources, m.textureId)};
+}
 
-OffscreenTarget offscreen{};
+// An index past the list draws the first mesh; with no mesh at all, a negative index or a mesh
+// without geometry there is nothing sound to draw.
+int32_t resolveMesh(const Resources* resources, int32_t index) {
+    const MeshList& meshes = resources->meshes;
+    if (meshes.count <= 0 || meshes.items == nullptr || index < 0) return -1;
+    if (index >= meshes.count) index = 0;
+    const Mesh& mesh = meshes.items[index];
+    if (mesh.vertices == nullptr || mesh.indices == nullptr || mesh.indexCount <= 0) return -1;
+    return index;
+}
 
-bool hasExtension(const char* name) {
-    const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    if (all == nullptr) return false;
-    const size_t length = std::strlen(name);
-    for (const char* at = std::strstr(all, name); at != nullptr; at = std::strstr(at + 1, name)) {
-        const bool startsWord = at == all || at[-1] == ' ';
-        if (startsWord && (at[length] == ' ' || at[length] == '\0')) return true;
+// Depth first, parent before children; `above` is the product of the ancestors' locals.
+void recordNode(FrameRecords* frame, const SceneNode* node, const EntityList* entities,
+                const Resources* resources, Matrix44 above, int32_t depth) {
+    const Matrix44 model = multiplyMatrices(above, node->local);
+    int32_t object = -1;
+    if (entities != nullptr && node->entityIndex >= 0 && node->entityIndex < entities->count) {
+        const Entity& entity = entities->items[node->entityIndex];
+        if (entity.entityType == EntityType::OBJECT && entity.visible == 1) {
+            object = count(frame->objects.size());
+            frame->objects.push_back({model, materialRecord(resources, entity.material),
+                                      resolveMesh(resources, entity.link)});
+        }
     }
-    return false;
-}
-
-int glMajorVersion() {
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    return version != nullptr && version[0] >= '0' && version[0] <= '9' ? version[0] - '0' : 0;
-}
-
-template <typename Fn> Fn entryPoint(const char* name) {
-    return reinterpret_cast<Fn>(glXGetProcAddress(reinterpret_cast<const GLubyte*>(name)));
-}
-
-// Builds the target once; afterwards tells whether it exists.
-bool offscreenReady() {
-    if (offscreen.tried) return offscreen.ready;
-    offscreen.tried = true;
-    // GL 3.0 framebuffers and the EXT extension share their enumerants; only the names differ.
-    const char* suffix = nullptr;
-    if (glMajorVersion() >= 3) {
-        suffix = "";
-    } else if (hasExtension("GL_EXT_framebuffer_object")) {
-        suffix = "EXT";
-    } else {
-        return false;
+    frame->nodes.push_back({NodeStepKind::ENTER, depth, node->local, object});
+    for (const SceneNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+        recordNode(frame, child, entities, resources, model, depth + 1);
     }
-    auto name = [suffix](const char* base, char* out) {
-        std::strcpy(out, base);
-        std::strcat(out, suffix);
-        return out;
-    };
-    char buffer[64];
-    auto genFramebuffers = entryPoint<GenFn>(name("glGenFramebuffers", buffer));
-    auto deleteFramebuffers = entryPoint<DeleteFn>(name("glDeleteFramebuffers", buffer));
-    auto bindFramebuffer = entryPoint<BindFn>(name("glBindFramebuffer", buffer));
-    auto genRenderbuffers = entryPoint<GenFn>(name("glGenRenderbuffers", buffer));
-    auto deleteRenderbuffers = entryPoint<DeleteFn>(name("glDeleteRenderbuffers", buffer));
-    auto bindRenderbuffer = entryPoint<BindFn>(name("glBindRenderbuffer", buffer));
-    auto storage = entryPoint<StorageFn>(name("glRenderbufferStorage", buffer));
-    auto attach = entryPoint<AttachFn>(name("glFramebufferRenderbuffer", buffer));
-    auto status = entryPoint<StatusFn>(name("glCheckFramebufferStatus", buffer));
-    if (!genFramebuffers || !deleteFramebuffers || !bindFramebuffer || !genRenderbuffers ||
-        !deleteRenderbuffers || !bindRenderbuffer || !storage || !attach || !status) {
-        return false;
-    }
-    genFramebuffers(1, &offscreen.framebuffer);
-    genRenderbuffers(1, &offscreen.colour);
-    genRenderbuffers(1, &offscreen.depth);
-    bindRenderbuffer(RENDERBUFFER, offscreen.colour);
-    storage(RENDERBUFFER, GL_RGBA8, DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE);
-    bindRenderbuffer(RENDERBUFFER, offscreen.depth);
-    storage(RENDERBUFFER, DEPTH_COMPONENT24, DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE);
-    bindRenderbuffer(RENDERBUFFER, 0);
-    bindFramebuffer(FRAMEBUFFER, offscreen.framebuffer);
-    attach(FRAMEBUFFER, COLOR_ATTACHMENT0, RENDERBUFFER, offscreen.colour);
-    attach(FRAMEBUFFER, DEPTH_ATTACHMENT, RENDERBUFFER, offscreen.depth);
-    const bool complete = status(FRAMEBUFFER) == FRAMEBUFFER_COMPLETE;
-    bindFramebuffer(FRAMEBUFFER, 0);
-    if (!complete) {
-        deleteFramebuffers(1, &offscreen.framebuffer);
-        deleteRenderbuffers(1, &offscreen.colour);
-        deleteRenderbuffers(1, &offscreen.depth);
-        offscreen.framebuffer = offscreen.colour = offscreen.depth = 0;
-        return false;
-    }
-    offscreen.bindFramebuffer = bindFramebuffer;
-    offscreen.ready = true;
-    return true;
+    frame->nodes.push_back({NodeStepKind::LEAVE, depth, Matrix44{}, -1});
 }
 
-// Redirects drawing and reading to the off-screen target when the window cannot hold a whole
-// dynamic texture; returns whether it did, so the caller can switch back.
-bool beginDynamicPasses() {
-    const int width = glutGet(GLUT_WINDOW_WIDTH);
-    const int height = glutGet(GLUT_WINDOW_HEIGHT);
-    if (width >= DYNAMIC_TEXTURE_SIZE && height >= DYNAMIC_TEXTURE_SIZE) return false;
-    if (!offscreenReady()) return false;
-    offscreen.bindFramebuffer(FRAMEBUFFER, offscreen.framebuffer);
-    return true;
+Float3 corner(BoundingBox box, float p, float q, float r) {
+    const Float3& c = box.centre;
+    return {c.x + p * box.axis0.x + q * box.axis1.x + r * box.axis2.x,
+            c.y + p * box.axis0.y + q * box.axis1.y + r * box.axis2.y,
+            c.z + p * box.axis0.z + q * box.axis1.z + r * box.axis2.z};
 }
 
-void endDynamicPasses(bool redirected) {
-    if (redirected) offscreen.bindFramebuffer(FRAMEBUFFER, 0);
-}
-
-void setLights(Scene* scene) {
-    IndexList* lights = findEntitiesByType(scene, EntityType::LIGHT);
-    if (lights == nullptr) return;
-    Colour ambient;
-    setColour(&ambient, 0, 0, 0, 0);
-    for (int32_t i = 0; i < lights->count && i < MAX_LIGHTS; ++i) {
-        LightInfo light;
-        getLightInfo(scene, lights->items[i], &light);
-        const GLenum id = GL_LIGHT0 + static_cast<GLenum>(i);
-        const GLfloat position[4] = {light.position.x, light.position.y, light.position.z, 1.0f};
-        const Colour& diffuse = light.material.diffuse;
-        const Colour& specular = light.material.specular;
-        const GLfloat diffuseRgba[4] = {diffuse.r, diffuse.g, diffuse.b, diffuse.a};
-        const GLfloat specularRgba[4] = {specular.r, specular.g, specular.b, specular.a};
-        glEnable(id);
-        glLightfv(id, GL_POSITION, position);
-        glLightfv(id, GL_DIFFUSE, diffuseRgba);
-        glLightfv(id, GL_SPECULAR, specularRgba);
-        const Colour& add = light.material.ambient;
-        addColour(&ambient, add.r, add.g, add.b, add.a);
+void recordBoxes(FrameRecords* frame, const SceneNode* node) {
+    if (node == nullptr) return;
+    Colour colour;
+    setColour(&colour, 1.0f, 1.0f, 1.0f, 0.5f);
+    const BoundingBox& b = node->worldBounds;
+    frame->boxes.push_back({{corner(b, +1, +1, +1), corner(b, -1, +1, +1), corner(b, -1, +1, -1),
+                             corner(b, +1, +1, -1), corner(b, +1, -1, +1), corner(b, -1, -1, +1),
+                             corner(b, -1, -1, -1), corner(b, +1, -1, -1)},
+                            colour});
+    for (const SceneNode* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+        recordBoxes(frame, child);
     }
-    const GLfloat ambientRgba[4] = {ambient.r, ambient.g, ambient.b, ambient.a};
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambientRgba);
-    freeIndexList(lights);
 }
 
-void drawParticleEntities(Scene* scene, Matrix44 view, Resources* resources) {
-    IndexList* emitters = findEntitiesByType(scene, EntityType::PARTICLE);
-    if (emitters == nullptr) return;
-    for (int32_t i = 0; i < emitters->count; ++i) {
-        drawParticleSystem(getEntityLink(scene, emitters->items[i]), view, resources);
+// The live particles of one system as eye-space billboards along the eye's X and Y axes: a
+// point, the lower-left half of the square, or the whole square, of side `size`.
+void recordParticles(FrameRecords* frame, const ParticleSystem& system, Matrix44 view,
+                     const Resources* resources) {
+    const float h = system.size * 0.5f;
+    ParticleBatch batch{};
+    batch.blend = system.blendType == BlendType::SATURATE ? BlendMode::ADDITIVE : BlendMode::ALPHA;
+    batch.pointSize = h;
+    batch.texture = NO_TEXTURE;
+    switch (system.displayType) {
+    case DisplayType::POINT:
+        batch.shape = ParticleShape::POINTS;
+        break;
+    case DisplayType::TRIANGLE:
+        batch.shape = ParticleShape::TRIANGLES;
+        break;
+    case DisplayType::QUAD:
+        batch.shape = ParticleShape::QUADS;
+        batch.texture = resolveTexture(resources, system.textureId);
+        break;
+    default:
+        batch.shape = ParticleShape::NOTHING;
+        break;
     }
-    freeIndexList(emitters);
+    std::vector<ParticleVertex>& out = frame->particleVertices;
+    batch.firstVertex = count(out.size());
+    if (system.particles != nullptr && batch.shape != ParticleShape::NOTHING) {
+        for (int32_t j = 0; j < system.count; ++j) {
+            const Particle& particle = system.particles[j];
+            if (particle.dead != 0) continue;
+            const Float3 e = transformPoint(view, particle.position);
+            const Colour c = particle.colour;
+            switch (batch.shape) {
+            case ParticleShape::POINTS:
+                out.push_back({e, {0, 0}, c});
+                break;
+            case ParticleShape::TRIANGLES:
+                out.push_back({{e.x - h, e.y - h, e.z}, {0, 0}, c});
+                out.push_back({{e.x + h, e.y - h, e.z}, {1, 0}, c});
+                out.push_back({{e.x - h, e.y + h, e.z}, {0, 1}, c});
+                break;
+            default:
+                out.push_back({{e.x - h, e.y - h, e.z}, {0, 0}, c});
+                out.push_back({{e.x + h, e.y - h, e.z}, {1, 0}, c});
+                out.push_back({{e.x + h, e.y + h, e.z}, {1, 1}, c});
+                out.push_back({{e.x - h, e.y + h, e.z}, {0, 1}, c});
+                break;
+            }
+        }
+    }
+    batch.vertexCount = count(out.size()) - batch.firstVertex;
+    frame->batches.push_back(batch);
 }
 
 } // namespace
@@ -182,60 +142,85 @@ double windowAspect(int width, int height, double fallback) {
     return static_cast<double>(width) / static_cast<double>(height);
 }
 
-void renderScene(Scene* scene, Matrix44 view, Resources* resources) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glPushMatrix();
-    // Transposed in place for OpenGL, and back before the particles use it on the CPU.
-    transposeMatrix(&view);
-    glLoadMatrixf(view.m);
-    glEnable(GL_LIGHTING);
-    setLights(scene);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glShadeModel(GL_SMOOTH);
-    const SceneNode* root = scene->nodeTree != nullptr ? scene->nodeTree->root : nullptr;
-    drawNode(root, scene->entities, resources);
-    if (resources->drawBoundings == 1) drawBounds(root);
-    glPopMatrix();
-    transposeMatrix(&view);
-    drawParticleEntities(scene, view, resources);
+int32_t resolveTexture(const Resources* resources, int32_t index) {
+    if (resources == nullptr || resources->textures.count <= 0) return NO_TEXTURE;
+    return index >= 0 && index < resources->textures.count ? index : 0;
 }
 
-void renderFrame(Scene* scene, Resources* resources) {
-    DynamicTextureList* list = listDynamicTextures(resources);
-    if (list != nullptr && list->cameras != nullptr && list->textureIndexes != nullptr &&
-        list->cameras->count > 0) {
-        const bool redirected = beginDynamicPasses();
-        glViewport(0, 0, DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(60.0, 1.0, 0.1, 100.0);
-        glMatrixMode(GL_MODELVIEW);
-        const int32_t entityCount = getEntityCount(scene);
-        const int32_t passes = list->cameras->count < list->textureIndexes->count
-                                   ? list->cameras->count
-                                   : list->textureIndexes->count;
-        for (int32_t k = 0; k < passes; ++k) {
-            int32_t camera = list->cameras->items[k];
-            // A link that resolved to nothing is the root group, whose world matrix is identity.
-            if (camera < 0 || camera >= entityCount) camera = 0;
-            renderScene(scene, viewFromWorldMatrix(getEntityWorldMatrix(scene, camera)), resources);
-            copyToDynamicTexture(resources, list->textureIndexes->items[k]);
-        }
-        endDynamicPasses(redirected);
-    }
-    if (list != nullptr) freeDynamicTextureList(list);
+void recordScenePass(FrameRecords* frame, const Scene* scene, Matrix44 view,
+                     const Resources* resources) {
+    ScenePassRecord pass{};
+    pass.view = view;
 
-    const int width = glutGet(GLUT_WINDOW_WIDTH);
-    const int height = glutGet(GLUT_WINDOW_HEIGHT);
-    glViewport(0, 0, width > 0 ? width : 0, height > 0 ? height : 0);
-    lastValidAspect = windowAspect(width, height, lastValidAspect);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, lastValidAspect, 0.1, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    renderScene(scene, viewMatrix(&scene->camera), resources);
+    pass.firstLight = count(frame->lights.size());
+    const IndexList lights = entitiesOfType(scene, EntityType::LIGHT);
+    setColour(&pass.ambient, 0, 0, 0, 0);
+    for (int32_t i = 0; i < lights.count && i < MAX_LIGHTS; ++i) {
+        LightInfo light;
+        getLightInfo(scene, lights.items[i], &light);
+        const Float3 p = light.position;
+        frame->lights.push_back(
+            {{p.x, p.y, p.z, 1.0f}, light.material.diffuse, light.material.specular, view});
+        const Colour& add = light.material.ambient;
+        addColour(&pass.ambient, add.r, add.g, add.b, add.a);
+    }
+    pass.lightCount = count(frame->lights.size()) - pass.firstLight;
+
+    const SceneNode* root = scene->nodeTree != nullptr ? scene->nodeTree->root : nullptr;
+    pass.firstNode = count(frame->nodes.size());
+    if (root != nullptr) recordNode(frame, root, scene->entities, resources, identityMatrix(), 0);
+    pass.nodeCount = count(frame->nodes.size()) - pass.firstNode;
+
+    pass.firstBox = count(frame->boxes.size());
+    if (resources->drawBoundings == 1) recordBoxes(frame, root);
+    pass.boxCount = count(frame->boxes.size()) - pass.firstBox;
+
+    pass.firstBatch = count(frame->batches.size());
+    const IndexList emitters = entitiesOfType(scene, EntityType::PARTICLE);
+    for (int32_t i = 0; i < emitters.count; ++i) {
+        const ParticleSystem* system =
+            getParticleSystem(resources, getEntityLink(scene, emitters.items[i]));
+        if (system != nullptr) recordParticles(frame, *system, view, resources);
+    }
+    pass.batchCount = count(frame->batches.size()) - pass.firstBatch;
+
+    addStep(frame, StepKind::SCENE_PASS, count(frame->passes.size()));
+    frame->passes.push_back(pass);
+}
+
+void recordFrame(FrameRecords* frame, Scene* scene, const Resources* resources, int windowWidth,
+                 int windowHeight) {
+    // One pass per DYNAMIC texture, in registry order, through its camera entity; a link that
+    // resolved to nothing is the root group, whose world matrix is the identity.
+    const TextureRegistry& registry = resources->textures;
+    const int32_t entityCount = getEntityCount(scene);
+    bool dynamicPasses = false;
+    for (int32_t i = 0; i < registry.count; ++i) {
+        const Texture& entry = registry.entries[i];
+        if (entry.textureType != TextureType::DYNAMIC) continue;
+        if (!dynamicPasses) {
+            dynamicPasses = true;
+            // Reading pixels outside a window too small for the texture gives undefined content.
+            if (windowWidth < DYNAMIC_TEXTURE_SIZE || windowHeight < DYNAMIC_TEXTURE_SIZE) {
+                addStep(frame, StepKind::OFFSCREEN_BEGIN, 0);
+            }
+            addProjection(
+                frame, {0, 0, DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE, 60.0, 1.0, 0.1, 100.0});
+        }
+        int32_t camera = entry.linkEntity;
+        if (camera < 0 || camera >= entityCount) camera = 0;
+        recordScenePass(frame, scene, viewFromWorldMatrix(getEntityWorldMatrix(scene, camera)),
+                        resources);
+        addStep(frame, StepKind::COPY_TO_TEXTURE, i);
+    }
+    if (dynamicPasses &&
+        (windowWidth < DYNAMIC_TEXTURE_SIZE || windowHeight < DYNAMIC_TEXTURE_SIZE)) {
+        addStep(frame, StepKind::OFFSCREEN_END, 0);
+    }
+
+    frame->sceneAspect = windowAspect(windowWidth, windowHeight, frame->sceneAspect);
+    addProjection(frame,
+                  {0, 0, windowWidth > 0 ? windowWidth : 0, windowHeight > 0 ? windowHeight : 0,
+                   60.0, frame->sceneAspect, 0.1, 1000.0});
+    recordScenePass(frame, scene, viewMatrix(&scene->camera), resources);
 }

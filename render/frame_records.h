@@ -151,7 +151,7 @@ struct ParticleBatch {
     int32_t shape; // ParticleShape
     int32_t blend; // BlendMode
     float pointSize;
-    int32_t texture; // QUADS only
+    int32_t texture;                  // QUADS only
     int32_t firstVertex, vertexCount; // in FrameRecords::particleVertices
 };
 

@@ -13,6 +13,7 @@
 #include "loader/parse.h"
 #include "render/camera.h"
 #include "render/frame.h"
+#include "render/gl_backend.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
 #include "test_data.h"
@@ -24,12 +25,11 @@ using Calls = std::vector<std::string>;
 
 // The recording layer: the GL, GLU and GLUT entry points the engine calls are defined at the
 // end of this file, so they win at link time; each writes the call down as text while recording
-// is on and then calls the real one, found by the dynamic linker. glutGet can fake a window size.
+// is on and then calls the real one, found by the dynamic linker.
 bool recording = false;
 Calls recorded;
 const char* vertexBase = nullptr; // array pointers are recorded as offsets from it
 const void* indexBase = nullptr;  // and the index pointer as "indices"
-int fakeWidth = -1, fakeHeight = -1;
 
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 std::string format(const char* pattern, ...) {
@@ -56,7 +56,7 @@ void* realSymbol(const char* name) {
     return symbol;
 }
 
-// One 800 by 600 window for the whole run; sizes other than that are faked through glutGet.
+// One 800 by 600 window for the whole run; other sizes are only told to the front end.
 void ensureGlContext() {
     static bool made = false;
     if (made) return;
@@ -116,6 +116,7 @@ Particle particle(Float3 position, Colour colour, int32_t dead = 0) {
 struct World {
     Scene* scene = createScene();
     Resources* resources = createResources();
+    FrameRecords frame; // kept from record to record, as the display keeps it
 
     int32_t add(const char* name, int32_t type, Float3 at, int32_t parent = 0, int32_t link = 0,
                 Material material = paint(rgba(0, 0, 0))) {
@@ -136,10 +137,12 @@ struct World {
     }
     Calls record(int width, int height) {
         updateTransforms(scene);
-        fakeWidth = width, fakeHeight = height, recording = true;
+        clearFrameRecords(&frame);
+        recordFrame(&frame, scene, resources, width, height);
+        recording = true;
         recorded.clear();
-        renderFrame(scene, resources);
-        fakeWidth = -1, recording = false;
+        drawFrameRecords(frame, resources);
+        recording = false;
         return recorded;
     }
 };
@@ -408,7 +411,9 @@ TEST_F(Frame, HudPanelsThenButtonsInOrderTexturedTheReadOutsUntintedAndTheStateR
     hud.timeColour = Colour{1.0f, 1.0f, 0.0f, 0.0f}; // alpha has no effect
     GLfloat before[16], after[16];
     glGetFloatv(GL_PROJECTION_MATRIX, before);
-    drawHud(&hud, resources);
+    FrameRecords frame;
+    recordHud(&frame, &hud, resources, 800, 600);
+    drawFrameRecords(frame, resources);
 
     // HUD (x, y) is pixel (400 + 300x, 300 + 300y), GL rows bottom-up.
     for (auto [x, y, colour] : {std::tuple{280, 150, GREEN}, {430, 150, BLUE}, {340, 150, BLUE}, {550, 150, YELLOW},
@@ -484,13 +489,6 @@ WRAP(glVertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z), "glVertex3f(%.3g 
 WRAP(glTexCoord2f, (GLfloat s, GLfloat t), (s, t), "glTexCoord2f(%.3g %.3g)", s + 0.0, t + 0.0)
 WRAP(glPointSize, (GLfloat s), (s), "glPointSize(%.3g)", s + 0.0)
 WRAP(glVertex3fv, (const GLfloat* v), (v), "glVertex3fv(%s)", F(v, 3))
-
-int glutGet(GLenum query) {
-    if (fakeWidth >= 0 && query == GLUT_WINDOW_WIDTH) return fakeWidth;
-    if (fakeWidth >= 0 && query == GLUT_WINDOW_HEIGHT) return fakeHeight;
-    static const auto real = reinterpret_cast<decltype(&glutGet)>(realSymbol("glutGet"));
-    return real(query);
-}
 
 // The framebuffer entry point is looked up at run time: hand out a recording one instead.
 void (*realBindFramebuffer)(GLenum, GLuint) = nullptr;
