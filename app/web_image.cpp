@@ -32,9 +32,8 @@ EM_JS(int, findDecodedImage, (const unsigned char* bytes, size_t size, int* widt
 });
 
 // Copies image `index`'s RGBA bytes, top row first.
-EM_JS(void, copyDecodedImage, (int index, unsigned char* out), {
-    HEAPU8.set(Module['krestelImages'][index].rgba, out);
-});
+EM_JS(void, copyDecodedImage, (int index, unsigned char* out),
+      { HEAPU8.set(Module['krestelImages'][index].rgba, out); });
 
 struct JpegDecoder {
     int image = -1;
@@ -46,8 +45,8 @@ struct JpegDecoder {
 int png_image_begin_read_from_memory(png_image* image, const void* memory, size_t size) {
     int width = 0;
     int height = 0;
-    const int found = findDecodedImage(static_cast<const unsigned char*>(memory), size, &width,
-                                       &height);
+    const int found =
+        findDecodedImage(static_cast<const unsigned char*>(memory), size, &width, &height);
     if (found < 0) {
         std::snprintf(image->message, sizeof image->message, "%s", NOT_DECODED);
         return 0;
@@ -59,8 +58,8 @@ int png_image_begin_read_from_memory(png_image* image, const void* memory, size_
     return 1;
 }
 
-int png_image_finish_read(png_image* image, const void* background, void* buffer,
-                          int32_t rowStride, void* colormap) {
+int png_image_finish_read(png_image* image, const void* background, void* buffer, int32_t rowStride,
+                          void* colormap) {
     (void)background;
     (void)colormap;
     if (image->opaque == nullptr || rowStride != 0 || image->format != PNG_FORMAT_RGBA) {

@@ -99,7 +99,8 @@ bool createContext() {
     attributes.majorVersion = 1;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
         emscripten_webgl_create_context(CANVAS, &attributes);
-    if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
+    if (context <= 0 ||
+        emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
         std::fprintf(stderr, "ERROR: this browser gives the page no WebGL.\n");
         return false;
     }

@@ -56,8 +56,8 @@ void requestScreenshot(const std::string& folder) {
 void takeRequestedScreenshot() {
     if (!screenshotRequested) return;
     screenshotRequested = false;
-    const std::string name = nextScreenshotPath(
-        "", [](const std::string& p) { return downloaded.count(p) != 0; });
+    const std::string name =
+        nextScreenshotPath("", [](const std::string& p) { return downloaded.count(p) != 0; });
     if (name.empty()) return;
     downloaded.insert(name);
     if (writeWindowPng(name.c_str())) std::printf("Screenshot: %s\n", name.c_str());

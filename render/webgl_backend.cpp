@@ -216,10 +216,13 @@ void drawFrameRecords(const FrameRecords& frame, Resources* resources) {
     for (size_t i = 0; i < count; ++i) {
         const FrameStep& step = frame.steps[i];
         switch (step.kind) {
-        case StepKind::PROJECTION: setProjection(frame.projections[step.index]); break;
+        case StepKind::PROJECTION:
+            setProjection(frame.projections[step.index]);
+            break;
         case StepKind::SCENE_PASS: {
             // A pass whose picture is copied into a texture is drawn off-screen.
-            const bool copied = i + 1 < count && frame.steps[i + 1].kind == StepKind::COPY_TO_TEXTURE;
+            const bool copied =
+                i + 1 < count && frame.steps[i + 1].kind == StepKind::COPY_TO_TEXTURE;
             if (copied) ffBeginOffscreen(DYNAMIC_TEXTURE_SIZE);
             drawScenePass(frame, frame.passes[step.index], resources);
             break;
@@ -228,8 +231,11 @@ void drawFrameRecords(const FrameRecords& frame, Resources* resources) {
             copyToDynamicTexture(resources, step.index);
             ffEndOffscreen();
             break;
-        case StepKind::OVERLAY: drawOverlay(frame, frame.overlays[step.index], resources); break;
-        default: break; // OFFSCREEN_BEGIN and OFFSCREEN_END: every copied pass is off-screen here
+        case StepKind::OVERLAY:
+            drawOverlay(frame, frame.overlays[step.index], resources);
+            break;
+        default:
+            break; // OFFSCREEN_BEGIN and OFFSCREEN_END: every copied pass is off-screen here
         }
     }
 }

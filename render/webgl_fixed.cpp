@@ -453,7 +453,8 @@ void makeAtlas() {
         const int x0 = (c % 16) * ATLAS_CELL, y0 = (c / 16) * ATLAS_CELL;
         for (int row = 0; row < GLYPH_HEIGHT && row < ATLAS_CELL; ++row) {
             for (int x = 0; x < GLYPH_WIDTHS[c]; ++x) {
-                if ((GLYPH_ROWS[c][row] >> (15 - x)) & 1) alpha[(y0 + row) * ATLAS_SIDE + x0 + x] = 255;
+                if ((GLYPH_ROWS[c][row] >> (15 - x)) & 1)
+                    alpha[(y0 + row) * ATLAS_SIDE + x0 + x] = 255;
             }
         }
     }
@@ -461,8 +462,8 @@ void makeAtlas() {
     glActiveTexture(GL_TEXTURE1);
     emscripten_glBindTexture(GL_TEXTURE_2D, ff.atlas);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, ATLAS_SIDE, ATLAS_SIDE, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
-                 alpha.data());
+    emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, ATLAS_SIDE, ATLAS_SIDE, 0, GL_ALPHA,
+                            GL_UNSIGNED_BYTE, alpha.data());
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -754,7 +755,8 @@ void ffTexParameter(uint32_t name, int32_t value) {
         info.filterComplete = value == GL_NEAREST || value == GL_LINEAR;
     }
     // Textures WebGL cannot repeat stay at clamp and nearest, see ffTexImage.
-    if (powersOfTwo(info.width, info.height)) emscripten_glTexParameteri(GL_TEXTURE_2D, name, value);
+    if (powersOfTwo(info.width, info.height))
+        emscripten_glTexParameteri(GL_TEXTURE_2D, name, value);
 }
 
 void ffBindTexture(uint32_t name) {
@@ -775,14 +777,15 @@ void ffBeginOffscreen(int32_t size) {
         glGenTextures(1, &ff.colourTarget);
         glGenRenderbuffers(1, &ff.depthTarget);
         emscripten_glBindTexture(GL_TEXTURE_2D, ff.colourTarget);
-        emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                                nullptr);
         emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         emscripten_glBindTexture(GL_TEXTURE_2D, ff.boundTexture);
         glBindRenderbuffer(GL_RENDERBUFFER, ff.depthTarget);
         glRenderbufferStorage(GL_RENDERBUFFER, DEPTH_STENCIL, size, size);
         glBindFramebuffer(GL_FRAMEBUFFER, ff.framebuffer);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                               ff.colourTarget, 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, ff.colourTarget,
+                               0);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                                   ff.depthTarget);
         ff.offscreenSize = size;
@@ -804,8 +807,8 @@ void ffRasterPos(float x, float y) {
     transform(ff.modelview.back(), in, eye);
     transform(ff.projection.back(), eye, clip);
     const float w = clip[3];
-    ff.rasterValid = w > 0 && std::fabs(clip[0]) <= w && std::fabs(clip[1]) <= w &&
-                     std::fabs(clip[2]) <= w;
+    ff.rasterValid =
+        w > 0 && std::fabs(clip[0]) <= w && std::fabs(clip[1]) <= w && std::fabs(clip[2]) <= w;
     if (!ff.rasterValid) return;
     ff.rasterX = float(ff.viewport[0]) + (clip[0] / w + 1.0f) * float(ff.viewport[2]) * 0.5f;
     ff.rasterY = float(ff.viewport[1]) + (clip[1] / w + 1.0f) * float(ff.viewport[3]) * 0.5f;

@@ -23,10 +23,10 @@ WEB_BUILD = os.environ.get("KRESTEL_WEB_BUILD_DIR", os.path.join(SOURCE, "build-
 CHROMIUM = ["chromium", "--headless", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
             "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run",
             "--disable-quic", "--remote-debugging-pipe", "about:blank"]
-LOADED = 'File Load ("scene.txt"): Success'
-# Each still scene's read-outs: x, the application time's y, the simulation time's y, the colour.
-READOUTS = {"lit": (-1.3, 0.9, 0.8, (255, 255, 255)), "particles": (-1.3, 0.9, 0.8, (255, 255, 255)),
-            "hud": (-1.25, 0.85, 0.75, (255, 255, 76))}
+# Each still scene's read-outs: x, the application time's y, the simulation time's y, the colour;
+# or, for a scene that fails to load, the error panel's line.
+TEXTS = {"lit": (-1.3, 0.9, 0.8, (255, 255, 255)), "particles": (-1.3, 0.9, 0.8, (255, 255, 255)),
+         "hud": (-1.25, 0.85, 0.75, (255, 255, 76)), "broken": ((0, 0, 800, 20), (255, 140, 128))}
 
 
 def mat(name, diffuse, specular="0 0 0 1", shininess=0, ambient="0.1 0.1 0.1 1", emission="0 0 0 1", texture="None"):
@@ -154,7 +154,7 @@ class Browser:
         self.console.clear()
         self.call("Page.navigate", True, url=url)
         deadline = time.time() + 30
-        while LOADED not in self.console and time.time() < deadline:
+        while not any(line.startswith(("File Load", "ERROR")) for line in self.console) and time.time() < deadline:
             self.evaluate("0")
             time.sleep(0.1)
         time.sleep(seconds)
@@ -199,7 +199,8 @@ class WebTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.root = tempfile.mkdtemp(prefix="krestel-web-")
-        for name, text in {"lit": LIT, "particles": PARTICLES, "hud": HUD}.items():
+        broken = LIT.replace("MESHCOUNT: 2", "MESHCOUNT: two")
+        for name, text in {"lit": LIT, "particles": PARTICLES, "hud": HUD, "broken": broken}.items():
             os.makedirs(os.path.join(cls.root, "scenes", name))
             for file_name, content in dict(FILES, **{"scene.txt": text.encode()}).items():
                 with open(os.path.join(cls.root, "scenes", name, file_name), "wb") as f:
@@ -223,23 +224,25 @@ class WebTest(unittest.TestCase):
         return "http://127.0.0.1:%d/%s/index.html" % (self.server.server_address[1], name)
 
     def test_still_scenes_match_the_desktop(self):
-        for name in ("lit", "particles", "hud"):
+        for name in TEXTS:
             folder = os.path.join(self.root, "scenes", name)
             subprocess.run([os.path.abspath(BINARY), "--screenshot", "desktop.png", "--after", "1.5"], cwd=folder,
                            check=True, capture_output=True, timeout=60)
             desktop = read_png(shutil.copy(os.path.join(folder, "desktop.png"), os.path.join(OUTPUT, "desktop-%s.png" % name)))
             self.browser.open(self.export(name, folder), 1.5)
             web = self.browser.screenshot(name)
-            self.assertNotIn("ERROR", "\n".join(self.browser.console))
+            self.assertEqual("ERROR" in "\n".join(self.browser.console), name == "broken")
             self.assertGreaterEqual(within(web, desktop), 0.97, name)
-            # The read-outs' labels, pixel for pixel (their figures differ with the moment taken).
-            x, app_y, sim_y, colour = READOUTS[name]
-            for y, label in ((app_y, "Application Time: "), (sim_y, "Simulation Time: ")):
-                box = readout_box(x, y, label)
+            # The text pixel for pixel: the error line, or the read-outs' labels (their figures differ
+            # with the moment taken).
+            *place, colour = TEXTS[name]
+            boxes = [place[0]] if len(place) == 1 else [readout_box(place[0], y, label) for y, label in
+                                                        ((place[1], "Application Time: "), (place[2], "Simulation Time: "))]
+            for box in boxes:
                 text = [[image.pixel(px, py) == colour for py in range(box[1], box[3]) for px in range(box[0], box[2])]
                         for image in (web, desktop)]
-                self.assertEqual(text[0], text[1], (name, label))
-                self.assertGreater(sum(text[0]), 100, (name, label))  # the text is there
+                self.assertEqual(text[0], text[1], (name, box))
+                self.assertGreater(sum(text[0]), 100, (name, box))  # the text is there
         # A wrong picture is told apart: the lit scene against the HUD scene's desktop shot.
         self.assertLess(within(read_png(os.path.join(OUTPUT, "web-lit.png")), desktop), 0.9)
 

@@ -50,7 +50,11 @@ int main(int argc, char** argv) {
     std::fprintf(out, "inline constexpr uint8_t GLYPH_WIDTHS[256] = {");
     for (int c = 0; c < 256; ++c) {
         const unsigned char* glyph = font->characters[c];
-        std::fprintf(out, "%s%d", c == 0 ? "\n    " : c % 16 ? ", " : ",\n    ", glyph ? glyph[0] : 0);
+        std::fprintf(out, "%s%d",
+                     c == 0   ? "\n    "
+                     : c % 16 ? ", "
+                              : ",\n    ",
+                     glyph ? glyph[0] : 0);
     }
     std::fprintf(out, "};\ninline constexpr uint16_t GLYPH_ROWS[256][%d] = {", font->height);
     for (int c = 0; c < 256; ++c) {

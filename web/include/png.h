@@ -24,13 +24,13 @@ struct png_image {
 #define PNG_FORMAT_FLAG_COLOR 0x02U
 #define PNG_FORMAT_FLAG_LINEAR 0x04U
 #define PNG_FORMAT_RGBA (PNG_FORMAT_FLAG_COLOR | PNG_FORMAT_FLAG_ALPHA)
-#define PNG_FORMAT_LINEAR_RGB_ALPHA                                                              \
+#define PNG_FORMAT_LINEAR_RGB_ALPHA                                                                \
     (PNG_FORMAT_FLAG_LINEAR | PNG_FORMAT_FLAG_COLOR | PNG_FORMAT_FLAG_ALPHA)
-#define PNG_IMAGE_SIZE(image)                                                                    \
-    (size_t((image).width) * size_t((image).height) *                                          \
+#define PNG_IMAGE_SIZE(image)                                                                      \
+    (size_t((image).width) * size_t((image).height) *                                              \
      (((image).format & PNG_FORMAT_FLAG_LINEAR) ? 8 : 4))
 
 int png_image_begin_read_from_memory(png_image* image, const void* memory, size_t size);
-int png_image_finish_read(png_image* image, const void* background, void* buffer,
-                          int32_t rowStride, void* colormap);
+int png_image_finish_read(png_image* image, const void* background, void* buffer, int32_t rowStride,
+                          void* colormap);
 void png_image_free(png_image* image);
