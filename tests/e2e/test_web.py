@@ -12,9 +12,11 @@ import os
 import shutil
 import subprocess
 import tempfile
+import struct
 import threading
 import time
 import unittest
+import zlib
 
 from harness import BINARY, OUTPUT, SOURCE, read_png
 from scenes import button, camera, entity, panel, scene, tga
@@ -34,6 +36,14 @@ def mat(name, diffuse, specular="0 0 0 1", shininess=0, ambient="0.1 0.1 0.1 1",
             % (name, emission, ambient, diffuse, specular, shininess,
                "TEXTURETYPE: DYNAMIC\nLINK: %s\nTEXTURE: None" % texture[1:] if texture[0] == "@"
                else "TEXTURETYPE: STATIC\nTEXTURE: " + texture))
+
+
+def png(width, height, pixels):
+    """An 8-bit RGB PNG, top row first: decoded by libpng on the desktop, by the browser in the page."""
+    raw = b"".join(b"\0" + bytes(v for p in pixels[y * width:(y + 1) * width] for v in p) for y in range(height))
+    chunk = lambda kind, data: struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
 def sphere(name, r=1.0, stacks=12, slices=16):
@@ -78,7 +88,7 @@ LIT = scene(
        entity("OBJECT", "Red", "-2.6 0.8 0", link="Ball", material="Red"),
        entity("OBJECT", "Gold", "0 -0.2 1", link="Ball", material="Gold", angle="40"),
        entity("OBJECT", "Glow", "2.6 0.8 0", link="Ball", material="Glow")],
-    materials=LIGHTS + [mat("Grey", "0.7 0.7 0.7 1", "0.3 0.3 0.3 1", 8), mat("Red", "0.9 0.1 0.1 1", "1 1 1 1", 32),
+    materials=LIGHTS + [mat("Grey", "0.35 0.35 0.35 1", "0.2 0.2 0.2 1", 8), mat("Red", "0.9 0.1 0.1 1", "1 1 1 1", 32),
                         mat("Gold", "0.8 0.6 0.1 1", "1 0.9 0.5 1", 12, "0.3 0.2 0.05 1"),
                         mat("Glow", "0.1 0.3 0.6 1", "0.8 0.8 0.8 1", 90, emission="0.1 0.2 0.1 1")],
     meshes=[plate("Plate", 6, cells=10), sphere("Ball", 1.2)], readouts=("-1.3 0.9", "-1.3 0.8"))
@@ -89,7 +99,7 @@ PARTICLES = scene(
     + [entity("PARTICLE", "P%d" % i, p, link=s) for i, (p, s) in
        enumerate([("-2 1 0", "Drops"), ("2 -1 0", "Drops"), ("0 1.5 0", "Sparks"), ("0 -1.5 0", "Dots")])],
     materials=[LIGHTS[0], mat("Tiles", "1 1 1 1", ambient="0.3 0.3 0.3 1", texture="tiles.tga"),
-               mat("Odd", "1 1 1 1", ambient="0.3 0.3 0.3 1", texture="odd.tga")],
+               mat("Odd", "1 1 1 1", ambient="0.3 0.3 0.3 1", texture="odd.png")],
     meshes=[plate("Tiled", 1.8, repeat=2), plate("Plate", 1.8, repeat=3)],
     particles=[system("Drops", "QUAD", "BLEND", "1 1 1 0.6", 1.2, "drop.tga"), system("Sparks", "TRIANGLE", "SATURATE", "1 0.6 0 1", 1.5),
                system("Dots", "POINT", "SATURATE", "0.6 1 1 1", 12)])
@@ -107,7 +117,7 @@ HUD = scene(
     "MAX: 1.3334 -0.65 TEX: 1 1\n", "MAX: 1.3334 -0.65 TEX: 1 1\nCOLOUR: 1 1 1 1\nTEXTURETYPE: DYNAMIC\nLINK: Side\n"
     "TEXTURE: None\nMIN: %g %g TEX: 0 0\nMAX: %g %g TEX: 1 1\n" % MIRROR).replace("BACKGROUNDCOUNT: 2", "BACKGROUNDCOUNT: 3")
 FILES = {"tiles.tga": tga(4, 4, [(200, 60, 40) if (x + y) % 2 else (240, 240, 220) for y in range(4) for x in range(4)]),
-         "odd.tga": tga(3, 5, [(17 * i, 255 - 15 * i, 90 + 60 * (i % 3)) for i in range(15)]),
+         "odd.png": png(3, 5, [(17 * i, 255 - 15 * i, 90 + 60 * (i % 3)) for i in range(15)]),
          "drop.tga": tga(2, 2, [(255, 255, 255, 255), (90, 160, 255, 128), (90, 160, 255, 128), (255, 255, 255, 255)], depth=32),
          "panel.tga": tga(2, 2, [(90, 90, 120), (140, 140, 170), (140, 140, 170), (90, 90, 120)])}
 
