@@ -212,6 +212,11 @@ void drawOverlay(const FrameRecords& frame, const OverlayRecord& overlay, Resour
 } // namespace
 
 void drawFrameRecords(const FrameRecords& frame, Resources* resources) {
+    // The GL buffers of the meshes drawn so far belong to the holder that owned their arrays; a
+    // new holder (a reloaded scene) is made while the old one still lives, so it always differs.
+    static const Resources* meshOwner = nullptr;
+    if (resources != meshOwner) ffForgetMeshes();
+    meshOwner = resources;
     const size_t count = frame.steps.size();
     for (size_t i = 0; i < count; ++i) {
         const FrameStep& step = frame.steps[i];

@@ -208,8 +208,7 @@ struct FixedState {
     std::vector<Mat4> projection{IDENTITY};
     int32_t viewport[4] = {0, 0, 0, 0};
     // Switches
-    bool lighting = false, texturing = false, blending = false, depthTest = false;
-    bool depthMask = true;
+    bool lighting = false, texturing = false;
     float pointSize = 1.0f;
     Light lights[FF_MAX_LIGHTS];
     Colour sceneAmbient{0.2f, 0.2f, 0.2f, 1.0f};
@@ -585,7 +584,6 @@ void ffDisable(int32_t cap) {
 }
 
 void ffDepthMask(bool on) {
-    ff.depthMask = on;
     glDepthMask(on ? GL_TRUE : GL_FALSE);
 }
 
