@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds the engine for the browser into build-web/ (or KRESTEL_WEB_BUILD_DIR) with Debian's
-# emscripten, installing it (and node-acorn, which its JavaScript optimiser needs) when missing.
+# emscripten, installing it (and node-acorn, which its JavaScript optimiser needs) when missing,
+# and Chromium, which the browser test (tests/e2e/test_web.py, run once this build exists) drives.
 # The HUD font is taken from the desktop's freeglut (freeglut3-dev) while building.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KRESTEL_WEB_BUILD_DIR:-$root/build-web}"
 
-packages=(emscripten node-acorn freeglut3-dev g++ cmake)
+packages=(emscripten node-acorn freeglut3-dev g++ cmake chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

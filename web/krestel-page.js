@@ -37,10 +37,12 @@ function imageType(bytes) {
 
 async function startKrestel() {
   const manifest = await (await fetch('manifest.json')).json();
-  const files = await Promise.all(manifest.files.map(async (path) => {
+  // A file the server does not have is left out, so the engine reports it as the desktop would.
+  const fetched = await Promise.all(manifest.files.map(async (path) => {
     const response = await fetch('files' + path);
-    return {path: path, bytes: new Uint8Array(await response.arrayBuffer())};
+    return response.ok ? {path: path, bytes: new Uint8Array(await response.arrayBuffer())} : null;
   }));
+  const files = fetched.filter((file) => file !== null);
   const images = [];
   for (const file of files) {
     const type = imageType(file.bytes);
