@@ -279,6 +279,8 @@ class WebTest(unittest.TestCase):
                               for i in (before, after)]
         self.assertLess(ay, by - 40)  # up by the button
         self.assertLess(ax, bx - 40)  # left by the key
+        for key in ("F5", "Escape"):  # nothing in a page: the F12 below still finds the engine running
+            self.browser.key("keyDown", key), self.browser.key("keyUp", key)
         downloads = tempfile.mkdtemp(prefix="krestel-downloads-", dir=self.root)
         self.browser.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=downloads)
         self.browser.key("keyDown", "F12")  # the canvas as a PNG download
