@@ -1,7 +1,9 @@
 // The drawing front ends without a window: one small scene recorded as frame records, the steps in
-// order and the matrices, lights, particles and HUD placements against values worked by hand.
+// order and the matrices, lights, particles and HUD placements against values worked by hand, and
+// the message panel wrapped by glyph width.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +26,7 @@ int32_t add(Scene* scene, const char* name, int32_t type, Float3 at, int32_t par
     e.entityType = type, e.type = MotionType::STATIC, e.position = at, e.rotation = turn,
     e.visible = 1;
     e.material.diffuse = {1, 0.5f, 0.25f, 1}, e.material.ambient = {0.1f, 0.2f, 0.3f, 1};
-    e.material.textureId = 7; // no such texture: the white one
+    e.material.textureId = 2; // one past the registry: the white texture
     return addEntity(scene, e, parent);
 }
 
@@ -127,6 +129,15 @@ TEST(FrameRecords, ASmallSceneBecomesItsStepsMatricesAndPlacements) {
     expectNear({{frame.texts[0].window.x, 10},
                 {frame.texts[0].window.y, 540},
                 {overlay.aspect, 4.0f / 3.0f}});
+    // A zero-height window keeps the HUD's last aspect; the panel wraps at blanks, by glyph width.
+    GlyphWidths tenPixels;
+    std::fill(std::begin(tenPixels.advance), std::end(tenPixels.advance), 10);
+    const char* message = "ERROR aaaa bbbb cccc";
+    clearFrameRecords(&frame);
+    recordMessagePanel(&frame, &resources, &message, 1, 116, 0, tenPixels);
+    EXPECT_EQ(frame.overlays[0].aspect, 4.0f / 3.0f);
+    ASSERT_EQ(frame.texts.size(), 3u);
+    EXPECT_STREQ(frame.texts[1].text, "    bbbb");
     freeScene(scene), std::free(hud.clock), std::free(system->particles), std::free(system);
     std::free(resources.particleSystems.items), std::free(resources.meshes.items[0].vertices);
     std::free(resources.meshes.items[0].indices), std::free(resources.meshes.items);
