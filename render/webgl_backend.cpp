@@ -246,7 +246,10 @@ void drawFrameRecords(const FrameRecords& frame, Resources* resources) {
 }
 
 const GlyphWidths& hudGlyphWidths() {
-    static GlyphWidths widths{};
-    for (int c = 0; c < 256; ++c) widths.advance[c] = GLYPH_WIDTHS[c];
+    static const GlyphWidths widths = [] {
+        GlyphWidths taken{};
+        for (int c = 0; c < 256; ++c) taken.advance[c] = GLYPH_WIDTHS[c];
+        return taken;
+    }();
     return widths;
 }

@@ -500,10 +500,6 @@ void ffViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
     emscripten_glViewport(x, y, width, height);
 }
 
-void ffClearColour(float r, float g, float b, float a) {
-    glClearColor(r, g, b, a);
-}
-
 void ffClear() {
     // The window has no alpha channel, so what the desktop copies into a dynamic texture is
     // opaque; off-screen, alpha is cleared to 1 and then left alone to match.

@@ -29,12 +29,11 @@ enum class FfBlend { Zero, One, SrcAlpha, OneMinusSrcAlpha };
 
 inline constexpr int FF_MAX_LIGHTS = 8;
 
-// Compiles the shaders and makes the font atlas; false (with a message on stderr) when WebGL
-// cannot run them.
+// Builds the program lit textured meshes need (the others are built when first needed) and the
+// font atlas; false (with a message on stderr) when WebGL cannot run the shaders.
 bool ffInit();
 
 void ffViewport(int32_t x, int32_t y, int32_t width, int32_t height);
-void ffClearColour(float r, float g, float b, float a);
 // Clears colour and depth (depth only while depth writes are on, as GL does).
 void ffClear();
 
