@@ -46,6 +46,12 @@ def png(width, height, pixels):
             + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
+def jpeg(width, height, pixels):
+    """A JPEG made by ImageMagick: decoded by TurboJPEG on the desktop, by the browser in the page."""
+    ppm = b"P6 %d %d 255\n" % (width, height) + bytes(v for p in pixels for v in p)
+    return subprocess.run(["convert", "ppm:-", "-quality", "90", "jpg:-"], input=ppm, capture_output=True, check=True).stdout
+
+
 def sphere(name, r=1.0, stacks=12, slices=16):
     rows = []
     for i in range(stacks + 1):
@@ -111,7 +117,7 @@ HUD = scene(
     materials=[LIGHTS[0], mat("Screen", "1 1 1 1", ambient="0.5 0.5 0.5 1", texture="@Side"),
                mat("Red", "0.9 0.1 0.1 1", "1 1 1 1", 32)],
     meshes=[plate("Plate", 1.5), sphere("Ball")], readouts=("-1.25 0.85", "-1.25 0.75"), time_colour="1 1 0.3 1",
-    backgrounds=[panel("0 0 0 0.5", -1.3334, 0.65, -0.2, 1), panel("1 1 1 0.8", -1.3334, -1, 1.3334, -0.65, "panel.tga")],
+    backgrounds=[panel("0 0 0 0.5", -1.3334, 0.65, -0.2, 1), panel("1 1 1 0.8", -1.3334, -1, 1.3334, -0.65, "panel.jpg")],
     buttons=[button("ENTITYMOVE", "0 0 4 0 0", "Ball", "1 1 1 1", -1.2, -0.95, -0.8, -0.7),
              button("DRAWBOUNDINGS", "0 0 0 0 0", "None", "0.2 0.6 1 0.7", 0.8, -0.95, 1.2, -0.7)]).replace(
     "MAX: 1.3334 -0.65 TEX: 1 1\n", "MAX: 1.3334 -0.65 TEX: 1 1\nCOLOUR: 1 1 1 1\nTEXTURETYPE: DYNAMIC\nLINK: Side\n"
@@ -119,7 +125,7 @@ HUD = scene(
 FILES = {"tiles.tga": tga(4, 4, [(200, 60, 40) if (x + y) % 2 else (240, 240, 220) for y in range(4) for x in range(4)]),
          "odd.png": png(3, 5, [(17 * i, 255 - 15 * i, 90 + 60 * (i % 3)) for i in range(15)]),
          "drop.tga": tga(2, 2, [(255, 255, 255, 255), (90, 160, 255, 128), (90, 160, 255, 128), (255, 255, 255, 255)], depth=32),
-         "panel.tga": tga(2, 2, [(90, 90, 120), (140, 140, 170), (140, 140, 170), (90, 90, 120)])}
+         "panel.jpg": jpeg(8, 8, [(60 + 20 * x, 90 + 10 * y, 170 - 10 * x) for y in range(8) for x in range(8)])}
 
 
 class Browser:
