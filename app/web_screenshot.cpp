@@ -1,0 +1,64 @@
+// Screenshots in the browser: the canvas as a PNG download (krestel-0001.png, ...), taken right
+// after the frame is drawn, while the canvas still holds it. Same interface as the desktop's
+// app/screenshot.cpp; nothing is written to the page's own file system.
+#include "app/screenshot.h"
+
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+#include <set>
+
+namespace {
+
+constexpr int MAX_SCREENSHOTS = 9999;
+
+bool screenshotRequested = false;
+std::set<std::string> downloaded; // names already handed to the browser this session
+
+EM_JS(void, downloadCanvasPng, (const char* name), {
+    var link = document.createElement('a');
+    link.download = UTF8ToString(name);
+    link.href = Module['canvas'].toDataURL('image/png');
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+});
+
+std::string baseName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+bool writeWindowPng(const char* path) {
+    downloadCanvasPng(baseName(path).c_str());
+    return true;
+}
+
+std::string nextScreenshotPath(const std::string& folder,
+                               const std::function<bool(const std::string&)>& exists) {
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+    for (int n = 1; n <= MAX_SCREENSHOTS; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "krestel-%04d.png", n);
+        if (!exists(prefix + name)) return prefix + name;
+    }
+    return {};
+}
+
+void requestScreenshot(const std::string& folder) {
+    (void)folder; // downloads go where the browser puts them
+    screenshotRequested = true;
+}
+
+void takeRequestedScreenshot() {
+    if (!screenshotRequested) return;
+    screenshotRequested = false;
+    const std::string name =
+        nextScreenshotPath("", [](const std::string& p) { return downloaded.count(p) != 0; });
+    if (name.empty()) return;
+    downloaded.insert(name);
+    if (writeWindowPng(name.c_str())) std::printf("Screenshot: %s\n", name.c_str());
+}
