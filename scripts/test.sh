@@ -3,9 +3,10 @@
 # under a private Xvfb when no display is set) in two passes: a plain build in build/ (or
 # KRESTEL_BUILD_DIR), then a build with AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-asan/ (or KRESTEL_ASAN_BUILD_DIR). KRESTEL_SANITIZE_PASS=0 skips the second pass.
-# Before building, the lines changed since the last commit are checked against .clang-format;
-# both builds treat warnings as errors. Arguments go to both ctest runs (e.g. -R unit_). Exits
-# non-zero when any pass fails.
+# The browser build (build-web/) comes first, so that the plain pass also runs the page in
+# headless Chromium. Before building, the lines changed since the last commit are checked
+# against .clang-format; both builds treat warnings as errors. Arguments go to both ctest runs
+# (e.g. -R unit_). Exits non-zero when any pass fails.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh" || exit 1
@@ -44,6 +45,15 @@ pass() {
 }
 
 ctest_args=("$@")
+# The browser build first, so the plain pass's ctest includes the page test (KRESTEL_WEB=0 skips it).
+if [ "${KRESTEL_WEB:-1}" != "0" ]; then
+  begin=$SECONDS
+  if "$root/scripts/build-web.sh"; then
+    results+=("web build in $((SECONDS - begin)) s")
+  else
+    results+=("web build FAILED"); failed=1
+  fi
+fi
 pass plain "$plain" -DKRESTEL_SANITIZE=OFF -DKRESTEL_WERROR=ON
 
 if [ "${KRESTEL_SANITIZE_PASS:-1}" != "0" ]; then
