@@ -7,9 +7,10 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -134,9 +135,24 @@ void freeForces(ForceList* forces) {
 
 // The shortest text that reads back as the same float; minus zero is written 0.
 std::string shortestNumber(float value) {
-    char text[32];
-    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value + 0.0f);
-    return std::string(text, written.ptr);
+    // Fixed and exponent forms with ever more digits (nine significant digits always read back
+    // exactly); the shorter wins, the fixed one on a tie.
+    const double number = static_cast<double>(value + 0.0f);
+    std::string best;
+    char text[64];
+    for (int digits = 0; digits <= 9; ++digits) {
+        if (std::fabs(number) < 1e15) {
+            std::snprintf(text, sizeof text, "%.*f", digits, number);
+            if (std::strtof(text, nullptr) == value &&
+                (best.empty() || std::strlen(text) < best.size()))
+                best = text;
+        }
+        std::snprintf(text, sizeof text, "%.*g", digits == 0 ? 1 : digits, number);
+        if ((std::strtof(text, nullptr) == value || digits == 9) &&
+            (best.empty() || std::strlen(text) < best.size()))
+            best = text;
+    }
+    return best;
 }
 
 uint32_t glutElapsedMs() {
@@ -164,10 +180,10 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     scene = createScene();
     keyframers = createList<Keyframer>();
     forces = createRecordList<Force>();
-    clock = createClock();
+    engine::clock = createClock();
     viewpoint = new Camera(createCamera());
     resources = createSceneResources(&state, 0);
-    initHud(&hud, scene, viewpoint, clock, resources);
+    initHud(&hud, scene, viewpoint, engine::clock, resources);
     FileStamp sceneStamp = statFile(state.scenePath);
     SceneText text = readSceneText(state.scenePath.c_str(), state.sceneFolder.c_str());
     if (!sceneStamp.exists) printDemoHint();
@@ -175,9 +191,9 @@ void initEngine(const char* scenePath, const char* sceneFolder) {
     showLoadMessages(&state, text);
     state.home = scene->camera.position;
     watchSceneFiles(&state, sceneStamp, text.meshFiles);
-    absorbClock(clock);
+    absorbClock(engine::clock);
     // Whole seconds since GLUT started: 0 after a fast load, so emission repeats run to run.
-    srand15(static_cast<uint32_t>(static_cast<int64_t>(getAppTime(clock))));
+    srand15(static_cast<uint32_t>(static_cast<int64_t>(getAppTime(engine::clock))));
     updateTransforms(scene);
 }
 
@@ -218,16 +234,17 @@ void onReshape(int width, int height) {
 
 void onIdle() {
     using namespace engine;
-    updateClock(clock);
-    if (pollFileWatch(&state.watch, getAppTime(clock))) recordRequest(&hud, Request::Reload);
+    updateClock(engine::clock);
+    if (pollFileWatch(&state.watch, getAppTime(engine::clock)))
+        recordRequest(&hud, Request::Reload);
     actOnRequests(&state, &hud, glutElapsedMs);
     if (state.quit) std::exit(0);
-    if (!state.exitShotPath.empty() && getAppTime(clock) >= state.exitShotAfter) {
+    if (!state.exitShotPath.empty() && getAppTime(engine::clock) >= state.exitShotAfter) {
         state.exitShotDue = 1;
     }
-    processInput(&hud, static_cast<float>(getAppDelta(clock)));
-    animateScene(keyframers, scene, static_cast<float>(getSimTime(clock)));
-    stepSimulation(forces, scene, static_cast<float>(getSimDelta(clock)), resources);
+    processInput(&hud, static_cast<float>(getAppDelta(engine::clock)));
+    animateScene(keyframers, scene, static_cast<float>(getSimTime(engine::clock)));
+    stepSimulation(forces, scene, static_cast<float>(getSimDelta(engine::clock)), resources);
     updateTransforms(scene);
     glutPostRedisplay();
 }
@@ -245,7 +262,8 @@ void reloadScene(EngineState* state) {
         if (!state->watch.files.empty()) state->watch.files[0].stamp = sceneStamp;
         for (const std::string& path : text.meshFiles) {
             bool watched = false;
-            for (const WatchedFile& file : state->watch.files) watched = watched || file.path == path;
+            for (const WatchedFile& file : state->watch.files)
+                watched = watched || file.path == path;
             if (!watched) state->watch.files.push_back({path, statFile(path)});
         }
         state->watch.pending = 0;

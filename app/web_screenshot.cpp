@@ -12,7 +12,6 @@ namespace {
 
 constexpr int MAX_SCREENSHOTS = 9999;
 
-bool screenshotRequested = false;
 std::set<std::string> downloaded; // names already handed to the browser this session
 
 EM_JS(void, downloadCanvasPng, (const char* name), {
@@ -48,14 +47,8 @@ std::string nextScreenshotPath(const std::string& folder,
     return {};
 }
 
-void requestScreenshot(const std::string& folder) {
+void writeScreenshotBeside(std::string folder) {
     (void)folder; // downloads go where the browser puts them
-    screenshotRequested = true;
-}
-
-void takeRequestedScreenshot() {
-    if (!screenshotRequested) return;
-    screenshotRequested = false;
     const std::string name =
         nextScreenshotPath("", [](const std::string& p) { return downloaded.count(p) != 0; });
     if (name.empty()) return;

@@ -46,8 +46,3 @@ inline from_chars_result from_chars(const char* first, const char* last, float& 
 } // namespace std
 #endif
 
-// app/engine.cpp reaches the engine's `clock` through `using namespace engine;`, which the C
-// library's clock() (declared by this library's headers, unlike glibc's) makes ambiguous. The C
-// function keeps its name; the engine's global is spelled differently in this build only.
-#include <ctime>
-#define clock krestel_clock
