@@ -45,4 +45,3 @@ inline from_chars_result from_chars(const char* first, const char* last, float& 
 }
 } // namespace std
 #endif
-
