@@ -2,8 +2,6 @@
 // the clamp at zero.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "app/clock.h"
 
 // A reload of half a second after the second update: the clocks run on, no step carries it.
