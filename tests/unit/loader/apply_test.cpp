@@ -46,7 +46,7 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
     SceneDescription d;
     const ParseError error = parseScene(text, &d);
     ASSERT_EQ(error.kind, ParseErrorKind::None) << error.line << ": " << error.message;
-    static Scene* scene = createScene(); // the engine's objects are never freed
+    static Scene* scene = createScene(); // statics: what the apply step makes stays reachable
     static KeyframerList keyframers{};
     static ForceList forces{};
     static Hud hud{};
