@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
     if (names.empty()) names = {"cubes", "spheres", "particles", "dynamic"};
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(800, 600);
-    glutInitWindowPosition(0, 0); // wholly on the screen, so every pixel is drawn
+    glutInitWindowPosition(0, 0); // wholly on the screen; without a position it is at (-1, -1)
     glutCreateWindow(WINDOW_TITLE);
     // Frames are drawn by the timing loop, not on request; events are only pumped.
     glutDisplayFunc([] {});
