@@ -434,13 +434,11 @@ TEST_F(Frame, HudPanelsThenButtonsInOrderTexturedTheReadOutsUntintedAndTheStateR
     GLboolean depthMask = GL_FALSE;
     GLint mode = 0;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask), glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(depthMask);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    EXPECT_TRUE(std::equal(before, before + 16, after));
+    EXPECT_EQ(std::tuple(glIsEnabled(GL_BLEND), glIsEnabled(GL_TEXTURE_2D),
+                         glIsEnabled(GL_DEPTH_TEST), glIsEnabled(GL_LIGHTING), depthMask),
+              std::tuple(0, 0, 1, 1, 1));
+    EXPECT_EQ(std::tuple(mode, std::equal(before, before + 16, after)),
+              std::tuple(GL_MODELVIEW, true));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

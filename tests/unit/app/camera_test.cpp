@@ -27,11 +27,7 @@ TEST(Camera, PitchIsClampedYawWrapsOncePerUpdateAndTheAxesFollowBoth) {
 
 TEST(Window, AResizeToNoHeightKeepsThePreviousAspect) {
     double aspect = 4.0 / 3.0;
-    const struct {
-        int width, height;
-        double aspect;
-    } resizes[] = {{1000, 200, 5.0}, {1000, 0, 5.0}, {0, 300, 5.0}, {300, 600, 0.5}, {-1, 5, 0.5}};
-    for (const auto& r : resizes)
-        EXPECT_DOUBLE_EQ(aspect = windowAspect(r.width, r.height, aspect), r.aspect)
-            << r.width << "x" << r.height;
+    for (const auto& [w, h, kept] :
+         {std::tuple{1000, 200, 5.0}, {1000, 0, 5.0}, {0, 300, 5.0}, {300, 600, 0.5}, {-1, 5, 0.5}})
+        EXPECT_DOUBLE_EQ(aspect = windowAspect(w, h, aspect), kept) << w << "x" << h;
 }
