@@ -5,12 +5,14 @@
 # The build goes to build-bench/ (or KRESTEL_BENCH_BUILD_DIR); the raw output and the figures are
 # kept there as bench-raw.log and bench-results.md, the frame scenes in bench-frames/. Exits
 # non-zero when a benchmark program fails.
-#   scripts/bench.sh                          everything (about five minutes on two cores)
+#   scripts/bench.sh                          everything (several minutes on two cores)
 #   KRESTEL_BENCH_MB=10 ...                   a smaller generated load scene (default 50)
 #   KRESTEL_BENCH_ROUNDS=3 ...                fewer alternating rounds of frames and images (15)
 #   KRESTEL_BENCH_RELOADS=10 ...              fewer reloads of the demo (60)
 #   KRESTEL_SCALE_COUNTS="10000 100000" ...   the entity counts of the load by count
 #                                             (default 10000 100000 1000000; 2 GB of memory)
+# The quickest settings (MB=5 ROUNDS=3 RELOADS=10 SCALE_COUNTS=10000) run in about a minute after
+# the build and show that no benchmark has rotted; their figures miss the load targets.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KRESTEL_BENCH_BUILD_DIR:-$root/build-bench}"
