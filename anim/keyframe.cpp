@@ -1,6 +1,6 @@
 // Keyframers: building the time-sorted key chains and evaluating them at a folded time. Keys
-// and keyframers are heap records that live until the program ends. Times in seconds of
-// simulation time. No GL here.
+// and keyframers are heap records made by each load and freed by the reload that replaces it.
+// Times in seconds of simulation time. No GL here.
 #include "anim/keyframe.h"
 
 #include <cmath>

@@ -1,9 +1,11 @@
-// bench_reload: wall time of the demo's first load (initEngine) and of reloading it (reloadScene:
-// read, parse, warning checks, build the new scene with its textures, free the old one, delete
-// its GL textures), the median over a run of reloads, with resident memory before and after.
+// bench_reload: wall time of the demo's first load (initEngine) and of reloading it as F5 does (a
+// reload request acted on: read, parse, warning checks, build the new scene with its textures,
+// free the old one, delete its GL textures), the median over a run of reloads, with resident
+// memory before and after.
 //   bench_reload [folder holding scene.txt, default demo/ of the source tree] [reloads, default 60]
 // Needs a display; the engine's load messages go to /dev/null while it runs.
 #include "app/engine.h"
+#include "app/input.h"
 
 #include <GL/freeglut.h>
 
@@ -22,6 +24,13 @@ namespace {
 double now() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// What the idle turn does after F5: the recorded request acted on.
+void reload() {
+    recordRequest(&engine::hud, Request::Reload);
+    actOnRequests(&engine::state, &engine::hud,
+                  [] { return static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME)); });
 }
 
 long long residentKb() {
@@ -58,12 +67,12 @@ int main(int argc, char** argv) {
     initEngine();
     glFinish();
     const double firstLoad = now() - start;
-    reloadScene(); // the allocator and driver meet a reload once before memory is sampled
+    reload(); // the allocator and driver meet a reload once before memory is sampled
     const long long before = residentKb();
     std::vector<double> times;
     for (int i = 0; i < reloads; ++i) {
         start = now();
-        reloadScene();
+        reload();
         glFinish(); // texture uploads finished, not only queued
         times.push_back(now() - start);
     }
@@ -73,9 +82,10 @@ int main(int argc, char** argv) {
     dup2(console, 1);
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];
-    std::printf("| Reload of %s (%d reloads) | median %.1f ms, min %.1f ms, max %.1f ms | first "
-                "load %.1f ms | resident %lld kB before, %lld kB after | target < 50 ms: %s |\n",
+    std::printf("| Reload of %s (%d reloads) | median %.1f ms wall (fastest %.1f, slowest %.1f); "
+                "resident %lld kB before, %lld kB after | first load %.1f ms wall | - | < 50 ms | "
+                "%s |\n",
                 folder.c_str(), reloads, median * 1e3, times.front() * 1e3, times.back() * 1e3,
-                firstLoad * 1e3, before, after, median < 0.050 ? "met" : "**not met**");
+                before, after, firstLoad * 1e3, median < 0.050 ? "yes" : "**no**");
     return 0;
 }

@@ -208,7 +208,3 @@ void actionNone(float* values, Hud* hud) {
     (void)values;
     (void)hud;
 }
-
-void resetDrawBoundingsDebounce() {
-    lastBoundingsToggle = -1.0f;
-}

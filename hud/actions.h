@@ -23,5 +23,3 @@ void actionParticleSystemState(float* values, Hud* hud);
 void actionTimeRate(float* values, Hud* hud);
 void actionDrawBoundings(float* values, Hud* hud);
 void actionNone(float* values, Hud* hud);
-// Forgets the time of the last bounding-display toggle (shared by all DRAWBOUNDINGS buttons).
-void resetDrawBoundingsDebounce();

@@ -28,8 +28,6 @@ struct PathWord {
 // Whole-word, case-sensitive comparison, as every lookup by name does.
 bool wordEquals(const Word& word, const char* text);
 bool wordEquals(const PathWord& word, const char* text);
-// The text cut to 19 characters.
-Word makeWord(const char* text);
 
 // One kind per failure, so tests and tools can tell failures apart without parsing messages.
 enum class ParseErrorKind : int32_t {

@@ -478,9 +478,3 @@ bool wordEquals(const Word& word, const char* text) {
 bool wordEquals(const PathWord& word, const char* text) {
     return std::strncmp(word.text, text, PATH_SIZE) == 0;
 }
-
-Word makeWord(const char* text) {
-    Word word{};
-    std::strncpy(word.text, text, NAME_SIZE - 1);
-    return word;
-}

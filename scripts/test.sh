@@ -5,8 +5,9 @@
 # build-asan/ (or KRESTEL_ASAN_BUILD_DIR). KRESTEL_SANITIZE_PASS=0 skips the second pass.
 # The browser build (build-web/) comes first, so that the plain pass also runs the page in
 # headless Chromium. Before building, the lines changed since the last commit are checked
-# against .clang-format; both builds treat warnings as errors. Arguments go to both ctest runs
-# (e.g. -R unit_). Exits non-zero when any pass fails.
+# against .clang-format; both builds treat warnings as errors and leave the benchmarks out
+# (scripts/bench.sh builds and runs them). Arguments go to both ctest runs (e.g. -R unit_). Exits
+# non-zero when any pass fails.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh" || exit 1
@@ -54,7 +55,7 @@ if [ "${KRESTEL_WEB:-1}" != "0" ]; then
     results+=("web build FAILED"); failed=1
   fi
 fi
-pass plain "$plain" -DKRESTEL_SANITIZE=OFF -DKRESTEL_WERROR=ON
+pass plain "$plain" -DKRESTEL_SANITIZE=OFF -DKRESTEL_BENCH=OFF -DKRESTEL_WERROR=ON
 
 if [ "${KRESTEL_SANITIZE_PASS:-1}" != "0" ]; then
   # Leaks are not checked: the engine's global state is made once and never freed by design,

@@ -38,7 +38,8 @@ class Hostile(unittest.TestCase):
     def test_broken_textures_and_overflow_keep_the_engine_drawing(self):
         with Engine(SCENE, dict(TEXTURES, **IMAGES), name="hostile-run") as engine:
             time.sleep(1.5)
-            self.assertTrue(engine.alive() and 'File Load ("scene.txt"): Success' in engine.stdout(), engine.stderr())
+            self.assertTrue(engine.alive(), engine.stderr())
+            self.assertIn('File Load ("scene.txt"): Success', engine.stdout(), engine.stderr())
             shot = engine.screenshot("hostile")
             self.assertTrue(near(shot.pixel(400, 300), RED, 60), shot.pixel(400, 300))
             for i in range(4):  # the panels' centres

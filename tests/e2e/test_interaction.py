@@ -42,8 +42,8 @@ class Interaction(unittest.TestCase):
             # Red stays (static), blue slides right, green falls: (dx, dy) rounded to 15 pixels.
             moved = [tuple(round((b - a) / 15) for a, b in zip(centre(first, c)[:2], centre(second, c)[:2])) for c in range(3)]
             x1 = centre(second, 0)[0]
-            self.assertTrue(centre(first, 0)[2] > 100 and moved[0] == (0, 0) and moved[2][1] == moved[1][0] == 0, moved)
-            self.assertTrue(moved[2][0] > 0 and moved[1][1] > 0, moved)
+            self.assertGreater(centre(first, 0)[2], 100)
+            self.assertEqual((moved[0], moved[2][1], moved[1][0], moved[2][0] > 0, moved[1][1] > 0), ((0, 0), 0, 0, True, True), moved)
             engine.hold_mouse(*MOVE_BUTTON, 1.0)  # about 104 pixels a second
             x2 = centre(shot("move-button"), 0)[0]
             self.assertTrue(x1 + 40 < x2 < x1 + 200, (x1, x2))
@@ -52,7 +52,7 @@ class Interaction(unittest.TestCase):
             # 139 pixels for 15 degrees.
             engine.drag(400, 200, 415, 200)
             x4, _, count = centre(shot("scene-drag"), 0)
-            self.assertTrue(count > 0 and x2 - 160 < x4 < x2 - 20, (x2, x4, count))
+            self.assertEqual((count > 0, x2 - 160 < x4 < x2 - 20), (True, True), (x2, x4, count))
 
             # W flies about four units of the ten towards the square.
             engine.hold_key("w", 0.5)
@@ -67,7 +67,8 @@ class Interaction(unittest.TestCase):
             self.assertEqual(lines[1:], ["POSITION: 0 0 10 ROTATION: 0 0 1 0 SCALE: 1 1 1"])
             self.assertTrue(3 < float(lines[0].split()[3]) < 8.5, lines)  # W flew about four units
             x5, y5, count5 = centre(home, 0)
-            self.assertTrue(abs(x5 - x2) < 8 and abs(y5 - centre(first, 0)[1]) < 8 and abs(count5 - centre(first, 0)[2]) < 20, (x5, y5, count5))
+            near_home = (abs(x5 - x2) < 8, abs(y5 - centre(first, 0)[1]) < 8, abs(count5 - centre(first, 0)[2]) < 20)
+            self.assertEqual(near_home, (True, True, True), (x5, y5, count5))
             self.assertGreater(home.count(lambda p: near(p, (255, 217, 102), 40), 1, (0, 0, 800, 40)), 20, "no line in the panel")
 
 

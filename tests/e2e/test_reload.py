@@ -58,8 +58,8 @@ class ReloadOnSave(unittest.TestCase):
             self.assertTrue(all(abs(a - b) < 4 for a, b in zip(centre_of(image, GREEN), where)))
             engine.xdotool("key", "F2")  # the frame-rate line below the white time read-outs
             image = engine.screenshot("f2")
-            self.assertTrue(image.count(lambda p: near(p, (255, 255, 255), 20), 1, (0, 78, 600, 93)) > 20 and
-                            image.count(lambda p: near(p, ERROR_TEXT, 40)) > 20, image.path)
+            self.assertGreater(image.count(lambda p: near(p, (255, 255, 255), 20), 1, (0, 78, 600, 93)), 20, image.path)
+            self.assertGreater(image.count(lambda p: near(p, ERROR_TEXT, 40)), 20, image.path)
 
             image = self.save(engine, edited(TEXT, ("EMISSION: 1 0 0", "EMISSION: 0 0 1")), "fixed",
                               lambda i: centre_of(i, BLUE) is not None)

@@ -358,7 +358,8 @@ TEST_F(Frame, DeepHierarchiesDrawInPlaceAndOnlyEightLightsCount) {
         world.add("Lamp", EntityType::LIGHT, {0, 0, 0}, 0, 0, paint({}, rgba(0.1f * i, 0, 0), rgba(0.1f, 0.1f, 0.1f)));
     world.resources->drawBoundings = 1;
     world.record(800, 600);
-    EXPECT_TRUE(glGetError() == GL_NO_ERROR && near(pixelAt(608, 300), rgb8(1, 1, 0), 1)); // (2, 0, -5) on screen
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_TRUE(near(pixelAt(608, 300), rgb8(1, 1, 0), 1)); // (2, 0, -5) on screen
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);
@@ -370,7 +371,8 @@ TEST_F(Frame, DeepHierarchiesDrawInPlaceAndOnlyEightLightsCount) {
     }
     GLfloat ambient[4];
     glGetFloatv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    EXPECT_TRUE(std::abs(ambient[0] - 0.8f) < 1e-5f && std::abs(ambient[3] - 8.0f) < 1e-5f);
+    EXPECT_NEAR(ambient[0], 0.8f, 1e-5f);
+    EXPECT_NEAR(ambient[3], 8.0f, 1e-5f);
 }
 
 const Rgba8 CLEAR{200, 100, 40, 255}, RED{255, 0, 0, 255}, GREEN{0, 255, 0, 255},
@@ -432,9 +434,11 @@ TEST_F(Frame, HudPanelsThenButtonsInOrderTexturedTheReadOutsUntintedAndTheStateR
     GLboolean depthMask = GL_FALSE;
     GLint mode = 0;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask), glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING) && depthMask);
-    EXPECT_TRUE(mode == GL_MODELVIEW && std::equal(before, before + 16, after));
+    EXPECT_EQ(std::tuple(glIsEnabled(GL_BLEND), glIsEnabled(GL_TEXTURE_2D),
+                         glIsEnabled(GL_DEPTH_TEST), glIsEnabled(GL_LIGHTING), depthMask),
+              std::tuple(0, 0, 1, 1, 1));
+    EXPECT_EQ(std::tuple(mode, std::equal(before, before + 16, after)),
+              std::tuple(GL_MODELVIEW, true));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

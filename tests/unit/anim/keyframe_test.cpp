@@ -67,7 +67,7 @@ TEST(Keyframer, MaterialsLerpEveryChannelAndTexturesStepThroughIndices) {
     const Material got = lerpMaterial(a, b, 0.25f), want = material(0.75f, 15, 0, ""); // 3/4 of a's
     for (Colour Material::*c : {&Material::ambient, &Material::diffuse, &Material::emission, &Material::specular})
         for (float Colour::*x : {&Colour::r, &Colour::g, &Colour::b, &Colour::a}) EXPECT_FLOAT_EQ(got.*c.*x, want.*c.*x);
-    EXPECT_TRUE(got.shininess == 15 && std::strcmp(got.name, "first") == 0);
+    EXPECT_EQ(std::tuple(got.shininess, std::string(got.name)), std::tuple(15.0f, "first"));
     for (const auto& [t, texture] : {std::pair{0.0f, 3}, {0.25f, 2}, {0.5f, 2}, {1.0f, 1}})
         EXPECT_EQ(lerpMaterial(b, a, t).textureId, texture) << t; // 2.5 truncates to 2
 }

@@ -209,10 +209,11 @@ TEST(Actions, TimeRateChangesPerSecondAndZeroResetsToOneEvenWhenClamped) {
 
 TEST(Actions, DrawBoundingsSwitchesAtMostTenTimesASecondWhileHeld) {
     // Held for a second in turns of stepMs: a switch on the first turn, then on each turn more
-    // than a tenth of a second after the last switch.
+    // than a tenth of a second after the last switch. The last switch is shared by every HUD, so
+    // each world starts two seconds after any earlier one ended.
+    static uint32_t startMs = 100000;
     for (const auto& [stepMs, turns, switches] : {std::tuple{1u, 1000, 10}, {30u, 34, 9}, {250u, 4, 4}}) {
-        HudWorld w;
-        resetDrawBoundingsDebounce();
+        HudWorld w(startMs += 2000);
         int32_t seen = 0;
         for (int i = 0; i < turns; ++i) {
             const int32_t before = w.resources.drawBoundings;
@@ -291,7 +292,8 @@ TEST(Input, DragsFollowThePointersWholePathOnlyWhenStartedOffEveryPanel) {
                     w.mouseUp(button, x, y);
                     w.motion(300, 100);
                     w.turns(2, 10);
-                    EXPECT_TRUE(w.camera().yaw == 0 && w.camera().pitch == 0 && std::abs(w.camera().position.z) < 1e-3f);
+                    EXPECT_EQ(std::tuple(w.camera().yaw, w.camera().pitch), std::tuple(0, 0));
+                    EXPECT_NEAR(w.camera().position.z, 0, 1e-3f);
                 }
 }
 

@@ -46,7 +46,7 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
     SceneDescription d;
     const ParseError error = parseScene(text, &d);
     ASSERT_EQ(error.kind, ParseErrorKind::None) << error.line << ": " << error.message;
-    static Scene* scene = createScene(); // the engine's objects are never freed
+    static Scene* scene = createScene(); // statics: what the apply step makes stays reachable
     static KeyframerList keyframers{};
     static ForceList forces{};
     static Hud hud{};
@@ -65,7 +65,9 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
         EXPECT_EQ(e.link, expected[i].link) << e.name;
         EXPECT_FLOAT_EQ(e.bounds.axis0.x, expected[i].half) << e.name;
     }
-    ASSERT_TRUE(keyframers.count == 3 && keyframers.items[0]->keyCount == 3 && keyframers.items[1]->keyCount == 1);
+    ASSERT_EQ(keyframers.count, 3);
+    EXPECT_EQ(std::tuple(keyframers.items[0]->keyCount, keyframers.items[1]->keyCount),
+              std::tuple(3, 1));
     for (int i = 0; i < 3; ++i) EXPECT_EQ(keyframers.items[i]->entity, 2) << i; // all on the arm, the empty one too
     const Keyframer* k = keyframers.items[0];
     const Entity& a = scene->entities->items[3];
@@ -78,7 +80,8 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
                    {hud.appTime.y, 0.2f}, {hud.simTime.x, 0.3f}, {hud.timeColour.b, 0.7f},
                    {forces.items[0].strength.z, 16}, {puff->birthRate, 17}, {puff->lifetime, 18}, {puff->size, 19},
                    {puff->minColour.g, 0.2f}, {puff->maxColour.a, 0.8f}, {puff->minMass, 20}, {puff->maxSpeed, 23}});
-    EXPECT_TRUE(puff->off == 1 && puff->blendType == BlendType::BLEND && puff->displayType == DisplayType::TRIANGLE);
+    EXPECT_EQ(std::tuple(puff->off, puff->blendType, puff->displayType),
+              std::tuple(1, BlendType::BLEND, DisplayType::TRIANGLE));
 }
 
 } // namespace

@@ -32,7 +32,7 @@ std::string replaceAll(std::string text, std::string_view from, std::string_view
 
 TEST(Parse, EveryValueLandsInItsField) {
     const SceneDescription d = parseOk(sceneText("full"));
-    ASSERT_TRUE(d.entities.size() == 3 && d.keys.size() == 3);
+    ASSERT_EQ(std::tuple(d.entities.size(), d.keys.size()), std::tuple(3u, 3u));
     const auto& button = d.hud.buttons.at(0);
     const auto& smoke = d.particleSystems.at(0);
     const Material& red = d.materials.at(0).material;
@@ -49,8 +49,10 @@ TEST(Parse, EveryValueLandsInItsField) {
         {smoke.texture.link.text, "SmokeCam"}, // the parentheses are not part of the name
         {red.texture, "red.tga"}, {mover.link.text, "Tri"}, {d.keys[2].texture.link.text, "KeyCam"}};
     for (const auto& [word, expected] : words) EXPECT_STREQ(word, expected);
-    EXPECT_TRUE(smoke.displayType == DisplayType::QUAD && smoke.blendType == BlendType::BLEND &&
-                mover.type == MotionType::ANIMATE && d.keyframers.at(2).keyframeType == KeyframeType::MATERIAL);
+    EXPECT_EQ(smoke.displayType, DisplayType::QUAD);
+    EXPECT_EQ(smoke.blendType, BlendType::BLEND);
+    EXPECT_EQ(mover.type, MotionType::ANIMATE);
+    EXPECT_EQ(d.keyframers.at(2).keyframeType, KeyframeType::MATERIAL);
     EXPECT_EQ(mover.line, lineOf(sceneText("full"), "ENTITY: OBJECT"));
     const std::string longest(19, 'n'); // the longest word that fits
     EXPECT_EQ(parseOk(replaceFirst(sceneText("full"), "(SmokeCam)", "(" + longest + ")")).particleSystems.size(), 1u);

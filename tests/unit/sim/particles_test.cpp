@@ -76,7 +76,8 @@ TEST(Particles, StorageGrowsOnceByAHundredAndDeadSlotsAreReusedLowestFirst) {
         updateParticleSystem(ps, 0.1f);
         EXPECT_EQ(ps->capacity, s.capacity) << s.rate;
         EXPECT_EQ(ps->count, s.count) << s.rate;
-        EXPECT_TRUE(ps->birthDebt >= 0.0f && ps->birthDebt < 1.0f) << s.rate; // the rest not owed
+        EXPECT_GE(ps->birthDebt, 0.0f) << s.rate; // the rest not owed
+        EXPECT_LT(ps->birthDebt, 1.0f) << s.rate;
     }
     ParticleSystem* ps = emitting(40, 1.0f);
     updateParticleSystem(ps, 0.1f); // 4 born

@@ -105,7 +105,8 @@ TEST(ImageFormats, HandMadeTgaPixelsAreExactAndSetPixelStaysInside) {
     TgaImage* image = decode(tga(2, 0, 32, body, 300, 129), &bytesPerPixel, error);
     ASSERT_NE(image, nullptr) << error;
     const Colour c = image->pixels[300 * 129 - 1];
-    EXPECT_TRUE(bytesPerPixel == 4 && c.r == 200 * UNIT && c.g == 2 * UNIT && c.b == 1 * UNIT && c.a == 128 * UNIT);
+    EXPECT_EQ(std::tuple(bytesPerPixel, c.r, c.g, c.b, c.a),
+              std::tuple(4, 200 * UNIT, 2 * UNIT, UNIT, 128 * UNIT));
     destroyImage(image);
     std::vector<TgaImage*> spare(8);
     for (TgaImage*& s : spare) s = createImage(3, 2);
@@ -113,7 +114,7 @@ TEST(ImageFormats, HandMadeTgaPixelsAreExactAndSetPixelStaysInside) {
     for (TgaImage* s : spare) destroyImage(s);
     fillImage(image, Colour{0.25f, 0.5f, 0.75f, 1.0f});
     for (int32_t index : {6, -1, 5}) setPixel(image, Colour{1, 0, 0, 0}, index);
-    EXPECT_TRUE(image->pixels[4].g == 0.5f && image->pixels[5].g == 0.0f);
+    EXPECT_EQ(std::tuple(image->pixels[4].g, image->pixels[5].g), std::tuple(0.5f, 0.0f));
     EXPECT_EQ(destroyImage(image), 0);
 }
 
