@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "app/clock.h"
+#include "core/camera.h"
 #include "hud/actions.h"
-#include "render/camera.h"
 #include "scene/scene.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // the engine.
 #include "bench/reference_renderer.h"
 
-#include "render/camera.h"
+#include "core/camera.h"
 
 #include <GL/glu.h>
 #include <GL/glut.h>

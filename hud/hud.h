@@ -5,9 +5,9 @@
 #pragma once
 
 #include "app/frame_stats.h"
+#include "core/camera.h"
 #include "core/math.h"
-#include "render/camera.h"
-#include "render/records.h"
+#include "core/records.h"
 
 struct Scene;
 struct Clock;

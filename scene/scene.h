@@ -4,10 +4,10 @@
 // No GL here.
 #pragma once
 
+#include "core/camera.h"
 #include "core/list.h"
 #include "core/math.h"
-#include "render/camera.h"
-#include "render/records.h"
+#include "core/records.h"
 #include "scene/node.h"
 
 // The codes are plain ints inside the records; the names are qualified (EntityType::OBJECT) so

@@ -3,9 +3,9 @@
 // bounding-box display flag. This file's operations call GL where they create or bind textures.
 #pragma once
 
+#include "core/camera.h"
 #include "core/list.h"
-#include "render/camera.h"
-#include "render/records.h"
+#include "core/records.h"
 #include "texture/tga.h"
 
 #include <string>

@@ -9,9 +9,9 @@
 #include <cstdarg>
 
 #include "app/clock.h"
+#include "core/camera.h"
 #include "hud/actions.h"
 #include "loader/parse.h"
-#include "render/camera.h"
 #include "render/frame.h"
 #include "render/gl_backend.h"
 #include "scene/scene.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "app/clock.h"
-#include "render/camera.h"
+#include "core/camera.h"
 #include "render/frame.h"
 #include "test_data.h"
 
