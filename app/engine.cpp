@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/glut_clock.h"
 #include "app/input.h"
 #include "app/screenshot.h"
 #include "app/watch.h"

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "anim/keyframe.h"
-#include "app/clock.h"
 #include "app/panel.h"
 #include "app/watch.h"
 #include "core/camera.h"
+#include "core/clock.h"
 #include "hud/hud.h"
 #include "render/frame_records.h"
 #include "scene/scene.h"

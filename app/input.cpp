@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "app/clock.h"
 #include "core/camera.h"
+#include "core/clock.h"
 #include "hud/actions.h"
 #include "scene/scene.h"
 

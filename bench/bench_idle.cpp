@@ -4,10 +4,10 @@
 // has a reference beside it: plain loops of our own doing the same arithmetic on flat arrays,
 // measured in the same run with their repetitions interleaved.
 #include "anim/keyframe.h"
-#include "app/clock.h"
 #include "app/input.h"
 #include "bench/alloc_count.h"
 #include "bench/report.h"
+#include "core/clock.h"
 #include "hud/actions.h"
 #include "scene/scene.h"
 #include "sim/particles.h"

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstdarg>
 
-#include "app/clock.h"
 #include "core/camera.h"
+#include "core/clock.h"
 #include "hud/actions.h"
 #include "loader/parse.h"
 #include "render/frame.h"

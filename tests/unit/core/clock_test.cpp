@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "app/clock.h"
 #include "core/camera.h"
+#include "core/clock.h"
 #include "render/frame.h"
 #include "test_data.h"
 
