@@ -228,7 +228,8 @@ void onIdle() {
     }
     processInput(&hud, static_cast<float>(getAppDelta(clock)));
     animateScene(keyframers, scene, static_cast<float>(getSimTime(clock)));
-    stepSimulation(forces, scene, static_cast<float>(getSimDelta(clock)), resources);
+    stepSimulation(forces, scene, static_cast<float>(getSimDelta(clock)),
+                   &resources->particleSystems);
     updateTransforms(scene);
     glutPostRedisplay();
 }
