@@ -5,7 +5,6 @@
 
 #include <cmath>
 
-#include "scene/node.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
 
