@@ -27,6 +27,7 @@
 #include "loader/loader.h"
 #include "render/frame.h"
 #include "render/gl_backend.h"
+#include "render/gl_textures.h"
 #include "sim/particles.h"
 
 // Where the demo lies, for the hint printed when no scene is found; the build fills them in.
@@ -107,7 +108,7 @@ void showLoadMessages(EngineState* state, const SceneText& text) {
 }
 
 Resources* createSceneResources(const EngineState* state, int32_t drawBoundings) {
-    Resources* resources = createResources();
+    Resources* resources = createResources(glTextureHooks());
     resources->textures.folder = state->sceneFolder.c_str();
     resources->viewpoint = *engine::viewpoint;
     resources->drawBoundings = drawBoundings;
