@@ -5,7 +5,7 @@
 
 #include "core/list.h"
 #include "core/math.h"
-#include "render/records.h"
+#include "core/records.h"
 
 struct Scene;
 

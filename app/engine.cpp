@@ -20,6 +20,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/glut_clock.h"
 #include "app/input.h"
 #include "app/screenshot.h"
 #include "app/watch.h"
@@ -27,6 +28,7 @@
 #include "loader/loader.h"
 #include "render/frame.h"
 #include "render/gl_backend.h"
+#include "render/gl_textures.h"
 #include "sim/particles.h"
 
 // Where the demo lies, for the hint printed when no scene is found; the build fills them in.
@@ -107,7 +109,7 @@ void showLoadMessages(EngineState* state, const SceneText& text) {
 }
 
 Resources* createSceneResources(const EngineState* state, int32_t drawBoundings) {
-    Resources* resources = createResources();
+    Resources* resources = createResources(glTextureHooks());
     resources->textures.folder = state->sceneFolder.c_str();
     resources->viewpoint = *engine::viewpoint;
     resources->drawBoundings = drawBoundings;
@@ -244,7 +246,8 @@ void onIdle() {
     }
     processInput(&hud, static_cast<float>(getAppDelta(engine::clock)));
     animateScene(keyframers, scene, static_cast<float>(getSimTime(engine::clock)));
-    stepSimulation(forces, scene, static_cast<float>(getSimDelta(engine::clock)), resources);
+    stepSimulation(forces, scene, static_cast<float>(getSimDelta(engine::clock)),
+                   &resources->particleSystems);
     updateTransforms(scene);
     glutPostRedisplay();
 }

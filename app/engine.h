@@ -7,11 +7,11 @@
 #include <string>
 
 #include "anim/keyframe.h"
-#include "app/clock.h"
 #include "app/panel.h"
 #include "app/watch.h"
+#include "core/camera.h"
+#include "core/clock.h"
 #include "hud/hud.h"
-#include "render/camera.h"
 #include "render/frame_records.h"
 #include "scene/scene.h"
 #include "sim/physics.h"

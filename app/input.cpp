@@ -6,9 +6,9 @@
 
 #include <cstdlib>
 
-#include "app/clock.h"
+#include "core/camera.h"
+#include "core/clock.h"
 #include "hud/actions.h"
-#include "render/camera.h"
 #include "scene/scene.h"
 
 namespace {

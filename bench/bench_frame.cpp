@@ -115,7 +115,8 @@ SceneResult runScene(const std::string& name, const std::string& root, int round
     for (int i = 0; i < 180; ++i) {
         t += 1.0f / 60.0f;
         animateScene(engine::keyframers, engine::scene, t);
-        stepSimulation(engine::forces, engine::scene, 1.0f / 60.0f, engine::resources);
+        stepSimulation(engine::forces, engine::scene, 1.0f / 60.0f,
+                       &engine::resources->particleSystems);
         updateTransforms(engine::scene);
     }
     result.particles = liveParticles();

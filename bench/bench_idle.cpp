@@ -4,10 +4,10 @@
 // has a reference beside it: plain loops of our own doing the same arithmetic on flat arrays,
 // measured in the same run with their repetitions interleaved.
 #include "anim/keyframe.h"
-#include "app/clock.h"
 #include "app/input.h"
 #include "bench/alloc_count.h"
 #include "bench/report.h"
+#include "core/clock.h"
 #include "hud/actions.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
@@ -79,7 +79,8 @@ ParticleWorld* makeParticleWorld() {
     updateTransforms(w->scene);
     srand15(1);
     // Five seconds of simulation: past the first deaths, so births and deaths balance.
-    for (int i = 0; i < 300; ++i) stepSimulation(&w->forces, w->scene, STEP, &w->resources);
+    for (int i = 0; i < 300; ++i)
+        stepSimulation(&w->forces, w->scene, STEP, &w->resources.particleSystems);
     return w;
 }
 
@@ -159,7 +160,7 @@ void Idle_StepSimulation(benchmark::State& state) {
     static ParticleWorld* w = makeParticleWorld();
     const int64_t liveBefore = liveParticles(w->resources);
     const long long allocsBefore = bench::allocationCount();
-    for (auto _ : state) stepSimulation(&w->forces, w->scene, STEP, &w->resources);
+    for (auto _ : state) stepSimulation(&w->forces, w->scene, STEP, &w->resources.particleSystems);
     const long long allocs = bench::allocationCount() - allocsBefore;
     const int64_t live = (liveBefore + liveParticles(w->resources)) / 2;
     state.counters["live"] = static_cast<double>(live);
@@ -394,7 +395,7 @@ void idleTurn(TurnWorld* w) {
     animateScene(w->entities->keyframers, w->entities->scene,
                  static_cast<float>(getSimTime(w->clock)));
     stepSimulation(&w->forces, w->entities->scene, static_cast<float>(getSimDelta(w->clock)),
-                   &w->resources);
+                   &w->resources.particleSystems);
     updateTransforms(w->entities->scene);
 }
 

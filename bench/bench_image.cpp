@@ -4,8 +4,8 @@
 //   bench_image [rounds, default 15]
 // Needs a display. Writes its two files to a temporary folder; the reader's messages go to
 // /dev/null while it runs.
+#include "render/gl_textures.h"
 #include "texture/image.h"
-#include "texture/registry.h"
 
 #include <GL/freeglut.h>
 #include <png.h>
@@ -88,7 +88,7 @@ bool writeTga(const std::string& path, const std::vector<uint8_t>& rgba) {
     return std::fclose(f) == 0 && ok;
 }
 
-// The registry's upload: a new texture object from the float pixels, finished, then deleted.
+// The GL back end's upload: a new texture object from the float pixels, finished, then deleted.
 void upload(const TgaImage* image) {
     GLuint name = uploadImage(image);
     glFinish();

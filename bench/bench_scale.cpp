@@ -48,7 +48,7 @@ double mb(long long bytes) {
 // The parts of an idle turn after the clock and the input: what walks the scene.
 void sceneTurn(float simTime, float simDelta) {
     animateScene(engine::keyframers, engine::scene, simTime);
-    stepSimulation(engine::forces, engine::scene, simDelta, engine::resources);
+    stepSimulation(engine::forces, engine::scene, simDelta, &engine::resources->particleSystems);
     updateTransforms(engine::scene);
 }
 

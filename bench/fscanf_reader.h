@@ -3,7 +3,7 @@
 // first mismatch); it exists to be timed beside the engine's parser, not to load scenes.
 #pragma once
 
-#include "render/records.h"
+#include "core/records.h"
 
 #include <cstdint>
 #include <vector>

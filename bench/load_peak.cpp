@@ -11,6 +11,7 @@
 #include "hud/actions.h"
 #include "loader/loader.h"
 #include "loader/parse.h"
+#include "render/gl_textures.h"
 
 #include "bench/proc_status.h"
 
@@ -92,7 +93,7 @@ void loadIntoFreshObjects(const char* path) {
     Scene* scene = createScene();
     KeyframerList* keyframers = createList<Keyframer>();
     ForceList* forces = createRecordList<Force>();
-    Resources* resources = createResources();
+    Resources* resources = createResources(glTextureHooks());
     static Hud hud;
     hud = Hud{};
     initHud(&hud, scene, engine::viewpoint, engine::clock, resources);

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/math.h"
-#include "render/records.h"
+#include "core/records.h"
 
 #include <cstdint>
 #include <string>

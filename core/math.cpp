@@ -6,8 +6,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "render/records.h"
-
 float lengthFloat3(Float3 v) {
     return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
 }

@@ -1,5 +1,5 @@
-// Small value types of the engine (vectors, quaternions, colours, 4x4 matrices, boxes) and the
-// pure free functions on them. No GL, no I/O, no allocation. Angles are in degrees at the
+// Small value types of the engine (vectors, quaternions, colours, 4x4 matrices, boxes, vertices)
+// and the pure free functions on them. No GL, no I/O, no allocation. Angles are in degrees at the
 // interface; matrices are row-major (element (r, c) at index 4r + c) and are transposed only
 // when they are handed to OpenGL.
 #pragma once
@@ -43,7 +43,14 @@ struct BoundingBox {
     Float3 axis0, axis1, axis2, centre;
 };
 
-struct Vertex;
+// One corner of a mesh as the mesh lists hold it and a GL back end reads it: 32 bytes,
+// interleaved. Here rather than beside Mesh because the box operations read its positions.
+struct Vertex {
+    Float3 position;
+    Float3 normal;
+    TexCoord texCoord;
+};
+static_assert(sizeof(Vertex) == 32, "OpenGL reads vertices at a 32-byte stride");
 
 // The smallest operations are defined here so that the per-particle and per-entity loops of the
 // idle step inline them.

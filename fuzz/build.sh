@@ -17,13 +17,13 @@ flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -I"$root"
 # The scene parser: the template scanner and the section readers, not the apply step (apply.cpp)
 # nor the file layer (loader.cpp). core/ for boundsOfVertices.
 scene_sources=(loader/parse.cpp loader/scan.cpp loader/parse_graph.cpp loader/parse_hud.cpp
-               loader/parse_resources.cpp core/math.cpp core/list.cpp render/records.cpp)
+               loader/parse_resources.cpp core/math.cpp core/list.cpp core/records.cpp)
 image_sources=(texture/tga.cpp texture/image.cpp core/math.cpp)
 
 compile() { # source -> object, rebuilt when the source or a header it names is newer
   local src="$1" obj="$out/obj/$(echo "$1" | tr / _).o"
   if [ ! -f "$obj" ] || [ -n "$(find "$root/$src" "$root/loader" "$root/core" "$root/texture" \
-        "$root/render/records.h" "$root/fuzz" -newer "$obj" -name '*.[ch]*' -print -quit)" ]; then
+        "$root/fuzz" -newer "$obj" -name '*.[ch]*' -print -quit)" ]; then
     "$cxx" "${flags[@]}" -c "$root/$src" -o "$obj"
   fi
   echo "$obj"

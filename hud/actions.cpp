@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "core/list.h"
 #include "scene/scene.h"
 #include "sim/particles.h"

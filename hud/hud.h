@@ -4,10 +4,10 @@
 // frame records for a back end; nothing here calls GL.
 #pragma once
 
-#include "app/frame_stats.h"
+#include "core/camera.h"
 #include "core/math.h"
-#include "render/camera.h"
-#include "render/records.h"
+#include "core/records.h"
+#include "hud/frame_stats.h"
 
 struct Scene;
 struct Clock;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "hud/hud.h"
 #include "render/frame.h"
 #include "scene/scene.h"

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "core/math.h"
+#include "core/records.h"
 #include "hud/hud.h"
-#include "render/records.h"
 #include "sim/physics.h"
 
 #include <cstdint>

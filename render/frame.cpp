@@ -3,7 +3,7 @@
 // records (and the scene camera's axes). No GL call. Matrices are row-major throughout.
 #include "render/frame.h"
 
-#include "render/camera.h"
+#include "core/camera.h"
 #include "scene/node.h"
 #include "scene/scene.h"
 #include "sim/particles.h"

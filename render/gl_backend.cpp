@@ -10,6 +10,7 @@
 #include <array>
 #include <cstring>
 
+#include "render/gl_textures.h"
 #include "texture/registry.h"
 
 namespace {

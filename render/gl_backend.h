@@ -1,6 +1,7 @@
 // The OpenGL 1.1 back end: draws FrameRecords (render/frame_records.h) with fixed-function GL,
 // client-array meshes, immediate-mode particles, boxes and HUD quads, and the HUD text through
-// GLUT's bitmap font. The only place besides app/'s GLUT glue that calls GL.
+// GLUT's bitmap font. With render/gl_textures.cpp, the only place besides app/'s GLUT glue that
+// calls GL.
 #pragma once
 
 #include "render/frame_records.h"

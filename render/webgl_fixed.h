@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "core/math.h"
-#include "render/records.h"
+#include "core/records.h"
 
 enum class FfMatrix { Modelview, Projection };
 

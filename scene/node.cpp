@@ -7,17 +7,16 @@
 #include <new>
 
 #include "core/list.h"
-#include "scene/scene.h"
 
-SceneNode* createNode(const Entity& entity) {
+SceneNode* createNode(int32_t entityIndex, BoundingBox localBounds) {
     auto* node = static_cast<SceneNode*>(std::calloc(1, sizeof(SceneNode)));
     if (node == nullptr) throw std::bad_alloc();
-    node->entityIndex = entity.index;
+    node->entityIndex = entityIndex;
     node->dirty = 1;
     node->local = identityMatrix();
     node->parentWorld = identityMatrix();
-    node->localBounds = entity.bounds;
-    node->worldBounds = entity.bounds;
+    node->localBounds = localBounds;
+    node->worldBounds = localBounds;
     return node;
 }
 
@@ -77,27 +76,6 @@ void markDirty(SceneNode* node) {
     markAncestors(node);
 }
 
-// Visits the queued entities only: every entity whose changed flag is 1 is in the queue, unless
-// the queue is full, when every entity is visited. The order does not matter, since each local
-// matrix depends only on its own entity and the flags markDirty leaves are the same whatever
-// order it is called in.
-void updateLocalMatrices(Scene* scene) {
-    EntityList* list = scene->entities;
-    IndexList& queue = scene->changedEntities;
-    const bool everyEntity = queue.count >= list->count;
-    const int32_t visits = everyEntity ? list->count : queue.count;
-    for (int32_t k = 0; k < visits; ++k) {
-        Entity& e = list->items[everyEntity ? k : queue.items[k]];
-        if (e.changed != 1) continue;
-        e.node->local =
-            multiplyMatrices(translationMatrix(e.position.x, e.position.y, e.position.z),
-                             matrixFromQuaternion(e.rotation));
-        markDirty(e.node);
-        e.changed = 0;
-    }
-    queue.count = 0;
-}
-
 void updateNode(SceneNode* node) {
     if (node->dirty != 1 && node->boundsDirty != 1) {
         if (node->parent != nullptr) node->parent->children.pending[node->slot] = 0;
@@ -132,19 +110,4 @@ void updateNode(SceneNode* node) {
         siblings.bounds[node->slot] = extremesOf(box);
         siblings.pending[node->slot] = 0;
     }
-}
-
-void updateTransforms(Scene* scene) {
-    updateLocalMatrices(scene);
-    updateNode(scene->nodeTree->root);
-}
-
-Matrix44 getEntityWorldMatrix(const Scene* scene, int32_t index) {
-    const SceneNode* node = getEntityNode(scene, index);
-    return multiplyMatrices(node->parentWorld, node->local);
-}
-
-Float3 getEntityWorldPosition(const Scene* scene, int32_t index) {
-    return transformPoint(getEntityNode(scene, index)->parentWorld,
-                          getEntityPosition(scene, index));
 }

@@ -1,12 +1,11 @@
 // The node hierarchy that mirrors the entity list: parent/child structure, local and
-// parent-to-world matrices (row-major) and boxes in the entity's frame and in world space.
-// updateTransforms rebuilds only what changed since the last call. No GL here.
+// parent-to-world matrices (row-major) and boxes in the entity's frame and in world space. A node
+// knows its entity by index only; the scene (scene/scene.h) writes the local matrices and runs
+// the update from the root. No GL here.
 #pragma once
 
 #include "core/math.h"
 
-struct Scene;
-struct Entity;
 struct SceneNode;
 
 // A node's children in child order, kept side by side for the box merge: a parent whose children
@@ -38,12 +37,11 @@ struct SceneNode {
     ChildTable children;     // the same children as the firstChild/nextSibling list
 };
 
-SceneNode* createNode(const Entity& entity);
+// A dirty node for entity `entityIndex`, whose box in its own frame is `localBounds`.
+SceneNode* createNode(int32_t entityIndex, BoundingBox localBounds);
 void attachNode(SceneNode* parent, SceneNode* node);
 // Flags the node's whole subtree for recomputation and its ancestors for a new box merge.
 void markDirty(SceneNode* node);
-void updateTransforms(Scene* scene);
-void updateLocalMatrices(Scene* scene);
+// Brings the node's parent-to-world matrix and boxes, and those of its flagged descendants, up
+// to date; a node flagged neither dirty nor boundsDirty is left as it is.
 void updateNode(SceneNode* node);
-Matrix44 getEntityWorldMatrix(const Scene* scene, int32_t index);
-Float3 getEntityWorldPosition(const Scene* scene, int32_t index);

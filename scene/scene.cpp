@@ -1,4 +1,5 @@
-// The entity registry: creation, insertion under a parent, lookups and accessors by index.
+// The entity registry: creation, insertion under a parent, lookups and accessors by index, and
+// the transform update that carries entity placements into the node hierarchy.
 #include "scene/scene.h"
 
 #include <cstdlib>
@@ -133,7 +134,7 @@ Scene* createScene() {
     if (scene == nullptr || tree == nullptr) throw std::bad_alloc();
     scene->camera = createCamera();
     scene->entities = createEntityList();
-    tree->root = createNode(scene->entities->items[0]);
+    tree->root = createNode(0, scene->entities->items[0].bounds);
     scene->nodeTree = tree;
     scene->entities->items[0].node = tree->root;
     scene->entities->items[0].changed = 0; // set by appendEntity; queued here
@@ -169,7 +170,7 @@ int32_t addEntity(Scene* scene, const Entity& entity, int32_t parentIndex) {
     const int32_t i = appendEntity(scene->entities, entity);
     growChangedQueue(scene);
     SceneNode* parentNode = entityAt(scene, parentIndex).node;
-    SceneNode* node = createNode(entityAt(scene, i));
+    SceneNode* node = createNode(i, entityAt(scene, i).bounds);
     attachNode(parentNode, node);
     Entity& stored = entityAt(scene, i);
     stored.node = node;
@@ -318,4 +319,40 @@ void getLightInfo(const Scene* scene, int32_t index, LightInfo* out) {
     out->material.ambient = {0.1f, 0.1f, 0.1f, 1};
     out->material.diffuse = {0.4f, 0.4f, 0.4f, 1};
     out->material.specular = {0.7f, 0.7f, 0.7f, 1};
+}
+
+// Visits the queued entities only: every entity whose changed flag is 1 is in the queue, unless
+// the queue is full, when every entity is visited. The order does not matter, since each local
+// matrix depends only on its own entity and the flags markDirty leaves are the same whatever
+// order it is called in.
+void updateLocalMatrices(Scene* scene) {
+    EntityList* list = scene->entities;
+    IndexList& queue = scene->changedEntities;
+    const bool everyEntity = queue.count >= list->count;
+    const int32_t visits = everyEntity ? list->count : queue.count;
+    for (int32_t k = 0; k < visits; ++k) {
+        Entity& e = list->items[everyEntity ? k : queue.items[k]];
+        if (e.changed != 1) continue;
+        e.node->local =
+            multiplyMatrices(translationMatrix(e.position.x, e.position.y, e.position.z),
+                             matrixFromQuaternion(e.rotation));
+        markDirty(e.node);
+        e.changed = 0;
+    }
+    queue.count = 0;
+}
+
+void updateTransforms(Scene* scene) {
+    updateLocalMatrices(scene);
+    updateNode(scene->nodeTree->root);
+}
+
+Matrix44 getEntityWorldMatrix(const Scene* scene, int32_t index) {
+    const SceneNode* node = getEntityNode(scene, index);
+    return multiplyMatrices(node->parentWorld, node->local);
+}
+
+Float3 getEntityWorldPosition(const Scene* scene, int32_t index) {
+    return transformPoint(getEntityNode(scene, index)->parentWorld,
+                          getEntityPosition(scene, index));
 }

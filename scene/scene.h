@@ -4,10 +4,10 @@
 // No GL here.
 #pragma once
 
+#include "core/camera.h"
 #include "core/list.h"
 #include "core/math.h"
-#include "render/camera.h"
-#include "render/records.h"
+#include "core/records.h"
 #include "scene/node.h"
 
 // The codes are plain ints inside the records; the names are qualified (EntityType::OBJECT) so
@@ -126,3 +126,11 @@ void setEntityMaterial(Scene* scene, int32_t index, const Material& material); /
 // Moves along the entity's own axes as of the last transform update.
 void moveEntityAlongAxes(Scene* scene, int32_t index, float dx, float dy, float dz);
 void getLightInfo(const Scene* scene, int32_t index, LightInfo* out);
+
+// The transform update: rebuilds the local matrix of each entity whose placement was written
+// since the last call, then the world matrices and boxes of the nodes that changed with it.
+void updateTransforms(Scene* scene);
+void updateLocalMatrices(Scene* scene);
+// As of the last transform update; row-major.
+Matrix44 getEntityWorldMatrix(const Scene* scene, int32_t index);
+Float3 getEntityWorldPosition(const Scene* scene, int32_t index);

@@ -5,10 +5,8 @@
 
 #include <cmath>
 
-#include "scene/node.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
-#include "texture/registry.h"
 
 namespace {
 
@@ -37,7 +35,8 @@ Float3 sumForces(const ForceList* forces) {
     return sum;
 }
 
-void stepSimulation(const ForceList* forces, Scene* scene, float dt, Resources* resources) {
+void stepSimulation(const ForceList* forces, Scene* scene, float dt,
+                    const PtrList<ParticleSystem>* particleSystems) {
     // A step that is not a finite time would leave every body and particle at NaN or infinity
     // for the rest of the run; such a step is not taken.
     if (!std::isfinite(dt) || !scene) return;
@@ -58,12 +57,15 @@ void stepSimulation(const ForceList* forces, Scene* scene, float dt, Resources* 
         setEntityVelocity(scene, i, v);
         setEntityAcceleration(scene, i, a);
     }
-    if (!resources) return;
+    if (!particleSystems) return;
     const IndexList emitters = entitiesOfType(scene, EntityType::PARTICLE);
     for (int32_t n = 0; n < emitters.count; ++n) {
         const int32_t i = emitters.items[n];
         if (getEntityMotionType(scene, i) == MotionType::SIMULATE) continue; // a body, above
-        ParticleSystem* system = getParticleSystem(resources, getEntityLink(scene, i));
+        // A link outside the list (one that named nothing) has no system.
+        const int32_t link = getEntityLink(scene, i);
+        if (link < 0 || link >= particleSystems->count) continue;
+        ParticleSystem* system = getPointer(particleSystems, link);
         if (!system) continue;
         setEmitterPosition(system, getEntityWorldPosition(scene, i));
         updateParticleSystem(system, dt);

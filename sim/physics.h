@@ -7,7 +7,7 @@
 #include "core/math.h"
 
 struct Scene;
-struct Resources;
+struct ParticleSystem;
 
 struct ForceType {
     enum : int32_t { GRAVITY = 0 };
@@ -21,4 +21,7 @@ struct Force {
 using ForceList = RecordList<Force>;
 
 Float3 sumForces(const ForceList* forces);
-void stepSimulation(const ForceList* forces, Scene* scene, float dt, Resources* resources);
+// Moves the bodies, then the particle systems that PARTICLE entities link to in `particleSystems`
+// (the resources' list); a null list steps the bodies only.
+void stepSimulation(const ForceList* forces, Scene* scene, float dt,
+                    const PtrList<ParticleSystem>* particleSystems);

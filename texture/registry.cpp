@@ -1,10 +1,8 @@
 // The texture registry (entry 0 is the white "None" texture; entries are only ever appended)
-// and the Resources holder. This is where textures are uploaded and bound: the only GL calls of
-// texture/. Camera names are at most 19 bytes and file names 255; longer ones are refused, never
-// cut or overflowed.
+// and the Resources holder. Images are read here and handed to the back end's hooks as entries
+// are made; no GL call. Camera names are at most 19 bytes and file names 255; longer ones are
+// refused, never cut or overflowed.
 #include "texture/registry.h"
-
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,20 +23,12 @@ template <size_t N> void copyName(char (&field)[N], const char* text) {
     std::snprintf(field, sizeof(field), "%s", text);
 }
 
-bool validIndex(const TextureRegistry* registry, int32_t index) {
-    return index >= 0 && index < registry->count;
+// The back end's name for a texture of the image; 0 without a back end.
+uint32_t upload(const TextureRegistry* registry, const TgaImage* image) {
+    return registry->hooks.upload ? registry->hooks.upload(image) : 0;
 }
 
 } // namespace
-
-uint32_t uploadImage(const TgaImage* image) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->width, image->height, 0, GL_RGBA, GL_FLOAT,
-                 image->pixels);
-    return name;
-}
 
 // The first entry for each file name and for each link: what a walk of the registry from the
 // front would find, without that walk for every texture a scene file names.
@@ -72,19 +62,20 @@ int32_t findLoaded(const std::unordered_map<std::string, int32_t>& names, const 
 
 } // namespace
 
-void createTextureRegistry(TextureRegistry* registry) {
+void createTextureRegistry(TextureRegistry* registry, TextureHooks hooks) {
     registry->count = 0;
     registry->entries = nullptr;
     registry->boundIndex = 0;
     registry->names = nullptr;
     registry->unread = nullptr;
+    registry->hooks = hooks;
 
     Texture none{};
     none.textureType = TextureType::STATIC;
     copyName(none.fileName, "None");
     TgaImage* image = createImage(2, 2);
     fillImage(image, WHITE);
-    none.glName = uploadImage(image);
+    none.glName = upload(registry, image);
     destroyImage(image);
     appendRecord(&registry->count, &registry->entries, none);
 }
@@ -126,23 +117,13 @@ int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, c
     // An entry without an image shares the white texture's GL name, so binding it is harmless.
     entry.glName = registry->count > 0 ? registry->entries[0].glName : 0;
     if (image) {
-        entry.glName = uploadImage(image);
+        entry.glName = upload(registry, image);
         registry->boundIndex = registry->count;
         destroyImage(image);
     }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    // An entry without an image sets them on the texture current before it, as it always has.
+    if (registry->hooks.setSampling) registry->hooks.setSampling();
     return appendRecord(&registry->count, &registry->entries, entry);
-}
-
-void bindTexture(TextureRegistry* registry, int32_t index) {
-    if (registry->count <= 0) return; // an empty holder has nothing to bind
-    if (!validIndex(registry, index)) index = 0;
-    if (index == registry->boundIndex) return;
-    glBindTexture(GL_TEXTURE_2D, registry->entries[index].glName);
-    registry->boundIndex = index;
 }
 
 void resolveTextureLinks(TextureRegistry* registry, const Scene* scene) {
@@ -178,20 +159,11 @@ void freeDynamicTextureList(DynamicTextureList* list) {
     std::free(list);
 }
 
-void copyToDynamicTexture(TextureRegistry* registry, int32_t index) {
-    // Only a DYNAMIC entry has the 256 by 256 level this copy replaces.
-    if (!validIndex(registry, index)) return;
-    if (registry->entries[index].textureType != TextureType::DYNAMIC) return;
-    glBindTexture(GL_TEXTURE_2D, registry->entries[index].glName);
-    registry->boundIndex = index;
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE);
-}
-
-Resources* createResources() {
+Resources* createResources(TextureHooks hooks) {
     auto* resources = static_cast<Resources*>(std::calloc(1, sizeof(Resources)));
     if (!resources) return nullptr;
     resources->meshes = MeshList{0, nullptr};
-    createTextureRegistry(&resources->textures);
+    createTextureRegistry(&resources->textures, hooks);
     resources->particleSystems = PtrList<ParticleSystem>{0, nullptr};
     resources->drawBoundings = 0;
     return resources;
@@ -218,20 +190,12 @@ int32_t loadTexture(Resources* resources, const char* name, int32_t kind, const 
     return loadTexture(&resources->textures, name, kind, link);
 }
 
-void bindTexture(Resources* resources, int32_t index) {
-    bindTexture(&resources->textures, index);
-}
-
 void resolveTextureLinks(Resources* resources, const Scene* scene) {
     resolveTextureLinks(&resources->textures, scene);
 }
 
 DynamicTextureList* listDynamicTextures(const Resources* resources) {
     return listDynamicTextures(&resources->textures);
-}
-
-void copyToDynamicTexture(Resources* resources, int32_t index) {
-    copyToDynamicTexture(&resources->textures, index);
 }
 
 std::string texturePath(const char* folder, std::string_view name) {
@@ -259,10 +223,10 @@ void freeResources(Resources* resources) {
     }
     std::free(resources->particleSystems.items);
     TextureRegistry& registry = resources->textures;
-    // Entries without an image share entry 0's GL name, which is deleted once.
-    for (int32_t i = 0; i < registry.count; ++i) {
-        GLuint name = registry.entries[i].glName;
-        if (i == 0 || name != registry.entries[0].glName) glDeleteTextures(1, &name);
+    // Entries without an image share entry 0's name, which is released once.
+    for (int32_t i = 0; registry.hooks.release && i < registry.count; ++i) {
+        const uint32_t name = registry.entries[i].glName;
+        if (i == 0 || name != registry.entries[0].glName) registry.hooks.release(name);
     }
     std::free(registry.entries);
     delete registry.names;

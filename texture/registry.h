@@ -1,11 +1,12 @@
-// The texture registry (every GL texture of the engine, referred to by index; entry 0 is the
-// white "None" texture) and Resources, which bundles meshes, textures, particle systems and the
-// bounding-box display flag. This file's operations call GL where they create or bind textures.
+// The texture registry (every texture of the engine, referred to by index; entry 0 is the white
+// "None" texture) and Resources, which bundles meshes, textures, particle systems and the
+// bounding-box display flag. Records only: the drawing back end makes and frees the textures
+// themselves through the registry's TextureHooks (render/gl_textures.h for OpenGL) and binds them.
 #pragma once
 
+#include "core/camera.h"
 #include "core/list.h"
-#include "render/camera.h"
-#include "render/records.h"
+#include "core/records.h"
 #include "texture/tga.h"
 
 #include <string>
@@ -34,12 +35,24 @@ struct Texture {
     char link[NAME_SIZE];     // DYNAMIC: camera entity name
     int32_t linkEntity;       // DYNAMIC: resolved camera entity index
     char fileName[PATH_SIZE]; // STATIC: image path
-    uint32_t glName;          // entry 0's texture when no image was made for the entry
+    uint32_t glName;          // the back end's name; entry 0's when no image was made for the entry
+};
+
+// What the drawing back end does as the registry makes and frees entries, called in that order,
+// so textures are uploaded as they load. A member left null does nothing: a registry without a
+// back end (a zero-initialised one, or tests) keeps records only and every name stays 0.
+struct TextureHooks {
+    // Makes a texture of the image and returns its name; the new texture is left current.
+    uint32_t (*upload)(const TgaImage* image);
+    // Repeat wrapping and linear filtering for the current texture; after each loaded entry.
+    void (*setSampling)();
+    // Frees the texture of that name.
+    void (*release)(uint32_t name);
 };
 
 struct TextureRegistry {
     int32_t count;
-    int32_t boundIndex;
+    int32_t boundIndex; // the entry whose texture is current, as the back end last made or bound
     Texture* entries;
     // The scene file's folder, which relative texture names are read from; null or "" for the
     // current folder. Not owned: the engine keeps the text for the life of the registry.
@@ -49,6 +62,7 @@ struct TextureRegistry {
     // STATIC files that gave no image, in the order loaded (null until the first): kept for the
     // load's warnings, which report them with the scene's line, instead of a message here.
     std::vector<UnreadTexture>* unread;
+    TextureHooks hooks;
 };
 
 struct DynamicTextureList {
@@ -64,34 +78,29 @@ struct Resources {
     int32_t drawBoundings;
 };
 
-// Registry operations (GL context required for create, load, bind and copy).
-// Uploads the float image into a new GL texture object, which is left bound; its GL name.
-uint32_t uploadImage(const TgaImage* image);
-void createTextureRegistry(TextureRegistry* registry);
+// Registry operations. Creating and loading call the hooks (for OpenGL: a context must be current).
+void createTextureRegistry(TextureRegistry* registry, TextureHooks hooks);
 int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, const char* link);
-void bindTexture(TextureRegistry* registry, int32_t index);
 void resolveTextureLinks(TextureRegistry* registry, const Scene* scene);
 DynamicTextureList* listDynamicTextures(const TextureRegistry* registry);
 void freeDynamicTextureList(DynamicTextureList* list);
-void copyToDynamicTexture(TextureRegistry* registry, int32_t index);
 // Where a STATIC texture name is read from: joined to the scene file's folder unless the name is
 // absolute (a null or empty folder is the current one). The one rule for every reader.
 std::string texturePath(const char* folder, std::string_view name);
 std::string texturePath(const TextureRegistry* registry, const char* name);
 
-// Resources operations. createResources makes the registry and so needs a GL context; a
-// zero-initialised Resources is a valid empty holder for code that draws nothing.
-Resources* createResources();
+// Resources operations. createResources makes the registry with the back end's hooks, which
+// upload the white texture at once; a zero-initialised Resources is a valid empty holder for code
+// that draws nothing.
+Resources* createResources(TextureHooks hooks);
 int32_t addMesh(Resources* resources, const Mesh& mesh);
 int32_t addParticleSystem(Resources* resources, ParticleSystem* system);
 // Null for an index outside the list (a link that named nothing).
 ParticleSystem* getParticleSystem(const Resources* resources, int32_t index);
 void setDrawBoundings(Resources* resources, int32_t value);
-// Frees everything the holder owns, the GL textures included (a context must be current), and the
+// Frees everything the holder owns, the textures included (through the release hook), and the
 // holder itself: what a reload does with the scene it replaces.
 void freeResources(Resources* resources);
 int32_t loadTexture(Resources* resources, const char* name, int32_t kind, const char* link);
-void bindTexture(Resources* resources, int32_t index);
 void resolveTextureLinks(Resources* resources, const Scene* scene);
 DynamicTextureList* listDynamicTextures(const Resources* resources);
-void copyToDynamicTexture(Resources* resources, int32_t index);

@@ -4,7 +4,7 @@
 // Lengths are in the model's own units times the scale; angles in degrees; the scene is Y-up.
 #pragma once
 
-#include "render/records.h"
+#include "core/records.h"
 
 #include <cstdint>
 #include <string>

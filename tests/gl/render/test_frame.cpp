@@ -8,12 +8,13 @@
 #include <algorithm>
 #include <cstdarg>
 
-#include "app/clock.h"
+#include "core/camera.h"
+#include "core/clock.h"
 #include "hud/actions.h"
 #include "loader/parse.h"
-#include "render/camera.h"
 #include "render/frame.h"
 #include "render/gl_backend.h"
+#include "render/gl_textures.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
 #include "test_data.h"
@@ -115,7 +116,7 @@ Particle particle(Float3 position, Colour colour, int32_t dead = 0) {
 
 struct World {
     Scene* scene = createScene();
-    Resources* resources = createResources();
+    Resources* resources = createResources(glTextureHooks());
     FrameRecords frame; // kept from record to record, as the display keeps it
 
     int32_t add(const char* name, int32_t type, Float3 at, int32_t parent = 0, int32_t link = 0,
@@ -394,7 +395,7 @@ int countColour(int x, int y, Rgba8 colour) {
 TEST_F(Frame, HudPanelsThenButtonsInOrderTexturedTheReadOutsUntintedAndTheStateRestored) {
     TempFolder folder(true);
     Camera viewpoint = createCamera();
-    Resources* resources = createResources();
+    Resources* resources = createResources(glTextureHooks());
     Hud hud{};
     initHud(&hud, createScene(), &viewpoint, createClockAt(12345), resources);
     // The state the scene pass leaves: perspective, identity modelview, depth and lighting on.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/list.h"
-#include "render/records.h"
+#include "core/records.h"
 
 TEST(List, CapacityIsTheNextPowerOfTwo) {
     const int32_t rows[][2] = {{0, 0}, {1, 1}, {2, 2}, {3, 4}, {5, 8}, {1024, 1024}, {1025, 2048}};

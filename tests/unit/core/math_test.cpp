@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/math.h"
-#include "render/records.h"
+#include "core/records.h"
 #include "test_data.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/clock.h"
 #include "app/engine.h"
 #include "app/input.h"
 #include "app/panel.h"
+#include "core/clock.h"
 #include "hud/actions.h"
 #include "hud/hud.h"
 #include "loader/scan.h"

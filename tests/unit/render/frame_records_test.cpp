@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "hud/hud.h"
 #include "render/frame.h"
 #include "scene/scene.h"

@@ -170,7 +170,7 @@ TEST(Physics, BodiesFallInTheirParentsFrameAndEmittersFollowTheirEntity) {
     addEntity(scene, body(EntityType::PARTICLE, MotionType::STATIC, {0, 0, 0}, 1, 3), 0); // no system
     const int32_t simulated = addEntity(scene, body(EntityType::PARTICLE, MotionType::SIMULATE, {0, 10, 0}, 1, 0), 0);
     updateTransforms(scene);
-    stepSimulation(forces({{0, -10, 0}}), scene, 0.1f, &resources);
+    stepSimulation(forces({{0, -10, 0}}), scene, 0.1f, &resources.particleSystems);
     updateTransforms(scene);
     // The group's -Y is the world's +X after a quarter turn about Z.
     expectFloat3(getEntityPosition(scene, falling), {0, -0.1f, 0});

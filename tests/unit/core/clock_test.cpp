@@ -2,7 +2,7 @@
 // the clamp at zero.
 #include <gtest/gtest.h>
 
-#include "app/clock.h"
+#include "core/clock.h"
 
 // A reload of half a second after the second update: the clocks run on, no step carries it.
 TEST(Clock, FractionsOfAMillisecondAreTruncatedAtEveryUpdateAndAReloadIsNoStep) {

@@ -1,8 +1,5 @@
-// Application and simulation clocks. The *At functions take the current time in milliseconds;
-// createClock, updateClock and absorbClock read it from GLUT.
-#include "app/clock.h"
-
-#include <GL/freeglut.h>
+// Application and simulation clocks. The *At functions take the current time in milliseconds.
+#include "core/clock.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -49,18 +46,6 @@ void absorbClockAt(Clock* clock, uint32_t nowMs) {
     updateClockAt(clock, nowMs);
     clock->appDeltaMs = appDeltaMs;
     clock->simDeltaMs = simDeltaMs;
-}
-
-Clock* createClock() {
-    return createClockAt(static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME)));
-}
-
-void updateClock(Clock* clock) {
-    updateClockAt(clock, static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME)));
-}
-
-void absorbClock(Clock* clock) {
-    absorbClockAt(clock, static_cast<uint32_t>(glutGet(GLUT_ELAPSED_TIME)));
 }
 
 void addTimeRate(Clock* clock, float d) {

@@ -1,5 +1,5 @@
 // Frame-rate averaging for the F2 read-out, and the live particle count it shows.
-#include "app/frame_stats.h"
+#include "hud/frame_stats.h"
 
 #include "sim/particles.h"
 #include "texture/registry.h"

@@ -1,6 +1,6 @@
-// The geometry and surface records: Material (copied by value into entities and keys), the
-// 32-byte interleaved Vertex that OpenGL reads, and Mesh, held by value in the mesh list, which
-// owns the vertex and index arrays. No GL here.
+// The surface and geometry records that the scene, the loader, the animation, the HUD and the
+// drawing share: Material (copied by value into entities and keys) and Mesh (its Vertex is in
+// core/math.h), held by value in the mesh list, which owns the vertex and index arrays. No GL here.
 #pragma once
 
 #include "core/list.h"
@@ -19,13 +19,6 @@ struct Material {
     char texture[PATH_SIZE];
     int32_t textureId;
 };
-
-struct Vertex {
-    Float3 position;
-    Float3 normal;
-    TexCoord texCoord;
-};
-static_assert(sizeof(Vertex) == 32, "OpenGL reads vertices at a 32-byte stride");
 
 struct Mesh {
     char name[NAME_SIZE];

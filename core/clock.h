@@ -1,6 +1,7 @@
 // Application and simulation clocks in whole milliseconds, and the time rate that scales the
-// simulation clock. The pure core takes the current time as an argument; createClock,
-// updateClock and absorbClock read GLUT_ELAPSED_TIME and call it. Getters return seconds.
+// simulation clock. Every function here takes the current time as an argument; createClock,
+// updateClock and absorbClock (app/glut_clock.h) read GLUT_ELAPSED_TIME and call them. Getters
+// return seconds.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +20,6 @@ void updateClockAt(Clock* clock, uint32_t nowMs);
 // stay the last turn's and the next update steps from nowMs. After a load or a reload, so that
 // no turn steps physics, births or held keys by the time the load took.
 void absorbClockAt(Clock* clock, uint32_t nowMs);
-Clock* createClock();           // GLUT
-void updateClock(Clock* clock); // GLUT
-void absorbClock(Clock* clock); // GLUT
 
 void addTimeRate(Clock* clock, float d);
 void setTimeRate(Clock* clock, float r);

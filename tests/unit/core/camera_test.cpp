@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "render/camera.h"
+#include "core/camera.h"
 #include "render/frame.h"
 #include "test_data.h"
 

@@ -1,5 +1,5 @@
 // The free camera: angles in degrees, axes derived after every change, row-major view matrices.
-#include "render/camera.h"
+#include "core/camera.h"
 
 #include <cmath>
 

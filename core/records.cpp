@@ -1,5 +1,5 @@
 // The mesh list's deep copies of vertex and index arrays.
-#include "render/records.h"
+#include "core/records.h"
 
 #include <cstdlib>
 #include <cstring>
