@@ -5,6 +5,7 @@
 #include "render/gl_backend.h"
 
 #include "helvetica12.h"
+#include "render/gl_textures.h"
 #include "render/webgl_fixed.h"
 #include "texture/registry.h"
 
