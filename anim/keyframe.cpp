@@ -5,20 +5,14 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <new>
 
+#include "core/alloc.h"
 #include "scene/scene.h"
 
 namespace {
 
-template <typename T> T* allocateZeroed() {
-    auto* record = static_cast<T*>(std::calloc(1, sizeof(T)));
-    if (!record) throw std::bad_alloc();
-    return record;
-}
-
 Keyframe* makeKey(int32_t keyframeType, float time) {
-    auto* key = allocateZeroed<Keyframe>();
+    auto* key = static_cast<Keyframe*>(allocZeroed(1, sizeof(Keyframe), "a keyframe"));
     key->time = time;
     key->keyframeType = keyframeType;
     key->next = nullptr;
@@ -52,7 +46,7 @@ int32_t truncateToInt(float value) {
 } // namespace
 
 Keyframer* createKeyframer(int32_t keyframeType) {
-    auto* keyframer = allocateZeroed<Keyframer>();
+    auto* keyframer = static_cast<Keyframer*>(allocZeroed(1, sizeof(Keyframer), "a keyframer"));
     keyframer->entity = 0;
     keyframer->keyframeType = keyframeType;
     keyframer->keyCount = 0;

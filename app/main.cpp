@@ -3,12 +3,22 @@
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <new>
 
 #include "app/engine.h"
 #include "app/input.h"
 #include "app/options.h"
+#include "core/alloc.h"
+
+namespace {
+// `new` (the standard containers, the scene text) meets an exhausted heap as malloc does.
+void failNew() {
+    failAllocation("a block for operator new");
+}
+} // namespace
 
 int main(int argc, char** argv) {
+    std::set_new_handler(failNew);
     // Line-buffered so the load messages reach a log file or pipe as soon as they are printed.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     // Read before glutInit, so --help and --version work without a display.

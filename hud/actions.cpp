@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/clock.h"
+#include "core/alloc.h"
 #include "core/list.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
@@ -60,8 +61,8 @@ void initHud(Hud* hud, Scene* scene, Camera* viewpoint, Clock* clock, Resources*
 }
 
 ActionTable* createActionTable() {
-    auto* table = static_cast<ActionTable*>(std::calloc(1, sizeof(ActionTable)));
-    if (!table) std::abort();
+    auto* table =
+        static_cast<ActionTable*>(allocZeroed(1, sizeof(ActionTable), "the action table"));
     static constexpr struct {
         const char* name;
         ActionHandler handler;

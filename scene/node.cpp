@@ -4,14 +4,13 @@
 #include "scene/node.h"
 
 #include <cstdlib>
-#include <new>
 
+#include "core/alloc.h"
 #include "core/list.h"
 #include "scene/scene.h"
 
 SceneNode* createNode(const Entity& entity) {
-    auto* node = static_cast<SceneNode*>(std::calloc(1, sizeof(SceneNode)));
-    if (node == nullptr) throw std::bad_alloc();
+    auto* node = static_cast<SceneNode*>(allocZeroed(1, sizeof(SceneNode), "a scene node"));
     node->entityIndex = entity.index;
     node->dirty = 1;
     node->local = identityMatrix();

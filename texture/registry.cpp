@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/alloc.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
 #include "texture/tga.h"
@@ -86,6 +87,7 @@ void createTextureRegistry(TextureRegistry* registry) {
     none.textureType = TextureType::STATIC;
     copyName(none.fileName, "None");
     TgaImage* image = createImage(2, 2);
+    if (!image) failAllocation("the white texture");
     fillImage(image, WHITE);
     none.glName = uploadImage(image);
     destroyImage(image);
@@ -123,6 +125,7 @@ int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, c
         if (loaded >= 0) return loaded;
         copyName(entry.link, link);
         image = createImage(DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE);
+        if (!image) failAllocation("a dynamic texture");
         fillImage(image, WHITE);
     }
 
@@ -162,8 +165,8 @@ DynamicTextureList* listDynamicTextures(const TextureRegistry* registry) {
         const Texture& entry = registry->entries[i];
         if (entry.textureType != TextureType::DYNAMIC) continue;
         if (!list) {
-            list = static_cast<DynamicTextureList*>(std::calloc(1, sizeof(DynamicTextureList)));
-            if (!list) return nullptr;
+            list = static_cast<DynamicTextureList*>(
+                allocZeroed(1, sizeof(DynamicTextureList), "a dynamic texture list"));
             list->cameras = createIndexList(entry.linkEntity);
             list->textureIndexes = createIndexList(i);
         } else {
@@ -191,8 +194,8 @@ void copyToDynamicTexture(TextureRegistry* registry, int32_t index) {
 }
 
 Resources* createResources() {
-    auto* resources = static_cast<Resources*>(std::calloc(1, sizeof(Resources)));
-    if (!resources) return nullptr;
+    auto* resources =
+        static_cast<Resources*>(allocZeroed(1, sizeof(Resources), "the resources holder"));
     resources->meshes = MeshList{0, nullptr};
     createTextureRegistry(&resources->textures);
     resources->particleSystems = PtrList<ParticleSystem>{0, nullptr};

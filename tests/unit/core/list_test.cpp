@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/alloc.h"
 #include "core/list.h"
 #include "render/records.h"
 
@@ -43,4 +44,10 @@ TEST(List, AppendsKeepOrderIndicesAndContentsAcrossGrowth) {
     EXPECT_EQ(getMeshBounds(&meshes, N).centre.x, 0); // a link past the list: the zero box
     freeIndexList(indices);
     freeIndexList(nullptr);
+}
+
+TEST(List, AnExhaustedHeapEndsWithOneLineNamingWhatAndItsOwnStatus) {
+    EXPECT_EXIT(failAllocation("a list of 8 elements"),
+                testing::ExitedWithCode(OUT_OF_MEMORY_STATUS),
+                "^ERROR: out of memory allocating a list of 8 elements\n$");
 }
