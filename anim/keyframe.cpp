@@ -1,6 +1,7 @@
 // Keyframers: building the time-sorted key chains and evaluating them at a folded time. Keys
-// and keyframers are heap records that live until the program ends. Times in seconds of
-// simulation time. No GL here.
+// and keyframers are heap records that live as long as the scene they animate: freeKeyframers
+// frees them when a reload replaces it, and at exit. Times in seconds of simulation time. No GL
+// here.
 #include "anim/keyframe.h"
 
 #include <cmath>
@@ -54,6 +55,23 @@ Keyframer* createKeyframer(int32_t keyframeType) {
     keyframer->lastTime = 0.0f;
     keyframer->keys = nullptr;
     return keyframer;
+}
+
+void freeKeyframer(Keyframer* keyframer) {
+    if (keyframer == nullptr) return;
+    for (Keyframe* key = keyframer->keys; key;) {
+        Keyframe* next = key->next;
+        std::free(key);
+        key = next;
+    }
+    std::free(keyframer);
+}
+
+void freeKeyframers(KeyframerList* keyframers) {
+    if (keyframers == nullptr) return;
+    for (int32_t i = 0; i < keyframers->count; ++i) freeKeyframer(keyframers->items[i]);
+    std::free(keyframers->items);
+    std::free(keyframers);
 }
 
 void addPositionKey(Keyframer* keyframer, Float3 position, float time) {

@@ -130,25 +130,6 @@ Resources* createSceneResources(int32_t drawBoundings) {
     return resources;
 }
 
-void freeKeyframers(KeyframerList* keyframers) {
-    for (int32_t i = 0; i < keyframers->count; ++i) {
-        Keyframer* keyframer = keyframers->items[i];
-        for (Keyframe* key = keyframer->keys; key;) {
-            Keyframe* next = key->next;
-            std::free(key);
-            key = next;
-        }
-        std::free(keyframer);
-    }
-    std::free(keyframers->items);
-    std::free(keyframers);
-}
-
-void freeForces(ForceList* forces) {
-    std::free(forces->items);
-    std::free(forces);
-}
-
 } // namespace
 
 void initEngine(const char* scenePath, const char* sceneFolder) {
@@ -251,6 +232,7 @@ void reloadScene() {
     freeScene(oldScene);
     freeKeyframers(oldKeyframers);
     freeForces(oldForces);
+    deleteTextureObjects(oldResources);
     freeResources(oldResources);
     updateTransforms(scene); // a redisplay may come before the next idle turn
     watchSceneFiles(sceneStamp);

@@ -37,7 +37,8 @@ struct IndexList {
     int32_t* items;
 };
 
-// A new, empty PtrList on the heap (count 0). Lists live as long as the program.
+// A new, empty PtrList on the heap (count 0). The list's owner frees it, with the records its
+// pointers name, through its own subsystem's free function.
 template <typename T> PtrList<T>* createList() {
     return static_cast<PtrList<T>*>(allocZeroed(1, sizeof(PtrList<T>), "a list"));
 }

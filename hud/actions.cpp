@@ -1,6 +1,7 @@
 // HUD set-up, the table of seven named button actions, button binding and the pointer hit test.
 // No GL or GLUT here: the hit test is handed the window size. Times are seconds from the Clock
-// getters, angles degrees; the Hud owns its background and button arrays.
+// getters, angles degrees; the Hud owns its background and button arrays and its action table,
+// and freeHud frees them.
 #include "hud/actions.h"
 
 #include <cstdlib>
@@ -81,6 +82,23 @@ ActionTable* createActionTable() {
     }
     table->count = ACTION_COUNT;
     return table;
+}
+
+void freeHudArrays(Hud* hud) {
+    if (!hud) return;
+    std::free(hud->backgrounds);
+    std::free(hud->buttons);
+    hud->backgrounds = nullptr;
+    hud->buttons = nullptr;
+    hud->backgroundCount = 0;
+    hud->buttonCount = 0;
+}
+
+void freeHud(Hud* hud) {
+    if (!hud) return;
+    freeHudArrays(hud);
+    std::free(hud->actions);
+    hud->actions = nullptr;
 }
 
 ActionHandler findAction(const ActionTable* table, const char* name) {

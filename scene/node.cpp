@@ -20,6 +20,14 @@ SceneNode* createNode(const Entity& entity) {
     return node;
 }
 
+void freeNode(SceneNode* node) {
+    if (node == nullptr) return;
+    std::free(node->children.nodes);
+    std::free(node->children.bounds);
+    std::free(node->children.pending);
+    std::free(node);
+}
+
 namespace {
 // Records in the parent's table that this node must be updated; the parent's own flags are the
 // caller's business.

@@ -146,14 +146,7 @@ Scene* createScene() {
 void freeScene(Scene* scene) {
     if (!scene) return;
     // Every node mirrors exactly one entity, so walking the list frees each node once.
-    for (int32_t i = 0; i < scene->entities->count; ++i) {
-        SceneNode* node = scene->entities->items[i].node;
-        if (!node) continue;
-        std::free(node->children.nodes);
-        std::free(node->children.bounds);
-        std::free(node->children.pending);
-        std::free(node);
-    }
+    for (int32_t i = 0; i < scene->entities->count; ++i) freeNode(scene->entities->items[i].node);
     std::free(scene->entities->items);
     std::free(scene->entities);
     std::free(scene->nodeTree);

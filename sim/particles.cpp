@@ -45,6 +45,12 @@ ParticleSystem* createParticleSystem(int32_t particleType, int32_t displayType, 
     return system;
 }
 
+void freeParticleSystem(ParticleSystem* system) {
+    if (system == nullptr) return;
+    std::free(system->particles);
+    std::free(system);
+}
+
 void setParticleSystemOff(ParticleSystem* system, int32_t value) {
     system->off = value;
 }

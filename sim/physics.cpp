@@ -4,6 +4,7 @@
 #include "sim/physics.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "scene/node.h"
 #include "scene/scene.h"
@@ -69,4 +70,10 @@ void stepSimulation(const ForceList* forces, Scene* scene, float dt, Resources* 
         updateParticleSystem(system, dt);
         integrateParticles(system, force, dt);
     }
+}
+
+void freeForces(ForceList* forces) {
+    if (forces == nullptr) return;
+    std::free(forces->items);
+    std::free(forces);
 }

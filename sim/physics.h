@@ -20,5 +20,8 @@ struct Force {
 
 using ForceList = RecordList<Force>;
 
+// Frees the list and its records; null is ignored.
+void freeForces(ForceList* forces);
+
 Float3 sumForces(const ForceList* forces);
 void stepSimulation(const ForceList* forces, Scene* scene, float dt, Resources* resources);

@@ -251,27 +251,41 @@ std::string texturePath(const TextureRegistry* registry, const char* name) {
     return texturePath(registry->folder, name);
 }
 
+void deleteTextureObjects(const TextureRegistry* registry) {
+    // Entries without an image share entry 0's GL name, which is deleted once.
+    for (int32_t i = 0; i < registry->count; ++i) {
+        GLuint name = registry->entries[i].glName;
+        if (i == 0 || name != registry->entries[0].glName) glDeleteTextures(1, &name);
+    }
+}
+
+void freeTextureRegistry(TextureRegistry* registry) {
+    std::free(registry->entries);
+    delete registry->names;
+    delete registry->unread;
+    registry->entries = nullptr;
+    registry->names = nullptr;
+    registry->unread = nullptr;
+    registry->count = 0;
+    registry->boundIndex = 0;
+}
+
+void deleteTextureObjects(const Resources* resources) {
+    if (resources) deleteTextureObjects(&resources->textures);
+}
+
 void freeResources(Resources* resources) {
     if (!resources) return;
+    // The mesh list owns the copies appendMesh made of each mesh's arrays.
     for (int32_t i = 0; i < resources->meshes.count; ++i) {
         std::free(resources->meshes.items[i].vertices);
         std::free(resources->meshes.items[i].indices);
     }
     std::free(resources->meshes.items);
     for (int32_t i = 0; i < resources->particleSystems.count; ++i) {
-        ParticleSystem* system = resources->particleSystems.items[i];
-        if (system) std::free(system->particles);
-        std::free(system);
+        freeParticleSystem(resources->particleSystems.items[i]);
     }
     std::free(resources->particleSystems.items);
-    TextureRegistry& registry = resources->textures;
-    // Entries without an image share entry 0's GL name, which is deleted once.
-    for (int32_t i = 0; i < registry.count; ++i) {
-        GLuint name = registry.entries[i].glName;
-        if (i == 0 || name != registry.entries[0].glName) glDeleteTextures(1, &name);
-    }
-    std::free(registry.entries);
-    delete registry.names;
-    delete registry.unread;
+    freeTextureRegistry(&resources->textures);
     std::free(resources);
 }
