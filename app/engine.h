@@ -10,7 +10,8 @@
 #include "sim/physics.h"
 #include "texture/registry.h"
 
-// The engine's state. Created once by initEngine and never freed.
+// The engine's state, made by initEngine. A reload replaces the scene, keyframers, forces and
+// resources whole and frees the old ones; everything is freed at exit.
 namespace engine {
 extern Scene* scene;
 extern KeyframerList* keyframers;
