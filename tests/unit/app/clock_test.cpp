@@ -23,6 +23,7 @@ TEST(Clock, FractionsOfAMillisecondAreTruncatedAtEveryUpdateAndAReloadIsNoStep) 
             EXPECT_TRUE(c->appDeltaMs == int32_t(k.step) && c->simDeltaMs == k.simPerUpdate) << "rate " << k.rate << " step " << k.step << " turn " << i;
             EXPECT_TRUE(c->simTimeMs == 1000 + k.simPerUpdate * int32_t(i) + (i >= 2) * k.simPerReload && c->appTimeMs == 1000 + reload + k.step * i);
         }
+        std::free(c);
     }
 }
 
@@ -36,6 +37,7 @@ TEST(Clock, GoingBelowZeroStopsTimeAtZeroUntilTheRateRisesAgain) {
     addTimeRate(c, 0.01f), addTimeRate(c, 0.99f);
     updateClockAt(c, 1000);
     EXPECT_EQ(c->simTimeMs, 100);
+    std::free(c);
 }
 
 TEST(Camera, PitchIsClampedYawWrapsOncePerUpdateAndTheAxesFollowBoth) {

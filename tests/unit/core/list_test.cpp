@@ -42,6 +42,9 @@ TEST(List, AppendsKeepOrderIndicesAndContentsAcrossGrowth) {
         EXPECT_EQ(indices->items[i + 1], model[i]) << i;
     }
     EXPECT_EQ(getMeshBounds(&meshes, N).centre.x, 0); // a link past the list: the zero box
+    for (int i = 0; i < N; ++i)
+        std::free(meshes.items[i].vertices), std::free(meshes.items[i].indices);
+    std::free(meshes.items), std::free(pointers.items);
     freeIndexList(indices);
     freeIndexList(nullptr);
 }

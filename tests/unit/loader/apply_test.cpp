@@ -4,9 +4,12 @@
 
 #include <string>
 
+#include "anim/keyframe.h"
+#include "hud/actions.h"
 #include "hud/hud.h"
 #include "loader/apply.h"
 #include "scene/scene.h"
+#include "sim/physics.h"
 #include "test_data.h"
 #include "texture/registry.h"
 
@@ -41,13 +44,13 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
     SceneDescription d;
     const ParseError error = parseScene(text, &d);
     ASSERT_EQ(error.kind, ParseErrorKind::None) << error.line << ": " << error.message;
-    static Scene* scene = createScene(); // the engine's objects are never freed
-    static KeyframerList keyframers{};
-    static ForceList forces{};
-    static Hud hud{};
-    static Resources resources{};
+    Scene* scene = createScene();
+    KeyframerList* keyframers = createList<Keyframer>();
+    ForceList* forces = createRecordList<Force>();
+    Hud hud{};
+    auto* resources = static_cast<Resources*>(std::calloc(1, sizeof(Resources))); // empty: no GL
     hud.scene = scene;
-    applySceneDescription(d, scene, &keyframers, &forces, &hud, &resources);
+    applySceneDescription(d, scene, keyframers, forces, &hud, resources);
 
     const struct { const char* name; int32_t parent, link; float half; /* of its own box in x */ } expected[] = {
         {"Root Group", -1, 0, 0}, {"World", 0, 0, 0}, {"Arm", 1, 0, 0}, {"A", 2, 0, 1},
@@ -62,11 +65,14 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
     }
     EXPECT_EQ(scene->entities->items[1].node->firstChild->nextSibling->entityIndex, 5);
     EXPECT_EQ(scene->cameraEntity, 5);
-    ASSERT_EQ(keyframers.count, 2);
-    const Keyframer* k = keyframers.items[0];
+    ASSERT_EQ(keyframers->count, 2);
+    const Keyframer* k = keyframers->items[0];
     ASSERT_EQ(k->keyCount, 3);
     expectNumbers({{k->keys->time, 0}, {k->keys->next->time, 2}, {k->keys->next->next->time, 4}});
-    EXPECT_TRUE(k->entity == 2 && keyframers.items[1]->entity == 2 && keyframers.items[1]->keyCount == 0); // both on the arm
+    EXPECT_TRUE(k->entity == 2 && keyframers->items[1]->entity == 2 &&
+                keyframers->items[1]->keyCount == 0); // both on the arm
+    freeScene(scene), freeKeyframers(keyframers), freeForces(forces), freeHudArrays(&hud),
+        freeResources(resources);
 }
 
 } // namespace
