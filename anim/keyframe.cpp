@@ -1,24 +1,19 @@
 // Keyframers: building the time-sorted key chains and evaluating them at a folded time. Keys
-// and keyframers are heap records made by each load and freed by the reload that replaces it.
-// Times in seconds of simulation time. No GL here.
+// and keyframers are heap records that live as long as the scene they animate: freeKeyframers
+// frees them when a reload replaces it, and at exit. Times in seconds of simulation time. No GL
+// here.
 #include "anim/keyframe.h"
 
 #include <cmath>
 #include <cstdlib>
-#include <new>
 
+#include "core/alloc.h"
 #include "scene/scene.h"
 
 namespace {
 
-template <typename T> T* allocateZeroed() {
-    auto* record = static_cast<T*>(std::calloc(1, sizeof(T)));
-    if (!record) throw std::bad_alloc();
-    return record;
-}
-
 Keyframe* makeKey(int32_t keyframeType, float time) {
-    auto* key = allocateZeroed<Keyframe>();
+    auto* key = static_cast<Keyframe*>(allocZeroed(1, sizeof(Keyframe), "a keyframe"));
     key->time = time;
     key->keyframeType = keyframeType;
     key->next = nullptr;
@@ -52,7 +47,7 @@ int32_t truncateToInt(float value) {
 } // namespace
 
 Keyframer* createKeyframer(int32_t keyframeType) {
-    auto* keyframer = allocateZeroed<Keyframer>();
+    auto* keyframer = static_cast<Keyframer*>(allocZeroed(1, sizeof(Keyframer), "a keyframer"));
     keyframer->entity = 0;
     keyframer->keyframeType = keyframeType;
     keyframer->keyCount = 0;
@@ -60,6 +55,23 @@ Keyframer* createKeyframer(int32_t keyframeType) {
     keyframer->lastTime = 0.0f;
     keyframer->keys = nullptr;
     return keyframer;
+}
+
+void freeKeyframer(Keyframer* keyframer) {
+    if (keyframer == nullptr) return;
+    for (Keyframe* key = keyframer->keys; key;) {
+        Keyframe* next = key->next;
+        std::free(key);
+        key = next;
+    }
+    std::free(keyframer);
+}
+
+void freeKeyframers(KeyframerList* keyframers) {
+    if (keyframers == nullptr) return;
+    for (int32_t i = 0; i < keyframers->count; ++i) freeKeyframer(keyframers->items[i]);
+    std::free(keyframers->items);
+    std::free(keyframers);
 }
 
 void addPositionKey(Keyframer* keyframer, Float3 position, float time) {

@@ -36,6 +36,10 @@ struct Keyframer {
 using KeyframerList = PtrList<Keyframer>;
 
 Keyframer* createKeyframer(int32_t keyframeType);
+// Frees the keyframer with its keys; null is ignored.
+void freeKeyframer(Keyframer* keyframer);
+// Frees every keyframer of the list, then the list itself; null is ignored.
+void freeKeyframers(KeyframerList* keyframers);
 void addPositionKey(Keyframer* keyframer, Float3 position, float time);
 void addRotationKey(Keyframer* keyframer, Quaternion rotation, float time);
 void addMaterialKey(Keyframer* keyframer, const Material& material, float time);

@@ -35,7 +35,8 @@ struct EngineState {
     FrameRecords frame; // what each display turn draws; reused, so drawing stops allocating
 };
 
-// The engine's state. Created once by initEngine; a reload replaces the scene's objects.
+// The engine's state, made by initEngine. A reload replaces the scene, keyframers, forces and
+// resources whole and frees the old ones; everything is freed at exit.
 namespace engine {
 extern Scene* scene;
 extern KeyframerList* keyframers;

@@ -175,12 +175,7 @@ void processInput(Hud* hud, float appStep) {
 }
 
 void clearHudScene(Hud* hud, Scene* scene, Resources* resources) {
-    std::free(hud->backgrounds);
-    std::free(hud->buttons);
-    hud->backgrounds = nullptr;
-    hud->buttons = nullptr;
-    hud->backgroundCount = 0;
-    hud->buttonCount = 0;
+    freeHudArrays(hud);
     // overHud stays as the press left it: a drag is a drag and a press on a panel is not.
     hud->hitButton = 0;
     hud->overButton = 0;

@@ -2,8 +2,8 @@
 #include "core/clock.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <new>
+
+#include "core/alloc.h"
 
 namespace {
 // The single-precision 0.001, slightly above one thousandth; products are formed in double.
@@ -11,8 +11,7 @@ constexpr float MS_TO_SECONDS = 0.001f;
 } // namespace
 
 Clock* createClockAt(uint32_t nowMs) {
-    auto* clock = static_cast<Clock*>(std::calloc(1, sizeof(Clock)));
-    if (clock == nullptr) throw std::bad_alloc();
+    auto* clock = static_cast<Clock*>(allocZeroed(1, sizeof(Clock), "the clock"));
     clock->appTimeMs = nowMs;
     clock->simTimeMs = static_cast<int32_t>(nowMs);
     clock->timeRate = 1.0f;

@@ -16,15 +16,15 @@ void* growListStorage(void* items, int32_t count, size_t elementSize) {
     if (listCapacity(count) > static_cast<size_t>(count)) return items;
     void* grown = std::realloc(items, listCapacity(count + 1) * elementSize);
     if (grown == nullptr) {
-        std::fprintf(stderr, "ERROR: out of memory growing a list of %d elements\n", count);
-        std::abort();
+        char what[48];
+        std::snprintf(what, sizeof(what), "a list of %zu elements", listCapacity(count + 1));
+        failAllocation(what);
     }
     return grown;
 }
 
 IndexList* createIndexList(int32_t first) {
-    auto* list = static_cast<IndexList*>(std::calloc(1, sizeof(IndexList)));
-    if (list == nullptr) throw std::bad_alloc();
+    auto* list = static_cast<IndexList*>(allocZeroed(1, sizeof(IndexList), "an index list"));
     return appendIndex(list, first);
 }
 

@@ -11,15 +11,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <type_traits>
+
+#include "core/alloc.h"
 
 // Elements the storage of a list of `count` elements holds: 0 for an empty list, else the next
 // power of two at or above count.
 size_t listCapacity(int32_t count);
 // Makes room for element number `count` in storage that holds listCapacity(count) elements, so
-// callers must grow a list one element at a time from empty, through this function only. Aborts
-// with a message when the heap is exhausted rather than writing through a null pointer.
+// callers must grow a list one element at a time from empty, through this function only.
 void* growListStorage(void* items, int32_t count, size_t elementSize);
 
 template <typename T> struct PtrList {
@@ -37,17 +37,14 @@ struct IndexList {
     int32_t* items;
 };
 
-// A new, empty PtrList on the heap (count 0). Lists live as long as the program.
+// A new, empty PtrList on the heap (count 0). The list's owner frees it, with the records its
+// pointers name, through its own subsystem's free function.
 template <typename T> PtrList<T>* createList() {
-    auto* list = static_cast<PtrList<T>*>(std::calloc(1, sizeof(PtrList<T>)));
-    if (!list) throw std::bad_alloc();
-    return list;
+    return static_cast<PtrList<T>*>(allocZeroed(1, sizeof(PtrList<T>), "a list"));
 }
 
 template <typename T> RecordList<T>* createRecordList() {
-    auto* list = static_cast<RecordList<T>*>(std::calloc(1, sizeof(RecordList<T>)));
-    if (!list) throw std::bad_alloc();
-    return list;
+    return static_cast<RecordList<T>*>(allocZeroed(1, sizeof(RecordList<T>), "a list"));
 }
 
 // Stores the pointer in a new last slot; returns its index (the old count).

@@ -3,13 +3,14 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
+
+#include "core/alloc.h"
 
 namespace {
-template <typename T> T* copyArray(const T* source, int32_t count) {
+template <typename T> T* copyArray(const T* source, int32_t count, const char* what) {
     if (count <= 0 || source == nullptr) return nullptr;
     auto* copy = static_cast<T*>(std::malloc(sizeof(T) * static_cast<size_t>(count)));
-    if (copy == nullptr) throw std::bad_alloc();
+    if (copy == nullptr) failAllocation(what);
     std::memcpy(copy, source, sizeof(T) * static_cast<size_t>(count));
     return copy;
 }
@@ -18,8 +19,8 @@ template <typename T> T* copyArray(const T* source, int32_t count) {
 int32_t appendMesh(MeshList* list, const Mesh& mesh) {
     const int32_t index = appendRecord(list, mesh);
     Mesh& stored = list->items[index];
-    stored.vertices = copyArray(mesh.vertices, mesh.vertexCount);
-    stored.indices = copyArray(mesh.indices, mesh.indexCount);
+    stored.vertices = copyArray(mesh.vertices, mesh.vertexCount, "a mesh's vertices");
+    stored.indices = copyArray(mesh.indices, mesh.indexCount, "a mesh's indices");
     if (stored.vertices == nullptr) stored.vertexCount = 0;
     if (stored.indices == nullptr) stored.indexCount = 0;
     return index;

@@ -1,11 +1,13 @@
 // HUD set-up, the table of seven named button actions, button binding and the pointer hit test.
 // No GL or GLUT here: the hit test is handed the window size. Times are seconds from the Clock
-// getters, angles degrees; the Hud owns its background and button arrays.
+// getters, angles degrees; the Hud owns its background and button arrays and its action table,
+// and freeHud frees them.
 #include "hud/actions.h"
 
 #include <cstdlib>
 #include <cstring>
 
+#include "core/alloc.h"
 #include "core/clock.h"
 #include "core/list.h"
 #include "scene/scene.h"
@@ -60,8 +62,8 @@ void initHud(Hud* hud, Scene* scene, Camera* viewpoint, Clock* clock, Resources*
 }
 
 ActionTable* createActionTable() {
-    auto* table = static_cast<ActionTable*>(std::calloc(1, sizeof(ActionTable)));
-    if (!table) std::abort();
+    auto* table =
+        static_cast<ActionTable*>(allocZeroed(1, sizeof(ActionTable), "the action table"));
     static constexpr struct {
         const char* name;
         ActionHandler handler;
@@ -80,6 +82,23 @@ ActionTable* createActionTable() {
     }
     table->count = ACTION_COUNT;
     return table;
+}
+
+void freeHudArrays(Hud* hud) {
+    if (!hud) return;
+    std::free(hud->backgrounds);
+    std::free(hud->buttons);
+    hud->backgrounds = nullptr;
+    hud->buttons = nullptr;
+    hud->backgroundCount = 0;
+    hud->buttonCount = 0;
+}
+
+void freeHud(Hud* hud) {
+    if (!hud) return;
+    freeHudArrays(hud);
+    std::free(hud->actions);
+    hud->actions = nullptr;
 }
 
 ActionHandler findAction(const ActionTable* table, const char* name) {

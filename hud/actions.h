@@ -6,6 +6,10 @@
 
 void initHud(Hud* hud, Scene* scene, Camera* viewpoint, Clock* clock, Resources* resources);
 ActionTable* createActionTable();
+// Frees the background and button arrays and leaves them empty (what a reload replaces).
+void freeHudArrays(Hud* hud);
+// Frees everything initHud and the loader gave the Hud: the arrays and the action table.
+void freeHud(Hud* hud);
 ActionHandler findAction(const ActionTable* table, const char* name);
 void addBackground(Hud* hud, const Background& background);
 void addButton(Hud* hud, const Button& button);

@@ -4,13 +4,12 @@
 #include "scene/node.h"
 
 #include <cstdlib>
-#include <new>
 
+#include "core/alloc.h"
 #include "core/list.h"
 
 SceneNode* createNode(int32_t entityIndex, BoundingBox localBounds) {
-    auto* node = static_cast<SceneNode*>(std::calloc(1, sizeof(SceneNode)));
-    if (node == nullptr) throw std::bad_alloc();
+    auto* node = static_cast<SceneNode*>(allocZeroed(1, sizeof(SceneNode), "a scene node"));
     node->entityIndex = entityIndex;
     node->dirty = 1;
     node->local = identityMatrix();
@@ -18,6 +17,14 @@ SceneNode* createNode(int32_t entityIndex, BoundingBox localBounds) {
     node->localBounds = localBounds;
     node->worldBounds = localBounds;
     return node;
+}
+
+void freeNode(SceneNode* node) {
+    if (node == nullptr) return;
+    std::free(node->children.nodes);
+    std::free(node->children.bounds);
+    std::free(node->children.pending);
+    std::free(node);
 }
 
 namespace {

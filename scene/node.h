@@ -39,6 +39,9 @@ struct SceneNode {
 
 // A dirty node for entity `entityIndex`, whose box in its own frame is `localBounds`.
 SceneNode* createNode(int32_t entityIndex, BoundingBox localBounds);
+// Frees the node and its child table, not the children it names (each is freed as its own
+// entity's node); null is ignored.
+void freeNode(SceneNode* node);
 void attachNode(SceneNode* parent, SceneNode* node);
 // Flags the node's whole subtree for recomputation and its ancestors for a new box merge.
 void markDirty(SceneNode* node);

@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
+
+#include "core/alloc.h"
 
 namespace {
 bool validIndex(const Scene* scene, int32_t index) {
@@ -58,8 +59,8 @@ EntityNameSlot& probeName(const Scene* scene, const char* name, uint32_t hash) {
 }
 
 void resizeNameIndex(EntityNameIndex* index, int32_t capacity) {
-    auto* slots = static_cast<EntityNameSlot*>(std::calloc(capacity, sizeof(EntityNameSlot)));
-    if (slots == nullptr) throw std::bad_alloc();
+    auto* slots = static_cast<EntityNameSlot*>(
+        allocZeroed(capacity, sizeof(EntityNameSlot), "the entity name table"));
     const uint32_t mask = static_cast<uint32_t>(capacity) - 1;
     for (int32_t k = 0; k < index->capacity; ++k) {
         const EntityNameSlot slot = index->slots[k];
@@ -129,9 +130,8 @@ int32_t appendEntity(EntityList* list, const Entity& entity) {
 }
 
 Scene* createScene() {
-    auto* scene = static_cast<Scene*>(std::calloc(1, sizeof(Scene)));
-    auto* tree = static_cast<NodeTree*>(std::calloc(1, sizeof(NodeTree)));
-    if (scene == nullptr || tree == nullptr) throw std::bad_alloc();
+    auto* scene = static_cast<Scene*>(allocZeroed(1, sizeof(Scene), "a scene"));
+    auto* tree = static_cast<NodeTree*>(allocZeroed(1, sizeof(NodeTree), "a node tree"));
     scene->camera = createCamera();
     scene->entities = createEntityList();
     tree->root = createNode(0, scene->entities->items[0].bounds);
@@ -147,14 +147,7 @@ Scene* createScene() {
 void freeScene(Scene* scene) {
     if (!scene) return;
     // Every node mirrors exactly one entity, so walking the list frees each node once.
-    for (int32_t i = 0; i < scene->entities->count; ++i) {
-        SceneNode* node = scene->entities->items[i].node;
-        if (!node) continue;
-        std::free(node->children.nodes);
-        std::free(node->children.bounds);
-        std::free(node->children.pending);
-        std::free(node);
-    }
+    for (int32_t i = 0; i < scene->entities->count; ++i) freeNode(scene->entities->items[i].node);
     std::free(scene->entities->items);
     std::free(scene->entities);
     std::free(scene->nodeTree);
@@ -236,10 +229,9 @@ IndexList* findEntitiesByType(const Scene* scene, int32_t entityType) {
     }
     const IndexList found = entitiesOfType(scene, entityType);
     if (found.count == 0) return nullptr;
-    auto* list = static_cast<IndexList*>(std::calloc(1, sizeof(IndexList)));
-    if (list == nullptr) throw std::bad_alloc();
-    list->items = static_cast<int32_t*>(std::malloc(listCapacity(found.count) * sizeof(int32_t)));
-    if (list->items == nullptr) throw std::bad_alloc();
+    auto* list = static_cast<IndexList*>(allocZeroed(1, sizeof(IndexList), "an index list"));
+    list->items = static_cast<int32_t*>(
+        allocZeroed(listCapacity(found.count), sizeof(int32_t), "an index list"));
     std::memcpy(list->items, found.items, static_cast<size_t>(found.count) * sizeof(int32_t));
     list->count = found.count;
     return list;

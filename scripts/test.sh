@@ -58,10 +58,12 @@ fi
 pass plain "$plain" -DKRESTEL_SANITIZE=OFF -DKRESTEL_BENCH=OFF -DKRESTEL_WERROR=ON
 
 if [ "${KRESTEL_SANITIZE_PASS:-1}" != "0" ]; then
-  # Leaks are not checked: the engine's global state is made once and never freed by design,
-  # and Mesa and the X libraries keep allocations of their own until exit. Everything else
-  # (out-of-bounds access, use after free, undefined behaviour) stops the test that meets it.
-  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+  # Leaks are checked when each program ends: the engine frees what it made, on every reload and
+  # at exit. What Mesa and the X libraries keep until exit is suppressed (scripts/lsan.supp).
+  # Any fault (leak, out-of-bounds access, use after free, undefined behaviour) stops the test
+  # that meets it.
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+  export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
   # The plain pass soaks for the full minute; under the sanitizers 20 seconds (still at least 300
   # reloads) find the same faults and keep the whole run short.

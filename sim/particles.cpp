@@ -6,19 +6,20 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
+
+#include "core/alloc.h"
 
 namespace {
 
 uint32_t randomState = 1;
 
-// The array grows rarely and by a fixed step; running out of memory is fatal rather than a
-// write through a null pointer.
+// The array grows rarely and by a fixed step.
 Particle* resizeParticles(Particle* particles, int32_t capacity) {
     void* grown = std::realloc(particles, sizeof(Particle) * static_cast<size_t>(capacity));
     if (!grown) {
-        std::fprintf(stderr, "particles: out of memory for %d slots\n", capacity);
-        std::abort();
+        char what[48];
+        std::snprintf(what, sizeof(what), "%d particle slots", capacity);
+        failAllocation(what);
     }
     return static_cast<Particle*>(grown);
 }
@@ -27,14 +28,13 @@ Particle* resizeParticles(Particle* particles, int32_t capacity) {
 
 ParticleSystem* createParticleSystem(int32_t particleType, int32_t displayType, int32_t blendType,
                                      float lifetime, float birthRate, float size) {
-    auto* system = static_cast<ParticleSystem*>(std::calloc(1, sizeof(ParticleSystem)));
-    if (!system) throw std::bad_alloc();
+    auto* system =
+        static_cast<ParticleSystem*>(allocZeroed(1, sizeof(ParticleSystem), "a particle system"));
     system->off = 1;
     system->count = 0;
     system->capacity = PARTICLE_START_CAPACITY;
     system->particles = static_cast<Particle*>(
-        std::calloc(static_cast<size_t>(PARTICLE_START_CAPACITY), sizeof(Particle)));
-    if (!system->particles) throw std::bad_alloc();
+        allocZeroed(PARTICLE_START_CAPACITY, sizeof(Particle), "particle slots"));
     system->particleType = particleType;
     system->displayType = displayType;
     system->blendType = blendType;
@@ -43,6 +43,12 @@ ParticleSystem* createParticleSystem(int32_t particleType, int32_t displayType, 
     system->size = size;
     system->birthDebt = 0.0f;
     return system;
+}
+
+void freeParticleSystem(ParticleSystem* system) {
+    if (system == nullptr) return;
+    std::free(system->particles);
+    std::free(system);
 }
 
 void setParticleSystemOff(ParticleSystem* system, int32_t value) {

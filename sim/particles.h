@@ -53,6 +53,8 @@ inline constexpr int32_t PARTICLE_CAPACITY_STEP = 100;
 
 ParticleSystem* createParticleSystem(int32_t particleType, int32_t displayType, int32_t blendType,
                                      float lifetime, float birthRate, float size);
+// Frees the system with its particle array; null is ignored.
+void freeParticleSystem(ParticleSystem* system);
 void setParticleSystemOff(ParticleSystem* system, int32_t value);
 void setParticleColours(ParticleSystem* system, Colour minColour, Colour maxColour);
 void setParticleSpeeds(ParticleSystem* system, float minSpeed, float maxSpeed);

@@ -4,6 +4,7 @@
 #include "sim/physics.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "scene/scene.h"
 #include "sim/particles.h"
@@ -71,4 +72,10 @@ void stepSimulation(const ForceList* forces, Scene* scene, float dt,
         updateParticleSystem(system, dt);
         integrateParticles(system, force, dt);
     }
+}
+
+void freeForces(ForceList* forces) {
+    if (forces == nullptr) return;
+    std::free(forces->items);
+    std::free(forces);
 }

@@ -20,6 +20,9 @@ struct Force {
 
 using ForceList = RecordList<Force>;
 
+// Frees the list and its records; null is ignored.
+void freeForces(ForceList* forces);
+
 Float3 sumForces(const ForceList* forces);
 // Moves the bodies, then the particle systems that PARTICLE entities link to in `particleSystems`
 // (the resources' list); a null list steps the bodies only.

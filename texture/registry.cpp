@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/alloc.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
 #include "texture/tga.h"
@@ -74,6 +75,7 @@ void createTextureRegistry(TextureRegistry* registry, TextureHooks hooks) {
     none.textureType = TextureType::STATIC;
     copyName(none.fileName, "None");
     TgaImage* image = createImage(2, 2);
+    if (!image) failAllocation("the white texture");
     fillImage(image, WHITE);
     none.glName = upload(registry, image);
     destroyImage(image);
@@ -111,6 +113,7 @@ int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, c
         if (loaded >= 0) return loaded;
         copyName(entry.link, link);
         image = createImage(DYNAMIC_TEXTURE_SIZE, DYNAMIC_TEXTURE_SIZE);
+        if (!image) failAllocation("a dynamic texture");
         fillImage(image, WHITE);
     }
 
@@ -140,8 +143,8 @@ DynamicTextureList* listDynamicTextures(const TextureRegistry* registry) {
         const Texture& entry = registry->entries[i];
         if (entry.textureType != TextureType::DYNAMIC) continue;
         if (!list) {
-            list = static_cast<DynamicTextureList*>(std::calloc(1, sizeof(DynamicTextureList)));
-            if (!list) return nullptr;
+            list = static_cast<DynamicTextureList*>(
+                allocZeroed(1, sizeof(DynamicTextureList), "a dynamic texture list"));
             list->cameras = createIndexList(entry.linkEntity);
             list->textureIndexes = createIndexList(i);
         } else {
@@ -160,8 +163,8 @@ void freeDynamicTextureList(DynamicTextureList* list) {
 }
 
 Resources* createResources(TextureHooks hooks) {
-    auto* resources = static_cast<Resources*>(std::calloc(1, sizeof(Resources)));
-    if (!resources) return nullptr;
+    auto* resources =
+        static_cast<Resources*>(allocZeroed(1, sizeof(Resources), "the resources holder"));
     resources->meshes = MeshList{0, nullptr};
     createTextureRegistry(&resources->textures, hooks);
     resources->particleSystems = PtrList<ParticleSystem>{0, nullptr};
@@ -209,27 +212,41 @@ std::string texturePath(const TextureRegistry* registry, const char* name) {
     return texturePath(registry->folder, name);
 }
 
+void deleteTextureObjects(const TextureRegistry* registry) {
+    // Entries without an image share entry 0's name, which is released once.
+    for (int32_t i = 0; registry->hooks.release && i < registry->count; ++i) {
+        const uint32_t name = registry->entries[i].glName;
+        if (i == 0 || name != registry->entries[0].glName) registry->hooks.release(name);
+    }
+}
+
+void freeTextureRegistry(TextureRegistry* registry) {
+    std::free(registry->entries);
+    delete registry->names;
+    delete registry->unread;
+    registry->entries = nullptr;
+    registry->names = nullptr;
+    registry->unread = nullptr;
+    registry->count = 0;
+    registry->boundIndex = 0;
+}
+
+void deleteTextureObjects(const Resources* resources) {
+    if (resources) deleteTextureObjects(&resources->textures);
+}
+
 void freeResources(Resources* resources) {
     if (!resources) return;
+    // The mesh list owns the copies appendMesh made of each mesh's arrays.
     for (int32_t i = 0; i < resources->meshes.count; ++i) {
         std::free(resources->meshes.items[i].vertices);
         std::free(resources->meshes.items[i].indices);
     }
     std::free(resources->meshes.items);
     for (int32_t i = 0; i < resources->particleSystems.count; ++i) {
-        ParticleSystem* system = resources->particleSystems.items[i];
-        if (system) std::free(system->particles);
-        std::free(system);
+        freeParticleSystem(resources->particleSystems.items[i]);
     }
     std::free(resources->particleSystems.items);
-    TextureRegistry& registry = resources->textures;
-    // Entries without an image share entry 0's name, which is released once.
-    for (int32_t i = 0; registry.hooks.release && i < registry.count; ++i) {
-        const uint32_t name = registry.entries[i].glName;
-        if (i == 0 || name != registry.entries[0].glName) registry.hooks.release(name);
-    }
-    std::free(registry.entries);
-    delete registry.names;
-    delete registry.unread;
+    freeTextureRegistry(&resources->textures);
     std::free(resources);
 }

@@ -84,6 +84,12 @@ int32_t loadTexture(TextureRegistry* registry, const char* name, int32_t kind, c
 void resolveTextureLinks(TextureRegistry* registry, const Scene* scene);
 DynamicTextureList* listDynamicTextures(const TextureRegistry* registry);
 void freeDynamicTextureList(DynamicTextureList* list);
+// Releases the registry's textures through the release hook (with GL hooks a context must be
+// current) and nothing else.
+void deleteTextureObjects(const TextureRegistry* registry);
+// Frees the registry's entries and name tables and leaves it empty; releases nothing: that is
+// deleteTextureObjects' business, or the process's end's.
+void freeTextureRegistry(TextureRegistry* registry);
 // Where a STATIC texture name is read from: joined to the scene file's folder unless the name is
 // absolute (a null or empty folder is the current one). The one rule for every reader.
 std::string texturePath(const char* folder, std::string_view name);
@@ -98,8 +104,12 @@ int32_t addParticleSystem(Resources* resources, ParticleSystem* system);
 // Null for an index outside the list (a link that named nothing).
 ParticleSystem* getParticleSystem(const Resources* resources, int32_t index);
 void setDrawBoundings(Resources* resources, int32_t value);
-// Frees everything the holder owns, the textures included (through the release hook), and the
-// holder itself: what a reload does with the scene it replaces.
+// What a reload does with the holder of the scene it replaces: deleteTextureObjects while the
+// context is current, then freeResources. At exit only freeResources runs, as the context may be
+// gone already and its textures go with the process.
+void deleteTextureObjects(const Resources* resources);
+// Frees everything the holder owns (meshes, particle systems, the registry's records) and the
+// holder itself; null is ignored. No GL call.
 void freeResources(Resources* resources);
 int32_t loadTexture(Resources* resources, const char* name, int32_t kind, const char* link);
 void resolveTextureLinks(Resources* resources, const Scene* scene);

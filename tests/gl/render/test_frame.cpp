@@ -3,6 +3,9 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <dlfcn.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,6 +67,9 @@ void ensureGlContext() {
     int argc = 1;
     char name[] = "gl_tests", *argv[] = {name, nullptr};
     glutInit(&argc, argv);
+#if defined(__SANITIZE_ADDRESS__)
+    std::atexit([] { __lsan_do_leak_check(); }); // before glutInit's teardown unloads the driver
+#endif
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_RGBA);
     glutInitWindowSize(800, 600);
     glutCreateWindow("Krestel GL tests");
@@ -118,6 +124,11 @@ struct World {
     Scene* scene = createScene();
     Resources* resources = createResources(glTextureHooks());
     FrameRecords frame; // kept from record to record, as the display keeps it
+    World() = default;
+    World& operator=(World&& other) {
+        return std::swap(scene, other.scene), std::swap(resources, other.resources), *this;
+    }
+    ~World() { freeScene(scene), freeResources(resources); } // memory only: no GL call
 
     int32_t add(const char* name, int32_t type, Float3 at, int32_t parent = 0, int32_t link = 0,
                 Material material = paint(rgba(0, 0, 0)), Quaternion turn = {0, 0, 0, 1}) {
@@ -441,6 +452,7 @@ TEST_F(Frame, HudPanelsThenButtonsInOrderTexturedTheReadOutsUntintedAndTheStateR
     EXPECT_EQ(std::tuple(mode, std::equal(before, before + 16, after)),
               std::tuple(GL_MODELVIEW, true));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    freeScene(hud.scene), std::free(hud.clock), freeHud(&hud), freeResources(resources);
 }
 
 } // namespace

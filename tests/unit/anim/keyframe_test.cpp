@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "anim/keyframe.h"
@@ -15,10 +16,12 @@
 namespace {
 
 // Each key's x carries an id (its order of adding), or its time, so keys can be told apart.
-Keyframer* positionTrack(const std::vector<float>& times, bool idsAreTimes = false) {
-    Keyframer* k = createKeyframer(KeyframeType::POSITION);
+using Track = std::unique_ptr<Keyframer, decltype(&freeKeyframer)>;
+Track positionTrack(const std::vector<float>& times, bool idsAreTimes = false) {
+    Track k(createKeyframer(KeyframeType::POSITION), freeKeyframer);
     for (size_t i = 0; i < times.size(); ++i)
-        addPositionKey(k, {idsAreTimes ? times[i] : static_cast<float>(i + 1), 0, 0}, times[i]);
+        addPositionKey(k.get(), {idsAreTimes ? times[i] : static_cast<float>(i + 1), 0, 0},
+                       times[i]);
     return k;
 }
 
@@ -40,7 +43,7 @@ TEST(Keyframer, KeysAreChainedInTimeOrderAndTheTrackLoopsAndFolds) {
         {{4, 0, 2}, {2, 3, 1}}, {{0, 2, 4, 6, 3}, {1, 2, 5, 3, 4}}, {{2, 4, 6, 1}, {4, 1, 2, 3}},
         {{-1, 3, -2}, {3, 1, 2}}, {{0, 5, 5}, {1, 3, 2}}, {{0, 2, 4, 2}, {1, 4, 2, 3}}};
     for (const auto& [added, chained] : orders) {
-        const Keyframer* k = positionTrack(added);
+        const Track k = positionTrack(added);
         std::vector<float> ids;
         for (const Keyframe* key = k->keys; key; key = key->next) ids.push_back(key->value.position.x);
         EXPECT_EQ(ids, chained);
@@ -57,9 +60,9 @@ TEST(Keyframer, KeysAreChainedInTimeOrderAndTheTrackLoopsAndFolds) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "keys from " << c.times[0] << " t " << c.t);
-        expectFloat3(evaluatePosition(positionTrack(c.times, true), c.t), {c.x, 0, 0});
+        expectFloat3(evaluatePosition(positionTrack(c.times, true).get(), c.t), {c.x, 0, 0});
     }
-    EXPECT_TRUE(std::isfinite(evaluatePosition(positionTrack({0, 4}), NAN).x));
+    EXPECT_TRUE(std::isfinite(evaluatePosition(positionTrack({0, 4}).get(), NAN).x));
 }
 
 TEST(Keyframer, MaterialsLerpEveryChannelAndTexturesStepThroughIndices) {
@@ -83,8 +86,8 @@ TEST(Keyframer, OnlyAnimateEntitiesAreWrittenAndTheLaterTrackWins) {
     auto bind = [&](Keyframer* k, int32_t entity) { k->entity = entity, appendPointer(list, k); };
     const int32_t animated = add(MotionType::ANIMATE), fixed = add(MotionType::STATIC),
                   simulated = add(MotionType::SIMULATE), idle = add(MotionType::ANIMATE);
-    for (int32_t e : {animated, fixed, simulated, 99, -1}) bind(positionTrack({0, 2}), e);
-    bind(positionTrack({0, 2}, true), animated); // the same kind again, later
+    for (int32_t e : {animated, fixed, simulated, 99, -1}) bind(positionTrack({0, 2}).release(), e);
+    bind(positionTrack({0, 2}, true).release(), animated); // the same kind again, later
     bind(createKeyframer(KeyframeType::POSITION), idle);
     Keyframer* turn = createKeyframer(KeyframeType::ROTATION);
     addRotationKey(turn, {0, 0, 0, 1}, 0);
@@ -102,4 +105,5 @@ TEST(Keyframer, OnlyAnimateEntitiesAreWrittenAndTheLaterTrackWins) {
     for (int32_t e : {fixed, simulated, idle}) expectFloat3(getEntityPosition(scene, e), {9, 9, 9});
     updateTransforms(scene); // the animated placement reaches the world transform
     expectFloat3(getEntityWorldPosition(scene, animated), {1.5f, 0, 0});
+    freeKeyframers(list), freeScene(scene);
 }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/alloc.h"
 #include "core/list.h"
 #include "core/records.h"
 
@@ -41,6 +42,15 @@ TEST(List, AppendsKeepOrderIndicesAndContentsAcrossGrowth) {
         EXPECT_EQ(indices->items[i + 1], model[i]) << i;
     }
     EXPECT_EQ(getMeshBounds(&meshes, N).centre.x, 0); // a link past the list: the zero box
+    for (int i = 0; i < N; ++i)
+        std::free(meshes.items[i].vertices), std::free(meshes.items[i].indices);
+    std::free(meshes.items), std::free(pointers.items);
     freeIndexList(indices);
     freeIndexList(nullptr);
+}
+
+TEST(List, AnExhaustedHeapEndsWithOneLineNamingWhatAndItsOwnStatus) {
+    EXPECT_EXIT(failAllocation("a list of 8 elements"),
+                testing::ExitedWithCode(OUT_OF_MEMORY_STATUS),
+                "^ERROR: out of memory allocating a list of 8 elements\n$");
 }

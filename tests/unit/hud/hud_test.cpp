@@ -60,6 +60,12 @@ struct HudWorld {
     Hud hud{};
 
     explicit HudWorld(uint32_t startMs = 100000) : nowMs(startMs) { initHud(&hud, scene, &viewpoint, clock, &resources); }
+    ~HudWorld() {
+        for (int32_t i = 0; i < resources.particleSystems.count; ++i)
+            freeParticleSystem(resources.particleSystems.items[i]);
+        std::free(resources.particleSystems.items);
+        freeHud(&hud), freeScene(scene), std::free(clock);
+    }
     void tick(uint32_t stepMs) { updateClockAt(clock, nowMs += stepMs); }
     // One idle turn: the clock, then the input step with the application step in seconds.
     void turn(uint32_t stepMs) {
@@ -122,13 +128,14 @@ TEST(HudHitTest, TheLatestButtonUnderThePointerWinsOnlyInsideAPanel) {
 }
 
 TEST(Actions, TableFindsTheSevenByExactNameAndButtonsBindTheirEntity) {
-    const ActionTable* table = createActionTable();
+    ActionTable* table = createActionTable();
     const std::pair<const char*, ActionHandler> named[] = {
         {"ENTITYMOVE", actionEntityMove}, {"ENTITYROTATE", actionEntityRotate}, {"TIMERATE", actionTimeRate},
         {"PARTICLESYSTEMSTATE", actionParticleSystemState}, {"DRAWBOUNDINGS", actionDrawBoundings},
         {"ANIMATIONSTART", actionNone}, {"ANIMATIONEND", actionNone}, {"entitymove", nullptr},
         {"ENTITYMOVEX", nullptr}, {"", nullptr}, {"TIMERATE ", nullptr}};
     for (const auto& [name, handler] : named) EXPECT_EQ(findAction(table, name), handler) << name;
+    std::free(table);
 
     HudWorld w;
     addEntity(w.scene, makeEntity("Box", EntityType::OBJECT), 0);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "anim/keyframe.h"
+#include "hud/actions.h"
 #include "hud/hud.h"
 #include "loader/apply.h"
 #include "scene/scene.h"
@@ -52,7 +54,7 @@ TEST(Apply, EntitiesLinksKeyframersAndTheCameraTakeTheirPlaces) {
     static Hud hud{};
     static Resources resources{};
     hud.scene = scene;
-    applySceneDescription(d, scene, &keyframers, &forces, &hud, &resources);
+    applySceneDescription(std::move(d), scene, &keyframers, &forces, &hud, &resources);
 
     const struct { const char* name; int32_t parent, link; float half; /* of its own box in x */ } expected[] = {
         {"Root Group", -1, 0, 0}, {"World", 0, 0, 0}, {"Arm", 1, 0, 0}, {"A", 2, 0, 1},

@@ -79,6 +79,7 @@ TEST(Transform, RandomTreesAndWritesMatchAFullRecomputation) {
             updateTransforms(s);
             expectRecomputed(s);
         }
+        freeScene(s);
     }
 }
 
@@ -98,6 +99,7 @@ TEST(Transform, UntouchedSubtreesAreSkipped) {
     getEntityNode(s, leafA)->parentWorld.m[3] = 4321;
     updateTransforms(s); // nothing changed: nothing recomputed
     EXPECT_FLOAT_EQ(getEntityNode(s, leafA)->parentWorld.m[3], 4321);
+    freeScene(s);
 }
 
 TEST(Scene, LookupsAreExactFirstMatchAndNeverTheRoot) {
@@ -114,6 +116,7 @@ TEST(Scene, LookupsAreExactFirstMatchAndNeverTheRoot) {
               (std::vector<int32_t>{1, 3}));
     freeIndexList(lights);
     for (int32_t none : {int32_t{EntityType::CAMERA}, 99}) EXPECT_EQ(findEntitiesByType(s, none), nullptr) << none;
+    freeScene(s);
 }
 
 TEST(Scene, TheSceneCameraComesFromACameraEntityOnly) {
@@ -127,4 +130,5 @@ TEST(Scene, TheSceneCameraComesFromACameraEntityOnly) {
     setSceneCamera(s, cam); // the entity's own position, relative to its parent, and all angles reset
     expectNumbers({{float(s->cameraEntity), float(cam)}, {s->camera.position.x, 0}, {s->camera.position.z, 10},
                    {s->camera.yaw, 0}, {s->camera.pitch, 0}});
+    freeScene(s);
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "scene/scene.h"
@@ -21,9 +22,12 @@ constexpr float NAN_F = std::numeric_limits<float>::quiet_NaN();
 constexpr float INF_F = std::numeric_limits<float>::infinity();
 constexpr float SCALE = 3.0518509447574615e-05f;
 
+std::vector<std::unique_ptr<ParticleSystem, decltype(&freeParticleSystem)>> made; // freed at exit
+
 ParticleSystem* emitting(float birthRate, float lifetime = 100.0f) {
     ParticleSystem* ps = createParticleSystem(ParticleType::POINT, DisplayType::QUAD, BlendType::BLEND,
                                               lifetime, birthRate, 0.2f);
+    made.emplace_back(ps, freeParticleSystem);
     setParticleSystemOff(ps, 0);
     setParticleColours(ps, {1, 0, 0, 1}, {0, 0, 1, 0});
     setParticleSpeeds(ps, 1, 3);
@@ -147,10 +151,12 @@ TEST(Physics, BodiesMoveByTheSumOfForcesOverMassSemiImplicitly) {
     for (const auto& c : cases) {
         Scene* scene = createScene();
         const int32_t e = addEntity(scene, body(EntityType::OBJECT, c.motionType, {0, 10, 0}, c.mass), 0);
-        stepSimulation(forces(c.strengths), scene, c.dt, nullptr);
+        ForceList* list = forces(c.strengths);
+        stepSimulation(list, scene, c.dt, nullptr);
         SCOPED_TRACE(testing::Message() << "mass " << c.mass << " dt " << c.dt);
         expectFloat3(getEntityVelocity(scene, e), c.velocity);
         expectFloat3(getEntityPosition(scene, e), c.position);
+        freeForces(list), freeScene(scene);
     }
 }
 
@@ -170,7 +176,8 @@ TEST(Physics, BodiesFallInTheirParentsFrameAndEmittersFollowTheirEntity) {
     addEntity(scene, body(EntityType::PARTICLE, MotionType::STATIC, {0, 0, 0}, 1, 3), 0); // no system
     const int32_t simulated = addEntity(scene, body(EntityType::PARTICLE, MotionType::SIMULATE, {0, 10, 0}, 1, 0), 0);
     updateTransforms(scene);
-    stepSimulation(forces({{0, -10, 0}}), scene, 0.1f, &resources.particleSystems);
+    ForceList* list = forces({{0, -10, 0}});
+    stepSimulation(list, scene, 0.1f, &resources.particleSystems);
     updateTransforms(scene);
     // The group's -Y is the world's +X after a quarter turn about Z.
     expectFloat3(getEntityPosition(scene, falling), {0, -0.1f, 0});
@@ -185,4 +192,5 @@ TEST(Physics, BodiesFallInTheirParentsFrameAndEmittersFollowTheirEntity) {
     expectFloat3(p.position, {0, 3 - 0.05f - 0.1f, 0});
     EXPECT_FLOAT_EQ(p.life, 4.9f);
     expectFloat3(ps->particles[1].position, {1, -0.05f, 0});
+    freeForces(list), freeScene(scene), std::free(resources.particleSystems.items); // ps is in made
 }
