@@ -51,11 +51,6 @@ std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& use
 std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& uses,
                                               const char* folder);
 
-// The candidate closest to `name` by edit distance, ignoring case, when it is close enough to be
-// a slip of the keyboard (at most a third of the name's letters); empty otherwise. "None" is
-// never suggested.
-std::string closestName(std::string_view name, const std::vector<std::string>& candidates);
-
 // Each warning formatted as "WARNING: '<path>' line N: <message>", in line order.
 std::vector<std::string> warningLines(const char* path, std::vector<SceneWarning> warnings);
 // Every warning of a scene text, formatted, with the texture files read here from sceneFolder

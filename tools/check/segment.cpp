@@ -15,8 +15,6 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-constexpr int32_t SECTION_COUNT = 8;
-
 struct SectionLayout {
     UnitKind header;
     std::vector<const char*> headerKeywords;
@@ -150,22 +148,6 @@ std::vector<Token> tokenize(std::string_view text) {
         tokens.push_back({begin, i, line});
     }
     return tokens;
-}
-
-bool isHeader(UnitKind kind) {
-    switch (kind) {
-    case UnitKind::SceneCamera:
-    case UnitKind::HudHeader:
-    case UnitKind::ButtonHeader:
-    case UnitKind::ForceHeader:
-    case UnitKind::ParticleHeader:
-    case UnitKind::MaterialHeader:
-    case UnitKind::MeshHeader:
-    case UnitKind::GraphHeader:
-        return true;
-    default:
-        return false;
-    }
 }
 
 UnitKind recordKindOf(UnitKind header) {

@@ -4,6 +4,8 @@
 // GL, no I/O. Offsets are byte offsets into the text; lines are 1-based.
 #pragma once
 
+#include "loader/vocabulary.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,27 +17,6 @@ struct Token {
     size_t end;
     int32_t line;
 };
-
-// The parts of a scene file in file order. A header holds a section's keyword and count; a
-// record kind follows its header.
-enum class UnitKind : int32_t {
-    SceneCamera,
-    HudHeader,
-    Background,
-    ButtonHeader,
-    Button,
-    ForceHeader,
-    Force,
-    ParticleHeader,
-    ParticleSystem,
-    MaterialHeader,
-    Material,
-    MeshHeader,
-    Mesh,
-    GraphHeader,
-    Entity,
-};
-inline constexpr int32_t UNIT_KIND_COUNT = int32_t(UnitKind::Entity) + 1;
 
 // A run of the text from one unit's first token to the next unit's first token. A header whose
 // keywords are all missing is an empty unit (begin == end) where it belongs.
@@ -60,7 +41,6 @@ std::vector<Token> tokenize(std::string_view text);
 
 Segmentation segmentScene(std::string_view text);
 
-bool isHeader(UnitKind kind);
 // The record kind that follows a header (the header itself for SceneCamera).
 UnitKind recordKindOf(UnitKind header);
 // "MESHCOUNT:", "BACKGROUNDCOUNT:", ...; null for SceneCamera and GraphHeader.
