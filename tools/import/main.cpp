@@ -2,6 +2,7 @@
 // output, or writes the mesh to a mesh file (--mesh-file) and prints the two lines that name it;
 // either way headed by a comment naming the model and the options. Notes (merged meshes,
 // textures) go to standard error as "# " comment lines.
+#include "loader/write_records.h"
 #include "tools/import/import_model.h"
 
 #include <cerrno>
@@ -34,6 +35,7 @@ const char* const USAGE =
     "  --rotate DEG X Y Z\n"
     "               turn positions and normals DEG degrees about the axis X Y Z (after --up)\n"
     "  --centre     move the centre of the model's bounds to the origin (after the turns)\n"
+
     "  --scale S    multiply every position by S (a number greater than 0; after centring)\n"
     "  --fit S      scale the model so that its largest side is S long (instead of --scale)\n"
     "  --mesh-file PATH\n"
@@ -109,6 +111,7 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--centre" || arg == "--center") {
             options.centre = true;
+
         } else if (arg == "--scale" || arg == "--fit") {
             if (i + 1 >= argc) return fail(arg + " needs a number");
             float* target = arg == "--scale" ? &options.scale : &options.fit;
@@ -175,7 +178,7 @@ int main(int argc, char** argv) {
         if (!writeFile(meshFile, head + formatMeshLines(model))) {
             return fail("cannot write the mesh file '" + meshFile + "': " + std::strerror(errno));
         }
-        out = "\tMESH: " + name + "\n\t\tMESHFILE: " + meshFile + "\n";
+        writeMeshFileRecord(&out, name, meshFile);
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     if (std::fflush(stdout) != 0) return fail("cannot write to standard output");
