@@ -5,6 +5,7 @@
 #include "loader/warnings.h"
 
 #include "loader/vocabulary.h"
+#include "loader/write_records.h"
 
 #include "anim/keyframe.h"
 #include "hud/actions.h"
@@ -156,6 +157,33 @@ struct Checks {
 
     static std::string who(const EntityDescription& e) {
         return std::string(entityKindName(e.entityType)) + " '" + str(e.name) + "'";
+    }
+
+    // What the file says and the engine does not use: an entity's SCALE (entities have no
+    // scale) and the scene camera's ROTATION (the view starts level).
+    void ignoredTransforms() {
+        for (size_t i = 0; i < d.entities.size(); ++i) {
+            const EntityDescription& e = d.entities[i];
+            const Float3 s = e.scale;
+            if (skipped(skips.entities, i) || (s.x == 1.0f && s.y == 1.0f && s.z == 1.0f)) continue;
+            warn("ScaleIgnored", e.transformLine,
+                 "SCALE " + numbersText({s.x, s.y, s.z}) + " of " + who(e) +
+                     " is ignored: entities have no scale; expected SCALE: 1 1 1" +
+                     (e.entityType == EntityType::OBJECT
+                          ? " (to size a model, import it again with krestel-import --scale or "
+                            "--fit)"
+                          : ""));
+        }
+        const int32_t c = findEntity(d.sceneCamera.text);
+        if (c < 0 || skipped(skips.entities, size_t(c))) return;
+        const EntityDescription& e = d.entities[size_t(c)];
+        if (e.entityType != EntityType::CAMERA || e.rotationAngle == 0.0f) return;
+        const Float3 a = e.rotationAxis;
+        warn("CameraRotationIgnored", e.transformLine,
+             "ROTATION " + numbersText({e.rotationAngle, a.x, a.y, a.z}) +
+                 " of the scene camera '" + str(e.name) +
+                 "' is ignored: the view starts level, looking along -Z; expected ROTATION: 0 0 "
+                 "1 0 (fly the camera to the view you want and press F3 for its POSITION line)");
     }
 
     // Records after the scene graph are never read. The one that would take the first of them in
@@ -310,6 +338,7 @@ std::vector<SceneWarning> descriptionWarnings(const SceneDescription& d, std::st
     checks.indexNames();
     checks.sceneCamera();
     checks.entityLinks();
+    checks.ignoredTransforms();
     checks.afterGraph();
     checks.dynamicLinks();
     checks.buttons();

@@ -1,7 +1,8 @@
 // Warnings about a scene text that parses but will not do what its author meant: names that name
 // nothing, text after the end of the scene graph, unusable texture files, buttons that can never
-// be pressed. Shared by the engine (printed on every load) and krestel-check. The texture file
-// check takes what the registry's reader found; everything else works on the parsed records.
+// be pressed, what the file says and the engine does not use. Shared by the engine (printed on
+// every load) and krestel-check. The texture file check takes what the registry's reader found;
+// everything else works on the parsed records.
 #pragma once
 
 #include "loader/parse.h"
@@ -32,8 +33,9 @@ struct TextureUse {
 };
 
 // Names that name nothing, entity records after the end of the scene graph (pointing at the
-// CHILDCOUNT that would take them in) and buttons that can never be pressed or do nothing. `text`
-// is the text `d` was parsed from. Nothing is read from files.
+// CHILDCOUNT that would take them in), buttons that can never be pressed or do nothing, and an
+// entity's SCALE or the scene camera's ROTATION, which the engine does not use. `text` is the
+// text `d` was parsed from. Nothing is read from files.
 std::vector<SceneWarning> descriptionWarnings(const SceneDescription& d, std::string_view text,
                                               const WarningSkips& skips = {});
 

@@ -76,9 +76,10 @@ void transformModel(ImportedModel* model, ImportOptions options) {
     }
     const ModelBounds b = modelBounds(*model);
     Float3 shift{0.0f, 0.0f, 0.0f};
-    if (options.centre) {
+    if (options.centre || options.floor) {
         shift = {-(b.lo.x + b.hi.x) * 0.5f, -(b.lo.y + b.hi.y) * 0.5f, -(b.lo.z + b.hi.z) * 0.5f};
     }
+    if (options.floor) shift.y = -b.lo.y; // standing on y = 0
     float scale = options.scale;
     const float largest = std::max({b.hi.x - b.lo.x, b.hi.y - b.lo.y, b.hi.z - b.lo.z});
     if (options.fit > 0.0f && largest > 0.0f) scale = options.fit / largest;
