@@ -2,6 +2,7 @@
 // in it) without opening a window. Prints every error and warning with the file and line, then a
 // summary. Image and mesh files are read from the scene file's folder, as the engine reads them.
 #include "loader/loader.h"
+#include "loader/notes.h"
 #include "loader/vocabulary.h"
 #include "tools/check/check_scene.h"
 
@@ -65,6 +66,9 @@ checkMeshFiles(const CheckReport& report, const std::string& scenePath, const st
             out.push_back(
                 {scenePath,
                  {Severity::Error, error.line, parseErrorKindName(error.kind), error.message}});
+            for (SceneNote& n : missingFileNotes(use.file, path, use.line)) {
+                out.push_back({scenePath, {Severity::Note, n.line, n.code, std::move(n.message)}});
+            }
             continue;
         }
         for (Finding& f : checkMeshFile(text)) out.push_back({path, std::move(f)});
