@@ -105,7 +105,7 @@ void watchSceneFiles(EngineState* state, FileStamp sceneStamp,
 
 void showLoadMessages(EngineState* state, const SceneText& text) {
     state->failed = !text.ok;
-    showLoadMessages(&state->panel, text.ok, text.error, text.warnings);
+    showLoadMessages(&state->panel, text.ok, text.error, text.warnings, text.notes);
 }
 
 Resources* createSceneResources(const EngineState* state, int32_t drawBoundings) {

@@ -10,11 +10,13 @@ void openBySelf(MessagePanel* panel) {
 } // namespace
 
 void showLoadMessages(MessagePanel* panel, bool ok, const std::string& error,
-                      const std::vector<std::string>& warnings) {
+                      const std::vector<std::string>& warnings,
+                      const std::vector<std::string>& notes) {
     const bool reload = panel->loads++ > 0;
     panel->cameraLine.clear();
     if (!ok) {
         panel->messages = {error};
+        panel->messages.insert(panel->messages.end(), notes.begin(), notes.end());
         openBySelf(panel);
         return;
     }

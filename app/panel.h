@@ -8,7 +8,7 @@
 #include <vector>
 
 struct MessagePanel {
-    std::vector<std::string> messages; // the last load's error, or its warnings
+    std::vector<std::string> messages; // the last load's error and its notes, or its warnings
     std::vector<std::string> warnings; // of the last load that parsed, to tell new ones by
     std::string cameraLine;            // F3's line, shown until the next load
     int32_t open;
@@ -16,11 +16,13 @@ struct MessagePanel {
     int32_t loads;        // loads shown so far; the first is start-up's
 };
 
-// A load's outcome. An error is shown and opens the panel. A load that parsed shows its warnings;
-// after a reload whose warnings are not those of the last load that parsed, the panel opens for
-// them, and otherwise a panel that opened by itself closes. At start-up only an error opens it.
+// A load's outcome. An error is shown with the notes that explain it under it, and opens the
+// panel. A load that parsed shows its warnings; after a reload whose warnings are not those of
+// the last load that parsed, the panel opens for them, and otherwise a panel that opened by itself
+// closes. At start-up only an error opens it.
 void showLoadMessages(MessagePanel* panel, bool ok, const std::string& error,
-                      const std::vector<std::string>& warnings);
+                      const std::vector<std::string>& warnings,
+                      const std::vector<std::string>& notes = {});
 // F1: opens or closes the panel, which is the user's until F1 closes it.
 void toggleMessagePanel(MessagePanel* panel);
 // F3: the camera line under the messages; opens the panel if it was closed.

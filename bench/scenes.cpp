@@ -2,27 +2,23 @@
 // made here once so the scene files and the reference renderer hold identical geometry.
 #include "bench/scenes.h"
 
+#include "anim/keyframe.h"
+#include "loader/vocabulary.h"
+#include "loader/write_records.h"
+#include "sim/particles.h"
+#include "sim/physics.h"
+#include "texture/registry.h"
+
+#include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
+#include <iterator>
 
 namespace bench {
 
 namespace {
 
 constexpr float PI = 3.14159265f;
-
-struct Out {
-    std::string text;
-    void line(const char* format, ...) __attribute__((format(printf, 2, 3))) {
-        char buffer[512];
-        va_list args;
-        va_start(args, format);
-        int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-        va_end(args);
-        if (n > 0) text.append(buffer, static_cast<size_t>(n < 511 ? n : 511));
-    }
-};
 
 BenchMaterial plainMaterial(const std::string& name, Colour diffuse) {
     BenchMaterial m;
@@ -308,57 +304,116 @@ void makeMany(BenchScene* scene, int count) {
     }
 }
 
-void writeTexture(Out* out, bool dynamic, const std::string& link, const std::string& file) {
-    if (dynamic) {
-        out->line("TEXTURETYPE: DYNAMIC\nLINK: %s\nTEXTURE: None\n", link.c_str());
-    } else {
-        out->line("TEXTURETYPE: STATIC\nTEXTURE: %s\n", file.c_str());
+Word word(const std::string& text) {
+    return makeWord(text.c_str());
+}
+
+TextureRef staticTexture(const std::string& file) {
+    TextureRef t{};
+    t.kind = TextureType::STATIC;
+    std::snprintf(t.file.text, sizeof t.file.text, "%s", file.c_str());
+    return t;
+}
+
+TextureRef dynamicTexture(const std::string& camera) {
+    TextureRef t = staticTexture(NO_REFERENCE);
+    t.kind = TextureType::DYNAMIC;
+    t.link = word(camera);
+    return t;
+}
+
+// The HUD: the two read-outs, then the panels, backgrounds and buttons apart.
+void describeHud(const BenchScene& scene, HudDescription* hud) {
+    hud->appTime = {-1.3f, 0.9f};
+    hud->simTime = {-1.3f, 0.8f};
+    hud->timeColour = {0.1f, 0.1f, 0.1f, 1};
+    for (const BenchPanel& p : scene.panels) {
+        const TextureRef texture = staticTexture(p.texture);
+        if (!p.button) {
+            hud->backgrounds.push_back({{p.colour, 0, p.min, p.max, {0, 0}, {1, 1}}, texture});
+            continue;
+        }
+        ButtonDescription b{};
+        b.button = {p.colour, 0, p.min, p.max, {0, 0}, {1, 1}, nullptr, {}, {}, {0, 0, 1, 0, 0}};
+        std::snprintf(b.button.actionName, NAME_SIZE, "%s", p.actionName.c_str());
+        std::snprintf(b.button.actionLink, NAME_SIZE, "%s", p.actionLink.c_str());
+        b.texture = texture;
+        hud->buttons.push_back(b);
     }
 }
 
-void writeColour(Out* out, const char* keyword, Colour c) {
-    out->line("%s: %g %g %g %g\n", keyword, c.r, c.g, c.b, c.a);
+void describeResources(const BenchScene& scene, SceneDescription* d) {
+    d->forces.push_back({ForceType::GRAVITY, scene.gravity});
+    for (const BenchParticleSystem& s : scene.systems) {
+        ParticleSystemDescription p{};
+        p.name = word(s.name);
+        p.particleType = ParticleType::POINT;
+        p.displayType = variantCode(DISPLAY_TYPES, s.displayType);
+        p.blendType = variantCode(BLEND_TYPES, s.blendType);
+        p.birthRate = s.birthRate;
+        p.lifetime = s.lifetime;
+        p.size = s.size;
+        p.texture = staticTexture(s.texture);
+        p.minColour = s.minColour;
+        p.maxColour = s.maxColour;
+        p.minMass = s.minMass;
+        p.maxMass = s.maxMass;
+        p.minSpeed = s.minSpeed;
+        p.maxSpeed = s.maxSpeed;
+        d->particleSystems.push_back(p);
+    }
+    for (const BenchMaterial& m : scene.materials) {
+        MaterialDescription md{};
+        Material& out = md.material;
+        std::snprintf(out.name, NAME_SIZE, "%s", m.name.c_str());
+        out.emission = m.emission;
+        out.ambient = m.ambient;
+        out.diffuse = m.diffuse;
+        out.specular = m.specular;
+        out.shininess = m.shininess;
+        md.texture = m.dynamic ? dynamicTexture(m.link) : staticTexture(m.texture);
+        d->materials.push_back(md);
+    }
+    for (const BenchMesh& mesh : scene.meshes) {
+        MeshDescription md{};
+        md.name = word(mesh.name);
+        md.vertices = mesh.vertices;
+        md.indices = mesh.indices;
+        d->meshes.push_back(std::move(md));
+    }
 }
 
-void writeEntity(Out* out, const BenchScene& scene, int32_t index) {
-    const BenchEntity& e = scene.entities[index];
-    out->line("------\nENTITY: %s\nTYPE: %s\nNAME: %s\n", e.kind.c_str(), e.motion.c_str(),
-              e.name.c_str());
-    out->line("POSITION: %g %g %g ROTATION: %g %g %g %g SCALE: 1 1 1\n", e.position.x, e.position.y,
-              e.position.z, e.angle, e.axis.x, e.axis.y, e.axis.z);
-    out->line("ACCELERATION: 0 0 0 VELOCITY: %g %g %g\n", e.velocity.x, e.velocity.y, e.velocity.z);
-    out->line("LINK: %s\nMATERIAL: %s\nMASS: %g\n", e.link.c_str(), e.material.c_str(), e.mass);
-    out->line("KEYFRAMERCOUNT: %zu\n", e.keyframers.size());
-    for (const BenchKeyframer& k : e.keyframers) {
-        out->line("KEYFRAMETYPE: %s\nKEYFRAMECOUNT: %zu\n", k.type.c_str(), k.keys.size());
+// The entity and, after it, its children: depth-first pre-order, as the file holds them.
+void describeEntity(const BenchScene& scene, int32_t index, SceneDescription* d) {
+    const BenchEntity& b = scene.entities[static_cast<size_t>(index)];
+    EntityDescription e{};
+    e.entityType = variantCode(ENTITY_KINDS, b.kind);
+    e.type = variantCode(MOTION_TYPES, b.motion);
+    e.name = word(b.name);
+    e.position = b.position;
+    e.rotationAngle = b.angle;
+    e.rotationAxis = b.axis;
+    e.scale = {1, 1, 1};
+    e.velocity = b.velocity;
+    e.link = word(b.link);
+    e.material = word(b.material);
+    e.mass = b.mass;
+    e.firstKeyframer = static_cast<int32_t>(d->keyframers.size());
+    e.keyframerCount = static_cast<int32_t>(b.keyframers.size());
+    e.childCount = static_cast<int32_t>(b.children.size());
+    for (const BenchKeyframer& k : b.keyframers) {
+        d->keyframers.push_back({variantCode(KEYFRAME_TYPES, k.type),
+                                 static_cast<int32_t>(d->keys.size()),
+                                 static_cast<int32_t>(k.keys.size())});
         for (const BenchKey& key : k.keys) {
-            if (k.type == "ROTATION") {
-                out->line("T: %g KEYFRAME: %g %g %g %g\n", key.time, key.values[0], key.values[1],
-                          key.values[2], key.values[3]);
-            } else {
-                out->line("T: %g KEYFRAME: %g %g %g\n", key.time, key.values[0], key.values[1],
-                          key.values[2]);
-            }
+            KeyDescription kd{};
+            kd.time = key.time;
+            std::copy(std::begin(key.values), std::end(key.values), kd.values);
+            d->keys.push_back(kd);
         }
     }
-    out->line("CHILDCOUNT: %zu\n", e.children.size());
-    for (int32_t child : e.children) writeEntity(out, scene, child);
-}
-
-void writeMesh(Out* out, const BenchMesh& mesh) {
-    out->line("\tMESH: %s\n\t\tPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\n",
-              mesh.name.c_str());
-    out->line("\t\tVERTEXCOUNT: %zu\n", mesh.vertices.size());
-    out->text.reserve(out->text.size() + mesh.vertices.size() * 96 + mesh.indices.size() * 8);
-    for (const Vertex& v : mesh.vertices) {
-        out->line("\t\tPOSITION: %.4f %.4f %.4f NORMAL: %.4f %.4f %.4f TEXCOORD: %.4f %.4f\n",
-                  v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z,
-                  v.texCoord.u, v.texCoord.v);
-    }
-    out->line("\t\tSURFACECOUNT: 1\n\t\t\tTRIANGLECOUNT: %zu\n", mesh.indices.size() / 3);
-    for (size_t i = 0; i + 2 < mesh.indices.size(); i += 3) {
-        out->line("\t\t\t%u %u %u\n", mesh.indices[i], mesh.indices[i + 1], mesh.indices[i + 2]);
-    }
+    d->entities.push_back(e);
+    for (int32_t child : b.children) describeEntity(scene, child, d);
 }
 
 } // namespace
@@ -494,56 +549,13 @@ bool makeBenchScene(const std::string& name, double megabytes, BenchScene* scene
 }
 
 std::string sceneText(const BenchScene& scene) {
-    Out out;
-    out.line("SCENECAMERA: %s\n", scene.camera.c_str());
-    out.line("HUD:\nAPPTIME: -1.3 0.9\nSIMTIME: -1.3 0.8\nTIMECOLOUR: 0.1 0.1 0.1 1\n");
-    size_t buttons = 0;
-    for (const BenchPanel& p : scene.panels) buttons += p.button ? 1 : 0;
-    for (int pass = 0; pass < 2; ++pass) {
-        const bool wantButtons = pass == 1;
-        out.line("%s: %zu\n", wantButtons ? "BUTTONCOUNT" : "BACKGROUNDCOUNT",
-                 wantButtons ? buttons : scene.panels.size() - buttons);
-        for (const BenchPanel& p : scene.panels) {
-            if (p.button != wantButtons) continue;
-            if (p.button) {
-                out.line("ACTIONNAME: %s\nACTIONVALUES: 0 0 1 0 0\nACTIONLINK: %s\n",
-                         p.actionName.c_str(), p.actionLink.c_str());
-            }
-            writeColour(&out, "COLOUR", p.colour);
-            writeTexture(&out, false, "", p.texture);
-            out.line("MIN: %g %g TEX: 0 0\nMAX: %g %g TEX: 1 1\n", p.min.x, p.min.y, p.max.x,
-                     p.max.y);
-        }
-    }
-    out.line("FORCECOUNT: 1\nFORCETYPE: GRAVITY\nSTRENGTH: %g %g %g\n", scene.gravity.x,
-             scene.gravity.y, scene.gravity.z);
-    out.line("PARTICLECOUNT: %zu\n", scene.systems.size());
-    for (const BenchParticleSystem& s : scene.systems) {
-        out.line("PARTICLETYPE: POINT\nDISPLAYTYPE: %s\nBLENDTYPE: %s\nSYSTEMNAME: %s\n",
-                 s.displayType.c_str(), s.blendType.c_str(), s.name.c_str());
-        out.line("BIRTHRATE: %g\nLIFETIME: %g\nSIZE: %g\nINITIAL: ON\n", s.birthRate, s.lifetime,
-                 s.size);
-        out.line("TEXTURETYPE: STATIC\nTEXTURE: %s\n", s.texture.c_str());
-        writeColour(&out, "MINCOLOUR", s.minColour);
-        writeColour(&out, "MAXCOLOUR", s.maxColour);
-        out.line("MINMASS: %g MAXMASS: %g\nMINSPEED: %g MAXSPEED: %g\n", s.minMass, s.maxMass,
-                 s.minSpeed, s.maxSpeed);
-    }
-    out.line("MATERIALCOUNT: %zu\n", scene.materials.size());
-    for (const BenchMaterial& m : scene.materials) {
-        out.line("\tMATERIAL: %s\n", m.name.c_str());
-        writeColour(&out, "\tEMISSION", m.emission);
-        writeColour(&out, "AMBIENT", m.ambient);
-        writeColour(&out, "DIFFUSE", m.diffuse);
-        writeColour(&out, "SPECULAR", m.specular);
-        out.line("SHININESS: %g\n", m.shininess);
-        writeTexture(&out, m.dynamic, m.link, m.texture);
-    }
-    out.line("MESHCOUNT: %zu\n", scene.meshes.size());
-    for (const BenchMesh& mesh : scene.meshes) writeMesh(&out, mesh);
-    out.line("SCENEGRAPH:\n");
-    if (!scene.entities.empty()) writeEntity(&out, scene, 0);
-    return std::move(out.text);
+    SceneDescription d;
+    d.sceneCamera = word(scene.camera);
+    describeHud(scene, &d.hud);
+    describeResources(scene, &d);
+    if (!scene.entities.empty()) describeEntity(scene, 0, &d);
+    // Four decimals keep the vertex lines short, as hand-written and exported files are.
+    return sceneFileText(d, 4);
 }
 
 bool writeBenchScene(const BenchScene& scene, const std::string& folder) {

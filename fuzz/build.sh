@@ -14,10 +14,12 @@ flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -Wall -Wextra -I"$root"
        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 
 # The system's libpng and TurboJPEG are linked as they are: the glue around them is what is fuzzed.
-# The scene parser: the template scanner and the section readers, not the apply step (apply.cpp)
-# nor the file layer (loader.cpp). core/ for boundsOfVertices.
+# The scene parser: the template scanner and the section readers, and the notes that explain its
+# errors; not the apply step (apply.cpp) nor the file layer (loader.cpp). core/ for
+# boundsOfVertices.
 scene_sources=(loader/parse.cpp loader/scan.cpp loader/parse_graph.cpp loader/parse_hud.cpp
-               loader/parse_resources.cpp core/math.cpp core/list.cpp core/alloc.cpp
+               loader/parse_resources.cpp loader/description.cpp loader/vocabulary.cpp
+               loader/segment.cpp loader/notes.cpp core/math.cpp core/list.cpp core/alloc.cpp
                core/records.cpp)
 image_sources=(texture/tga.cpp texture/image.cpp core/math.cpp)
 

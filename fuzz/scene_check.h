@@ -2,6 +2,7 @@
 // and the replay test, so a corpus file that breaks an invariant fails both. No GL, no I/O.
 #pragma once
 
+#include "loader/notes.h"
 #include "loader/parse.h"
 
 #include <cmath>
@@ -87,6 +88,13 @@ inline std::string checkParsedScene(const SceneDescription& d, const ParseError&
         size_t lines = 1;
         for (char c : text) lines += c == '\n';
         if (static_cast<size_t>(error.line) > lines) return "an error line past the text";
+        // The notes under the error go to the same terminal and panel.
+        for (const SceneNote& note : explainSceneError(text, error)) {
+            if (note.message.empty() || note.message.size() > 400 || !printableText(note.message)) {
+                return "a note that is not a line of printable text";
+            }
+            if (note.line < 0 || static_cast<size_t>(note.line) > lines) return "a note past the text";
+        }
         return "";
     }
     if (!wordOk(d.sceneCamera)) return "scene camera word without a terminator";

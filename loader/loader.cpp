@@ -72,7 +72,8 @@ bool isFolder(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Reads every mesh file the description names into its mesh; the first error as printed.
+// Reads every mesh file the description names into its mesh; the first error as printed, and
+// the notes that explain it.
 std::string readMeshFiles(const char* path, const char* sceneFolder, SceneText* result) {
     for (MeshDescription& mesh : result->description.meshes) {
         if (mesh.file.text[0] != '\0') {
@@ -84,11 +85,13 @@ std::string readMeshFiles(const char* path, const char* sceneFolder, SceneText* 
     for (MeshDescription& mesh : result->description.meshes) {
         if (mesh.file.text[0] == '\0') continue;
         const std::string& meshPath = result->meshFiles[next++];
-        const ParseError error = readMeshFile(meshPath, &mesh);
+        std::vector<SceneNote> notes;
+        const ParseError error = readMeshFile(meshPath, &mesh, &notes);
         if (error.kind == ParseErrorKind::None) continue;
         const bool inScene = error.kind == ParseErrorKind::FileUnreadable;
-        return std::string("ERROR: '") + (inScene ? path : meshPath.c_str()) + "' line " +
-               std::to_string(error.line) + ": " + error.message;
+        const std::string file = inScene ? path : meshPath;
+        for (const SceneNote& note : notes) result->notes.push_back(noteLine(file, note));
+        return "ERROR: '" + file + "' line " + std::to_string(error.line) + ": " + error.message;
     }
     return {};
 }
@@ -109,11 +112,15 @@ SceneText readSceneText(const char* path, const char* sceneFolder) {
     if (error.kind != ParseErrorKind::None) {
         result.error = std::string("ERROR: '") + path + "' line " + std::to_string(error.line) +
                        ": " + error.message;
+        for (const SceneNote& note : explainSceneError(view, error)) {
+            result.notes.push_back(noteLine(path, note));
+        }
     } else {
         result.error = readMeshFiles(path, sceneFolder, &result);
     }
     if (!result.error.empty()) {
         std::fprintf(stderr, "%s\n", result.error.c_str());
+        for (const std::string& note : result.notes) std::fprintf(stderr, "%s\n", note.c_str());
         std::fflush(stderr);
         result.description = SceneDescription();
         return result;
@@ -193,11 +200,18 @@ ParseError readMeshBytes(const std::string& path, int32_t line, FileText* text) 
 
 } // namespace
 
-ParseError readMeshFile(const std::string& path, MeshDescription* mesh) {
+ParseError readMeshFile(const std::string& path, MeshDescription* mesh,
+                        std::vector<SceneNote>* notes) {
     FileText text{};
     const ParseError error = readMeshBytes(path, mesh->fileLine, &text);
-    if (error.kind != ParseErrorKind::None) return error;
-    return parseMeshFile(std::string_view(text.bytes.get(), text.size), mesh);
+    if (error.kind != ParseErrorKind::None) {
+        *notes = missingFileNotes(mesh->file.text, path, mesh->fileLine);
+        return error;
+    }
+    const std::string_view view(text.bytes.get(), text.size);
+    const ParseError parsed = parseMeshFile(view, mesh);
+    *notes = explainMeshFileError(view, parsed);
+    return parsed;
 }
 
 ParseError readMeshFileText(const std::string& path, int32_t line, std::string* text) {

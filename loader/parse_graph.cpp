@@ -10,33 +10,11 @@
 
 namespace {
 
-constexpr const char* ENTITY_LINES[] = {
-    "------\n",
-    "ENTITY: %s\n",
-    "TYPE: %s\n",
-    "NAME: %s\n",
-    "POSITION: %f %f %f ROTATION: %f %f %f %f SCALE: %*f %*f %*f\n",
-    "ACCELERATION: %f %f %f VELOCITY: %f %f %f\n",
-    "LINK: %s\n",
-    "MATERIAL: %s\n",
-    "MASS: %f\n",
-    "KEYFRAMERCOUNT: %d\n",
-    "CHILDCOUNT: %d\n",
-};
-constexpr const char* KEYFRAMETYPE_LINE = "KEYFRAMETYPE: %s\n";
-constexpr const char* KEYFRAMECOUNT_LINE = "KEYFRAMECOUNT: %d\n";
-constexpr const char* POSITION_KEY_LINE = "T: %f KEYFRAME: %f %f %f\n";
-constexpr const char* ROTATION_KEY_LINE = "T: %f KEYFRAME: %f %f %f %f\n";
+// A material key: the lines of a material with the key's time in place of the name.
 constexpr const char* MATERIAL_KEY_LINES[] = {
-    "T: %f KEYFRAME:",        "\tEMISSION: %f %f %f %f\n", "AMBIENT: %f %f %f %f\n",
-    "DIFFUSE: %f %f %f %f\n", "SPECULAR: %f %f %f %f\n",   "SHININESS: %f\n",
+    MATERIAL_KEY_LINE, MATERIAL_LINES[1], MATERIAL_LINES[2],
+    MATERIAL_LINES[3], MATERIAL_LINES[4], MATERIAL_LINES[5],
 };
-
-template <size_t N> constexpr size_t minLinesBytes(const char* const (&lines)[N]) {
-    size_t bytes = 0;
-    for (const char* line : lines) bytes += minTemplateBytes(line);
-    return bytes;
-}
 
 constexpr size_t MIN_ENTITY_BYTES = minLinesBytes(ENTITY_LINES);
 constexpr size_t MIN_KEYFRAMER_BYTES =
@@ -66,10 +44,9 @@ bool parseKeyframer(Parser* p, SceneDescription* scene) {
     KeyframerDescription k{};
     Word type{};
     if (!scan(p, KEYFRAMETYPE_LINE, {&type}) ||
-        !matchVariant(p, type, "KEYFRAMETYPE:", {"POSITION", "ROTATION", "MATERIAL"},
-                      &k.keyframeType) ||
+        !matchVariant(p, type, KEYFRAMETYPE_LINE, KEYFRAME_TYPES, &k.keyframeType) ||
         !scan(p, KEYFRAMECOUNT_LINE, {&k.keyCount}) ||
-        !checkCount(p, k.keyCount, MIN_KEY_BYTES[k.keyframeType], "KEYFRAMECOUNT:")) {
+        !checkCount(p, k.keyCount, MIN_KEY_BYTES[k.keyframeType], KEYFRAMECOUNT_LINE)) {
         return false;
     }
     if (k.keyCount < 0) k.keyCount = 0;
@@ -99,30 +76,30 @@ bool parseKeyframer(Parser* p, SceneDescription* scene) {
 // Lines 1 to 9 of the record, the keyframer block and the child count.
 // depth: the entity's level in the scene graph, 1 for a child of the root group.
 bool parseEntity(Parser* p, SceneDescription* scene, EntityDescription* e, size_t depth) {
-    const char* const* line = ENTITY_LINES;
     Word kind{}, motion{};
-    if (!scan(p, line[0])) return false;
+    if (!scan(p, SEPARATOR_LINE)) return false;
     e->line = p->cursor.line;
-    if (!scan(p, line[1], {&kind}) ||
-        !matchVariant(p, kind, "ENTITY:", {"LIGHT", "CAMERA", "GROUP", "OBJECT", "PARTICLE"},
-                      &e->entityType) ||
-        !scan(p, line[2], {&motion}) ||
-        !matchVariant(p, motion, "TYPE:", {"SIMULATE", "ANIMATE", "STATIC"}, &e->type) ||
-        !scan(p, line[3], {&e->name}) ||
-        !scan(p, line[4],
+    if (!scan(p, ENTITY_LINE, {&kind}) ||
+        !matchVariant(p, kind, ENTITY_LINE, ENTITY_KINDS, &e->entityType) ||
+        !scan(p, TYPE_LINE, {&motion}) ||
+        !matchVariant(p, motion, TYPE_LINE, MOTION_TYPES, &e->type) ||
+        !scan(p, NAME_LINE, {&e->name}) ||
+        !scan(p, TRANSFORM_LINE,
               {&e->position.x, &e->position.y, &e->position.z, &e->rotationAngle,
-               &e->rotationAxis.x, &e->rotationAxis.y, &e->rotationAxis.z}) ||
-        !scan(p, line[5],
+               &e->rotationAxis.x, &e->rotationAxis.y, &e->rotationAxis.z, &e->scale.x, &e->scale.y,
+               &e->scale.z}) ||
+        (e->transformLine = p->tokenLine, false) ||
+        !scan(p, MOTION_LINE,
               {&e->acceleration.x, &e->acceleration.y, &e->acceleration.z, &e->velocity.x,
                &e->velocity.y, &e->velocity.z}) ||
-        !scan(p, line[6], {&e->link}) || (e->linkLine = p->tokenLine, false) ||
-        !scan(p, line[7], {&e->material}) || (e->materialLine = p->tokenLine, false) ||
-        !scan(p, line[8], {&e->mass})) {
+        !scan(p, LINK_LINE, {&e->link}) || (e->linkLine = p->tokenLine, false) ||
+        !scan(p, MATERIAL_LINE, {&e->material}) || (e->materialLine = p->tokenLine, false) ||
+        !scan(p, MASS_LINE, {&e->mass})) {
         return false;
     }
     int32_t keyframerCount = 0;
-    if (!scan(p, line[9], {&keyframerCount}) ||
-        !checkCount(p, keyframerCount, MIN_KEYFRAMER_BYTES, "KEYFRAMERCOUNT:")) {
+    if (!scan(p, KEYFRAMERCOUNT_LINE, {&keyframerCount}) ||
+        !checkCount(p, keyframerCount, MIN_KEYFRAMER_BYTES, KEYFRAMERCOUNT_LINE)) {
         return false;
     }
     e->firstKeyframer = static_cast<int32_t>(scene->keyframers.size());
@@ -130,8 +107,8 @@ bool parseEntity(Parser* p, SceneDescription* scene, EntityDescription* e, size_
         if (!parseKeyframer(p, scene)) return false;
     }
     e->keyframerCount = keyframerCount > 0 ? keyframerCount : 0;
-    if (!scan(p, line[10], {&e->childCount}) || (e->childCountLine = p->tokenLine, false) ||
-        !checkCount(p, e->childCount, MIN_ENTITY_BYTES, "CHILDCOUNT:")) {
+    if (!scan(p, CHILDCOUNT_LINE, {&e->childCount}) || (e->childCountLine = p->tokenLine, false) ||
+        !checkCount(p, e->childCount, MIN_ENTITY_BYTES, CHILDCOUNT_LINE)) {
         return false;
     }
     if (e->childCount < 0) e->childCount = 0;
@@ -152,7 +129,7 @@ struct PendingChildren {
 } // namespace
 
 bool parseSceneGraph(Parser* p, SceneDescription* scene) {
-    if (!scan(p, "SCENEGRAPH:\n")) return false;
+    if (!scan(p, SCENEGRAPH_LINE)) return false;
     std::vector<PendingChildren> stack;
     stack.push_back({-1, 1});
     while (!stack.empty()) {

@@ -1,17 +1,11 @@
-// Reads the HUD section: read-out positions and colour, the background panels and the buttons
-// with their action names, values, links and texture references. No GL, no I/O.
+// Reads the scene camera line and the HUD section: read-out positions and colour, the background
+// panels and the buttons with their action names, values, links and texture references. No GL,
+// no I/O.
 #include "loader/sections.h"
 
 #include <cstring>
 
 namespace {
-
-constexpr const char* COLOUR_LINE = "COLOUR: %f %f %f %f\n";
-constexpr const char* MIN_LINE = "MIN: %f %f TEX: %f %f\n";
-constexpr const char* MAX_LINE = "MAX: %f %f TEX: %f %f\n";
-constexpr const char* ACTIONNAME_LINE = "ACTIONNAME: %s\n";
-constexpr const char* ACTIONVALUES_LINE = "ACTIONVALUES: %f %f %f %f %f\n";
-constexpr const char* ACTIONLINK_LINE = "ACTIONLINK: %s\n";
 
 constexpr size_t MIN_PANEL_BYTES = minTemplateBytes(COLOUR_LINE) + MIN_TEXTURE_BYTES +
                                    minTemplateBytes(MIN_LINE) + minTemplateBytes(MAX_LINE);
@@ -30,17 +24,24 @@ bool parsePanel(Parser* p, Colour* colour, TextureRef* texture, Float2* min, Tex
 
 } // namespace
 
+bool parseSceneCamera(Parser* p, SceneDescription* scene) {
+    // Blank lines and indentation mean nothing anywhere, the start of the file included.
+    if (!scan(p, " ") || !scan(p, SCENECAMERA_LINE, {&scene->sceneCamera})) return false;
+    scene->sceneCameraLine = p->tokenLine;
+    return true;
+}
+
 bool parseHudSection(Parser* p, HudDescription* hud) {
-    if (!scan(p, "HUD:\n") || !scan(p, "APPTIME: %f %f\n", {&hud->appTime.x, &hud->appTime.y}) ||
-        !scan(p, "SIMTIME: %f %f\n", {&hud->simTime.x, &hud->simTime.y})) {
+    if (!scan(p, HUD_LINE) || !scan(p, APPTIME_LINE, {&hud->appTime.x, &hud->appTime.y}) ||
+        !scan(p, SIMTIME_LINE, {&hud->simTime.x, &hud->simTime.y})) {
         return false;
     }
     Colour& c = hud->timeColour;
-    if (!scan(p, "TIMECOLOUR: %f %f %f %f\n", {&c.r, &c.g, &c.b, &c.a})) return false;
+    if (!scan(p, TIMECOLOUR_LINE, {&c.r, &c.g, &c.b, &c.a})) return false;
 
     int32_t count = 0;
-    if (!scan(p, "BACKGROUNDCOUNT: %d\n", {&count}) ||
-        !checkCount(p, count, MIN_PANEL_BYTES, "BACKGROUNDCOUNT:")) {
+    if (!scan(p, BACKGROUNDCOUNT_LINE, {&count}) ||
+        !checkCount(p, count, MIN_PANEL_BYTES, BACKGROUNDCOUNT_LINE)) {
         return false;
     }
     hud->backgrounds.reserve(count > 0 ? static_cast<size_t>(count) : 0);
@@ -52,9 +53,13 @@ bool parseHudSection(Parser* p, HudDescription* hud) {
         }
         hud->backgrounds.push_back(d);
     }
+    return true;
+}
 
-    if (!scan(p, "BUTTONCOUNT: %d\n", {&count}) ||
-        !checkCount(p, count, MIN_BUTTON_BYTES, "BUTTONCOUNT:")) {
+bool parseButtonSection(Parser* p, HudDescription* hud) {
+    int32_t count = 0;
+    if (!scan(p, BUTTONCOUNT_LINE, {&count}) ||
+        !checkCount(p, count, MIN_BUTTON_BYTES, BUTTONCOUNT_LINE)) {
         return false;
     }
     hud->buttons.reserve(count > 0 ? static_cast<size_t>(count) : 0);

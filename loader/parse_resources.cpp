@@ -11,48 +11,6 @@
 
 namespace {
 
-constexpr const char* TEXTURETYPE_LINE = "TEXTURETYPE: %s";
-constexpr const char* TEXTURE_LINE = "TEXTURE: %s\n";
-
-constexpr const char* FORCETYPE_LINE = "FORCETYPE: %s\n";
-constexpr const char* STRENGTH_LINE = "STRENGTH: %f %f %f\n";
-
-constexpr const char* PARTICLE_LINES[] = {
-    "PARTICLETYPE: %s\n",
-    "DISPLAYTYPE: %s\n",
-    "BLENDTYPE: %s\n",
-    "SYSTEMNAME: %s\n",
-    "BIRTHRATE: %f\n",
-    "LIFETIME: %f\n",
-    "SIZE: %f\n",
-    "INITIAL: %s\n",
-    "MINCOLOUR: %f %f %f %f\n",
-    "MAXCOLOUR: %f %f %f %f\n",
-    "MINMASS: %f MAXMASS: %f\n",
-    "MINSPEED: %f MAXSPEED: %f\n",
-};
-
-constexpr const char* MATERIAL_LINES[] = {
-    "\tMATERIAL: %s\n",       "\tEMISSION: %f %f %f %f\n", "AMBIENT: %f %f %f %f\n",
-    "DIFFUSE: %f %f %f %f\n", "SPECULAR: %f %f %f %f\n",   "SHININESS: %f\n",
-};
-
-constexpr const char* MESH_LINE = "\tMESH: %s\n";
-constexpr const char* MESHFILE_LINE = "\t\tMESHFILE: %s\n";
-constexpr const char* MESH_TRANSFORM_LINE =
-    "\t\tPOSITION: %*f %*f %*f ROTATION: %*f %*f %*f %*f SCALE: %*f %*f %*f";
-constexpr const char* VERTEXCOUNT_LINE = "\t\tVERTEXCOUNT: %d\n";
-constexpr const char* VERTEX_LINE = "\t\tPOSITION: %f %f %f NORMAL: %f %f %f TEXCOORD: %f %f\n";
-constexpr const char* SURFACECOUNT_LINE = "\t\tSURFACECOUNT: %*d\n";
-constexpr const char* TRIANGLECOUNT_LINE = "\t\t\tTRIANGLECOUNT: %d\n";
-constexpr const char* TRIANGLE_LINE = "%d %d %d\n";
-
-template <size_t N> constexpr size_t minLinesBytes(const char* const (&lines)[N]) {
-    size_t bytes = 0;
-    for (const char* line : lines) bytes += minTemplateBytes(line);
-    return bytes;
-}
-
 constexpr size_t MIN_FORCE_BYTES =
     minTemplateBytes(FORCETYPE_LINE) + minTemplateBytes(STRENGTH_LINE);
 constexpr size_t MIN_PARTICLE_BYTES = minLinesBytes(PARTICLE_LINES) + MIN_TEXTURE_BYTES;
@@ -68,12 +26,12 @@ size_t reserveCount(int32_t count) {
 
 bool parseTextureType(Parser* p, TextureRef* texture, Word* typeWord) {
     return scan(p, TEXTURETYPE_LINE, {typeWord}) &&
-           matchVariant(p, *typeWord, "TEXTURETYPE:", {"DYNAMIC", "STATIC"}, &texture->kind);
+           matchVariant(p, *typeWord, TEXTURETYPE_LINE, TEXTURE_TYPES, &texture->kind);
 }
 
 bool parseIndex(Parser* p, int32_t vertexCount, uint32_t* index) {
     int32_t v = 0;
-    if (!scan(p, "%d", {&v})) return false;
+    if (!scan(p, INDEX, {&v})) return false;
     if (vertexCount <= 0) {
         return fail(p, ParseErrorKind::IndexOutOfRange, p->tokenLine,
                     "expected no triangles: the mesh has no vertices, but found index " +
@@ -98,7 +56,7 @@ bool atKeyword(const Parser* p, std::string_view keyword) {
 bool parseMeshBody(Parser* p, MeshDescription* mesh) {
     int32_t vertexCount = 0;
     if (!scan(p, MESH_TRANSFORM_LINE) || !scan(p, VERTEXCOUNT_LINE, {&vertexCount}) ||
-        !checkCount(p, vertexCount, MIN_VERTEX_BYTES, "VERTEXCOUNT:")) {
+        !checkCount(p, vertexCount, MIN_VERTEX_BYTES, VERTEXCOUNT_LINE)) {
         return false;
     }
     mesh->vertices.resize(reserveCount(vertexCount));
@@ -114,7 +72,7 @@ bool parseMeshBody(Parser* p, MeshDescription* mesh) {
     }
     int32_t triangleCount = 0;
     if (!scan(p, SURFACECOUNT_LINE) || !scan(p, TRIANGLECOUNT_LINE, {&triangleCount}) ||
-        !checkCount(p, triangleCount, MIN_TRIANGLE_BYTES, "TRIANGLECOUNT:")) {
+        !checkCount(p, triangleCount, MIN_TRIANGLE_BYTES, TRIANGLECOUNT_LINE)) {
         return false;
     }
     // The index count is three times the triangle count and must stay a 32-bit int.
@@ -128,7 +86,7 @@ bool parseMeshBody(Parser* p, MeshDescription* mesh) {
         if (p->fastPaths && scanIndexFast(p, vertexCount, &index)) continue;
         if (!parseIndex(p, vertexCount, &index)) return false;
     }
-    if (!scan(p, "\n")) return false;
+    if (!scan(p, LINE_END)) return false;
     mesh->bounds = boundsOfVertices(mesh->vertices.data(), vertexCount);
     return true;
 }
@@ -137,7 +95,7 @@ bool parseMeshBody(Parser* p, MeshDescription* mesh) {
 // closing newline has taken the blanks, so the cursor is at the next keyword.
 bool parseMesh(Parser* p, MeshDescription* mesh) {
     if (!scan(p, MESH_LINE, {&mesh->name})) return false;
-    if (!atKeyword(p, "MESHFILE:")) return parseMeshBody(p, mesh);
+    if (!atKeyword(p, keywordOf(MESHFILE_LINE))) return parseMeshBody(p, mesh);
     if (!scan(p, MESHFILE_LINE, {&mesh->file})) return false;
     mesh->fileLine = p->tokenLine;
     return true;
@@ -147,9 +105,9 @@ bool parseMesh(Parser* p, MeshDescription* mesh) {
 
 bool parseLinkedTexture(Parser* p, TextureRef* texture) {
     Word type{};
-    if (!parseTextureType(p, texture, &type) || !scan(p, "\n")) return false;
+    if (!parseTextureType(p, texture, &type) || !scan(p, LINE_END)) return false;
     if (texture->kind == TextureType::DYNAMIC) {
-        if (!scan(p, "LINK: %s\n", {&texture->link})) return false;
+        if (!scan(p, TEXTURE_LINK_LINE, {&texture->link})) return false;
         texture->linkLine = p->tokenLine;
     } else {
         texture->link = type;
@@ -166,14 +124,14 @@ bool parseParenthesisedTexture(Parser* p, TextureRef* texture) {
     } else {
         texture->link = type;
     }
-    return scan(p, "\n") && scan(p, TEXTURE_LINE, {&texture->file}) &&
+    return scan(p, LINE_END) && scan(p, TEXTURE_LINE, {&texture->file}) &&
            (texture->fileLine = p->tokenLine, true);
 }
 
 bool parseForceSection(Parser* p, std::vector<Force>* forces) {
     int32_t count = 0;
-    if (!scan(p, "FORCECOUNT: %d\n", {&count}) ||
-        !checkCount(p, count, MIN_FORCE_BYTES, "FORCECOUNT:")) {
+    if (!scan(p, FORCECOUNT_LINE, {&count}) ||
+        !checkCount(p, count, MIN_FORCE_BYTES, FORCECOUNT_LINE)) {
         return false;
     }
     forces->reserve(reserveCount(count));
@@ -181,7 +139,7 @@ bool parseForceSection(Parser* p, std::vector<Force>* forces) {
         Force force{};
         Word type{};
         if (!scan(p, FORCETYPE_LINE, {&type}) ||
-            !matchVariant(p, type, "FORCETYPE:", {"GRAVITY"}, &force.forceType) ||
+            !matchVariant(p, type, FORCETYPE_LINE, FORCE_TYPES, &force.forceType) ||
             !scan(p, STRENGTH_LINE, {&force.strength.x, &force.strength.y, &force.strength.z})) {
             return false;
         }
@@ -192,8 +150,8 @@ bool parseForceSection(Parser* p, std::vector<Force>* forces) {
 
 bool parseParticleSection(Parser* p, std::vector<ParticleSystemDescription>* systems) {
     int32_t count = 0;
-    if (!scan(p, "PARTICLECOUNT: %d\n", {&count}) ||
-        !checkCount(p, count, MIN_PARTICLE_BYTES, "PARTICLECOUNT:")) {
+    if (!scan(p, PARTICLECOUNT_LINE, {&count}) ||
+        !checkCount(p, count, MIN_PARTICLE_BYTES, PARTICLECOUNT_LINE)) {
         return false;
     }
     systems->reserve(reserveCount(count));
@@ -202,12 +160,11 @@ bool parseParticleSection(Parser* p, std::vector<ParticleSystemDescription>* sys
         ParticleSystemDescription s{};
         Word particle{}, display{}, blend{}, initial{};
         if (!scan(p, line[0], {&particle}) ||
-            !matchVariant(p, particle, "PARTICLETYPE:", {"POINT"}, &s.particleType) ||
+            !matchVariant(p, particle, line[0], PARTICLE_TYPES, &s.particleType) ||
             !scan(p, line[1], {&display}) ||
-            !matchVariant(p, display, "DISPLAYTYPE:", {"POINT", "TRIANGLE", "QUAD"},
-                          &s.displayType) ||
+            !matchVariant(p, display, line[1], DISPLAY_TYPES, &s.displayType) ||
             !scan(p, line[2], {&blend}) ||
-            !matchVariant(p, blend, "BLENDTYPE:", {"SATURATE", "BLEND"}, &s.blendType) ||
+            !matchVariant(p, blend, line[2], BLEND_TYPES, &s.blendType) ||
             !scan(p, line[3], {&s.name}) || !scan(p, line[4], {&s.birthRate}) ||
             !scan(p, line[5], {&s.lifetime}) || !scan(p, line[6], {&s.size}) ||
             !scan(p, line[7], {&initial}) || !parseParenthesisedTexture(p, &s.texture) ||
@@ -217,7 +174,7 @@ bool parseParticleSection(Parser* p, std::vector<ParticleSystemDescription>* sys
             !scan(p, line[11], {&s.minSpeed, &s.maxSpeed})) {
             return false;
         }
-        s.off = wordEquals(initial, "OFF") ? 1 : 0;
+        s.off = wordEquals(initial, INITIAL_OFF) ? 1 : 0;
         systems->push_back(s);
     }
     return true;
@@ -225,8 +182,8 @@ bool parseParticleSection(Parser* p, std::vector<ParticleSystemDescription>* sys
 
 bool parseMaterialSection(Parser* p, std::vector<MaterialDescription>* materials) {
     int32_t count = 0;
-    if (!scan(p, "MATERIALCOUNT: %d\n", {&count}) ||
-        !checkCount(p, count, MIN_MATERIAL_BYTES, "MATERIALCOUNT:")) {
+    if (!scan(p, MATERIALCOUNT_LINE, {&count}) ||
+        !checkCount(p, count, MIN_MATERIAL_BYTES, MATERIALCOUNT_LINE)) {
         return false;
     }
     materials->reserve(reserveCount(count));
@@ -252,8 +209,8 @@ bool parseMaterialSection(Parser* p, std::vector<MaterialDescription>* materials
 
 bool parseMeshSection(Parser* p, std::vector<MeshDescription>* meshes) {
     int32_t count = 0;
-    if (!scan(p, "MESHCOUNT: %d\n", {&count}) ||
-        !checkCount(p, count, MIN_MESH_BYTES, "MESHCOUNT:")) {
+    if (!scan(p, MESHCOUNT_LINE, {&count}) ||
+        !checkCount(p, count, MIN_MESH_BYTES, MESHCOUNT_LINE)) {
         return false;
     }
     // Not reserved by the count: a MESHFILE record is a few bytes, the description hundreds.
@@ -267,7 +224,7 @@ bool parseMeshSection(Parser* p, std::vector<MeshDescription>* meshes) {
 ParseError parseMeshFile(std::string_view text, MeshDescription* mesh, bool fastPaths) {
     Parser p = makeParser(text, fastPaths);
     scan(&p, " "); // blanks and comments, up to the first keyword
-    if (atKeyword(&p, "MESHFILE:")) {
+    if (atKeyword(&p, keywordOf(MESHFILE_LINE))) {
         fail(&p, ParseErrorKind::ExpectedLiteral, p.cursor.line,
              "expected 'POSITION:' (a mesh file holds the mesh, not the name of another mesh "
              "file) but found 'MESHFILE:'");

@@ -167,8 +167,8 @@ size_t utf8Length(const unsigned char* s, size_t available) {
     return length;
 }
 
-// A word as written, for messages: UTF-8 characters kept whole, other unprintable bytes shown as
-// '?', cut after 40 bytes at a character's end.
+} // namespace
+
 std::string quoteWord(const char* begin, const char* end) {
     constexpr size_t SHOWN = 40;
     std::string out = "'";
@@ -191,6 +191,8 @@ std::string quoteWord(const char* begin, const char* end) {
     }
     return out + "'";
 }
+
+namespace {
 
 // The word into a zero-filled field of `size` bytes, its terminator included.
 bool copyWord(Parser* p, const char* begin, const char* end, char* field, size_t size,
@@ -302,6 +304,11 @@ Parser makeParser(std::string_view text, bool fastPaths) {
     p.fastPaths = fastPaths;
     return p;
 }
+
+// The fast path reads the keywords of the vertex line.
+static_assert(keywordOf(VERTEX_LINE) == "POSITION:" &&
+              std::string_view(VERTEX_LINE).find(" NORMAL: ") != std::string_view::npos &&
+              std::string_view(VERTEX_LINE).find(" TEXCOORD: ") != std::string_view::npos);
 
 bool scanVertexFast(Parser* p, Vertex* vertex) {
     const char* s = p->cursor.pos;
@@ -443,38 +450,29 @@ bool scanParenthesisedWord(Parser* p, Word* word) {
     return true;
 }
 
-bool matchVariant(Parser* p, const Word& word, const char* keyword,
-                  std::initializer_list<const char*> names, int32_t* code) {
-    int32_t i = 0;
+bool matchVariant(Parser* p, const Word& word, const char* tmpl, VariantNames names,
+                  int32_t* code) {
     std::string list;
-    for (const char* name : names) {
-        if (wordEquals(word, name)) {
-            *code = i;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (wordEquals(word, names[i])) {
+            *code = static_cast<int32_t>(i);
             return true;
         }
         if (i > 0) list += ", ";
-        list += name;
-        ++i;
+        list += names[i];
     }
     const char* text = word.text;
     return fail(p, ParseErrorKind::UnknownVariant, p->tokenLine,
-                "expected one of " + list + " after '" + keyword + "' but found " +
-                    quoteFound(text, text + std::strlen(text)));
+                "expected one of " + list + " after '" + std::string(keywordOf(tmpl)) +
+                    "' but found " + quoteFound(text, text + std::strlen(text)));
 }
 
-bool checkCount(Parser* p, int32_t count, size_t minBytes, const char* keyword) {
+bool checkCount(Parser* p, int32_t count, size_t minBytes, const char* tmpl) {
     if (count <= 0) return true;
     size_t remaining = static_cast<size_t>(p->cursor.end - p->cursor.pos);
     if (static_cast<size_t>(count) <= remaining / minBytes) return true;
     return fail(p, ParseErrorKind::CountTooLarge, p->tokenLine,
-                "expected at most " + std::to_string(remaining / minBytes) + " after '" + keyword +
+                "expected at most " + std::to_string(remaining / minBytes) + " after '" +
+                    std::string(keywordOf(tmpl)) +
                     "' (the rest of the file cannot hold more) but found " + std::to_string(count));
-}
-
-bool wordEquals(const Word& word, const char* text) {
-    return std::strncmp(word.text, text, NAME_SIZE) == 0;
-}
-
-bool wordEquals(const PathWord& word, const char* text) {
-    return std::strncmp(word.text, text, PATH_SIZE) == 0;
 }

@@ -9,7 +9,8 @@
 // '#' is a comment: whitespace runs take it in whole, so it counts as a line and nothing else.
 #pragma once
 
-#include "loader/parse.h"
+#include "loader/description.h"
+#include "loader/vocabulary.h"
 
 #include <cstddef>
 #include <initializer_list>
@@ -59,17 +60,21 @@ bool scanParenthesisedWord(Parser* p, Word* word);
 // found ...".
 bool scanEnd(Parser* p, const char* what);
 
+// A word as written, in quotes, for messages: UTF-8 characters kept whole, other unprintable
+// bytes shown as '?', cut after 40 bytes at a character's end.
+std::string quoteWord(const char* begin, const char* end);
+
 // Records the failure (kind, line, message) and returns false.
 bool fail(Parser* p, ParseErrorKind kind, int32_t line, std::string message);
 
 // Fails with UnknownVariant unless the word equals one of the names; the code is the position
-// of the matching name. `keyword` names the template keyword for the message.
-bool matchVariant(Parser* p, const Word& word, const char* keyword,
-                  std::initializer_list<const char*> names, int32_t* code);
+// of the matching name. The message names the keyword of `tmpl`, the line the word was read by.
+bool matchVariant(Parser* p, const Word& word, const char* tmpl, VariantNames names, int32_t* code);
 
 // Fails with CountTooLarge when `count` records of at least `minBytes` characters each cannot
-// fit in the rest of the text. Counts of zero or less always pass (they mean no records).
-bool checkCount(Parser* p, int32_t count, size_t minBytes, const char* keyword);
+// fit in the rest of the text. Counts of zero or less always pass (they mean no records). The
+// message names the keyword of `tmpl`, the line the count was read by.
+bool checkCount(Parser* p, int32_t count, size_t minBytes, const char* tmpl);
 
 // The fewest characters a text matching the template can have: one per literal character and
 // one per conversion. Record sizes built from these bound counts without trusting them.

@@ -4,6 +4,9 @@
 // file check, from what the registry's reader found (or, for krestel-check, reads here).
 #include "loader/warnings.h"
 
+#include "loader/vocabulary.h"
+#include "loader/write_records.h"
+
 #include "anim/keyframe.h"
 #include "hud/actions.h"
 #include "scene/scene.h"
@@ -25,21 +28,6 @@ std::string str(const Word& w) {
 }
 std::string str(const PathWord& w) {
     return std::string(w.text);
-}
-
-const char* const ENTITY_KINDS[] = {"LIGHT", "CAMERA", "GROUP", "OBJECT", "PARTICLE"};
-
-const char* entityKindName(int32_t kind) {
-    return kind >= 0 && kind < 5 ? ENTITY_KINDS[kind] : "?";
-}
-
-// "a GROUP", "an OBJECT".
-std::string withArticle(const char* word) {
-    return std::string(std::strchr("AEIOU", word[0]) ? "an " : "a ") + word;
-}
-
-std::string plural(int32_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 // "the names are Cube, Tri" (at most six, then "..."), or "there are none". "None" is the word
@@ -129,10 +117,6 @@ struct Checks {
             if (skipped(skips.entities, i)) continue;
             const EntityDescription& e = d.entities[i];
             const std::string_view link = e.link.text;
-            // Built only for a warning: this loop visits every entity of the scene on each load.
-            auto who = [&e] {
-                return std::string(entityKindName(e.entityType)) + " '" + str(e.name) + "'";
-            };
             if (e.entityType == EntityType::OBJECT || e.entityType == EntityType::PARTICLE) {
                 const bool object = e.entityType == EntityType::OBJECT;
                 const auto& index = object ? meshes : systems;
@@ -149,26 +133,57 @@ struct Checks {
                                   pool[0] + "'";
                     }
                     warn("LinkUnknown", e.linkLine,
-                         "LINK '" + str(e.link) + "' of " + who() + " names no " +
+                         "LINK '" + str(e.link) + "' of " + who(e) + " names no " +
                              (object ? "mesh" : "particle system") + "; expected one (" +
                              nameList(pool) + "): " + outcome +
                              (link == "None" ? "" : didYouMean(link, pool)));
                 }
             } else if (link != "None") {
                 warn("LinkIgnored", e.linkLine,
-                     "LINK '" + str(e.link) + "' of " + who() +
+                     "LINK '" + str(e.link) + "' of " + who(e) +
                          " is ignored; expected None (only OBJECT and PARTICLE entities link "
                          "to something)");
             }
             const std::string_view material = e.material.text;
             if (material != "None" && materials.find(material) == materials.end()) {
                 warn("MaterialUnknown", e.materialLine,
-                     "MATERIAL '" + str(e.material) + "' of " + who() +
+                     "MATERIAL '" + str(e.material) + "' of " + who(e) +
                          " names no material; expected one (" + nameList(materialNames) +
                          ") or None: it gets an all-black material" +
                          didYouMean(material, materialNames));
             }
         }
+    }
+
+    static std::string who(const EntityDescription& e) {
+        return std::string(entityKindName(e.entityType)) + " '" + str(e.name) + "'";
+    }
+
+    // What the file says and the engine does not use: an entity's SCALE (entities have no
+    // scale) and the scene camera's ROTATION (the view starts level).
+    void ignoredTransforms() {
+        for (size_t i = 0; i < d.entities.size(); ++i) {
+            const EntityDescription& e = d.entities[i];
+            const Float3 s = e.scale;
+            if (skipped(skips.entities, i) || (s.x == 1.0f && s.y == 1.0f && s.z == 1.0f)) continue;
+            warn("ScaleIgnored", e.transformLine,
+                 "SCALE " + numbersText({s.x, s.y, s.z}) + " of " + who(e) +
+                     " is ignored: entities have no scale; expected SCALE: 1 1 1" +
+                     (e.entityType == EntityType::OBJECT
+                          ? " (to size a model, import it again with krestel-import --scale or "
+                            "--fit)"
+                          : ""));
+        }
+        const int32_t c = findEntity(d.sceneCamera.text);
+        if (c < 0 || skipped(skips.entities, size_t(c))) return;
+        const EntityDescription& e = d.entities[size_t(c)];
+        if (e.entityType != EntityType::CAMERA || e.rotationAngle == 0.0f) return;
+        const Float3 a = e.rotationAxis;
+        warn("CameraRotationIgnored", e.transformLine,
+             "ROTATION " + numbersText({e.rotationAngle, a.x, a.y, a.z}) +
+                 " of the scene camera '" + str(e.name) +
+                 "' is ignored: the view starts level, looking along -Z; expected ROTATION: 0 0 "
+                 "1 0 (fly the camera to the view you want and press F3 for its POSITION line)");
     }
 
     // Records after the scene graph are never read. The one that would take the first of them in
@@ -179,12 +194,14 @@ struct Checks {
         if (at >= text.size() || d.entities.empty()) return;
         const int32_t line = 1 + int32_t(std::count(text.begin(), text.begin() + long(at), '\n'));
         int32_t records = 0;
-        for (size_t k = text.find("ENTITY:", at); k != std::string_view::npos;
-             k = text.find("ENTITY:", k + 7)) {
+        const std::string_view entity = keywordOf(ENTITY_LINE),
+                               separator = keywordOf(SEPARATOR_LINE);
+        for (size_t k = text.find(entity, at); k != std::string_view::npos;
+             k = text.find(entity, k + entity.size())) {
             records += k == 0 || std::isspace(static_cast<unsigned char>(text[k - 1]));
         }
         const std::string_view rest = text.substr(at);
-        const bool isRecord = rest.substr(0, 6) == "------" || rest.substr(0, 7) == "ENTITY:";
+        const bool isRecord = rest.starts_with(separator) || rest.starts_with(entity);
         if (!isRecord || records == 0) {
             warn("TextAfterGraph", line,
                  "text after the end of the scene graph is never read; expected nothing after "
@@ -313,49 +330,7 @@ void sortByLine(std::vector<SceneWarning>* warnings) {
                      [](const SceneWarning& a, const SceneWarning& b) { return a.line < b.line; });
 }
 
-char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-// Letters added, dropped, changed or swapped with a neighbour ("Rde" is one slip from "Red").
-size_t editDistance(std::string_view a, std::string_view b) {
-    const size_t w = b.size() + 1;
-    std::vector<size_t> d((a.size() + 1) * w);
-    for (size_t i = 0; i <= a.size(); ++i) d[i * w] = i;
-    for (size_t j = 0; j <= b.size(); ++j) d[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const bool same = lower(a[i - 1]) == lower(b[j - 1]);
-            size_t best = std::min({d[(i - 1) * w + j] + 1, d[i * w + j - 1] + 1,
-                                    d[(i - 1) * w + j - 1] + (same ? 0 : 1)});
-            if (i > 1 && j > 1 && lower(a[i - 1]) == lower(b[j - 2]) &&
-                lower(a[i - 2]) == lower(b[j - 1])) {
-                best = std::min(best, d[(i - 2) * w + j - 2] + 1);
-            }
-            d[i * w + j] = best;
-        }
-    }
-    return d[a.size() * w + b.size()];
-}
-
 } // namespace
-
-std::string closestName(std::string_view name, const std::vector<std::string>& candidates) {
-    std::string best;
-    size_t bestDistance = std::max<size_t>(1, name.size() / 3) + 1;
-    for (const std::string& c : candidates) {
-        if (c == "None" || c == name) continue;
-        // Lengths further apart than the best distance cannot beat it.
-        const size_t gap = c.size() > name.size() ? c.size() - name.size() : name.size() - c.size();
-        if (gap >= bestDistance) continue;
-        const size_t distance = editDistance(name, c);
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = c;
-        }
-    }
-    return best;
-}
 
 std::vector<SceneWarning> descriptionWarnings(const SceneDescription& d, std::string_view text,
                                               const WarningSkips& skips) {
@@ -363,6 +338,7 @@ std::vector<SceneWarning> descriptionWarnings(const SceneDescription& d, std::st
     checks.indexNames();
     checks.sceneCamera();
     checks.entityLinks();
+    checks.ignoredTransforms();
     checks.afterGraph();
     checks.dynamicLinks();
     checks.buttons();

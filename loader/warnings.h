@@ -1,7 +1,8 @@
 // Warnings about a scene text that parses but will not do what its author meant: names that name
 // nothing, text after the end of the scene graph, unusable texture files, buttons that can never
-// be pressed. Shared by the engine (printed on every load) and krestel-check. The texture file
-// check takes what the registry's reader found; everything else works on the parsed records.
+// be pressed, what the file says and the engine does not use. Shared by the engine (printed on
+// every load) and krestel-check. The texture file check takes what the registry's reader found;
+// everything else works on the parsed records.
 #pragma once
 
 #include "loader/parse.h"
@@ -32,8 +33,9 @@ struct TextureUse {
 };
 
 // Names that name nothing, entity records after the end of the scene graph (pointing at the
-// CHILDCOUNT that would take them in) and buttons that can never be pressed or do nothing. `text`
-// is the text `d` was parsed from. Nothing is read from files.
+// CHILDCOUNT that would take them in), buttons that can never be pressed or do nothing, and an
+// entity's SCALE or the scene camera's ROTATION, which the engine does not use. `text` is the
+// text `d` was parsed from. Nothing is read from files.
 std::vector<SceneWarning> descriptionWarnings(const SceneDescription& d, std::string_view text,
                                               const WarningSkips& skips = {});
 
@@ -50,11 +52,6 @@ std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& use
 // krestel-check does: it has no registry).
 std::vector<SceneWarning> textureFileWarnings(const std::vector<TextureUse>& uses,
                                               const char* folder);
-
-// The candidate closest to `name` by edit distance, ignoring case, when it is close enough to be
-// a slip of the keyboard (at most a third of the name's letters); empty otherwise. "None" is
-// never suggested.
-std::string closestName(std::string_view name, const std::vector<std::string>& candidates);
 
 // Each warning formatted as "WARNING: '<path>' line N: <message>", in line order.
 std::vector<std::string> warningLines(const char* path, std::vector<SceneWarning> warnings);

@@ -57,11 +57,13 @@ class Tools(unittest.TestCase):
         self.assertEqual(tool([CHECK, "."], dict(IMAGES, **{"scene.txt": scene}), folder)[:2], (0, []))
         self.assertEqual([tool([IMPORT, *args], {"quads.gltf": MODEL})[0] for args in (["none.obj"], ["--help"])], [1, 0])
         # A Z-up triangle 4 tall: stood up the scene's +Y and fitted, its +X turned up (a quarter turn
-        # about +Z: X to Y, the normal -Y to X), or turned by hand about Y.
+        # about +Z: X to Y, the normal -Y to X), turned by hand about Y, or stood on its head (+Z to
+        # -Y) and floored (x centred, y from 0, z centred).
         zup = {"z.obj": "v 0 0 0\nv 1 0 0\nv 0 0 4\nf 1 2 3\n"}
         for args, expected in [(["--up", "z", "--fit", "2"], [("0 0 0", "0 0 1"), ("0.5 0 0", "0 0 1"), ("0 2 0", "0 0 1")]),
                                (["--up", "x"], [("0 0 0", "1 0 0"), ("0 1 0", "1 0 0"), ("0 0 4", "1 0 0")]),
-                               (["--rotate", "90", "0", "1", "0", "--centre"], [("-2 0 0.5", "0 -1 0"), ("-2 0 -0.5", "0 -1 0"), ("2 0 0.5", "0 -1 0")])]:
+                               (["--rotate", "90", "0", "1", "0", "--centre"], [("-2 0 0.5", "0 -1 0"), ("-2 0 -0.5", "0 -1 0"), ("2 0 0.5", "0 -1 0")]),
+                               (["--up", "-z", "--floor"], [("-0.5 4 0", "0 0 -1"), ("0.5 4 0", "0 0 -1"), ("-0.5 0 0", "0 0 -1")])]:
             record = tool([IMPORT, *args, "z.obj"], zup)[2]
             self.assertEqual(re.findall(r"POSITION: (\S+ \S+ \S+) NORMAL: (\S+ \S+ \S+)", record), expected, record)
 

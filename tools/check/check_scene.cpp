@@ -1,21 +1,17 @@
 // krestel-check's checks over a scene file's text: the engine's parser for errors (reading on
-// past each one with a stand-in record), then cross-reference and layout checks for what loads
-// but is probably a mistake (most of them shared with the engine's load, loader/warnings.h), and
-// notes that explain an error's cause. No GL, no files: texture files are checked by main.
+// past each one with a stand-in record), with the notes that explain each (loader/notes.h, as the
+// engine prints them under its error), then cross-reference and layout checks for what loads but
+// is probably a mistake (most of them shared with the engine's load, loader/warnings.h). No GL,
+// no files: texture and mesh files are checked by main.
 #include "tools/check/check_scene.h"
 
-#include "anim/keyframe.h"
-#include "hud/actions.h"
+#include "loader/notes.h"
 #include "loader/parse.h"
 #include "scene/scene.h"
 #include "texture/registry.h"
-#include "tools/check/segment.h"
+#include "tools/check/stand_in.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <climits>
-#include <cstring>
 #include <set>
 #include <utility>
 
@@ -30,28 +26,6 @@ std::string str(const char* text) {
 
 bool sameError(const ParseError& a, const ParseError& b) {
     return a.kind == b.kind && a.line == b.line && a.message == b.message;
-}
-
-int32_t intValue(const std::string& word, int32_t fallback) {
-    int32_t value = 0;
-    const char* begin = word.data();
-    if (!word.empty() && word[0] == '+') ++begin;
-    const auto [ptr, ec] = std::from_chars(begin, word.data() + word.size(), value);
-    return ec == std::errc() && ptr == word.data() + word.size() ? value : fallback;
-}
-
-std::string plural(int32_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-const char* const ENTITY_KINDS[] = {"LIGHT", "CAMERA", "GROUP", "OBJECT", "PARTICLE"};
-const char* const MOTION_KINDS[] = {"SIMULATE", "ANIMATE", "STATIC"};
-
-const char* entityKindName(int32_t kind) {
-    return kind >= 0 && kind < 5 ? ENTITY_KINDS[kind] : "?";
-}
-const char* motionName(int32_t kind) {
-    return kind >= 0 && kind < 3 ? MOTION_KINDS[kind] : "?";
 }
 
 // One read-on step: a changed text that the parser is tried on, and what it stands for.
@@ -71,33 +45,18 @@ std::vector<Repair> repairsFor(const std::string& text, const Segmentation& s, i
         const Unit& u = s.units[i];
         if (u.line > line) break;
         if (isHeader(u.kind) && u.firstToken == u.endToken) {
-            repairs.push_back(
-                {replaceUnit(text, s, i),
-                 "the section keyword '" + str(startKeywordOf(u.kind)) + "' is missing here",
-                 u.line, "MissingKeyword"});
+            repairs.push_back({replaceUnit(text, s, i),
+                               "the section keyword '" + std::string(startKeywordOf(u.kind)) +
+                                   "' is missing here",
+                               u.line, "MissingKeyword"});
             break;
         }
     }
     // A count that does not match the records that follow it.
-    for (size_t i = 0; i < s.units.size(); ++i) {
-        const Unit& u = s.units[i];
-        if (u.line > line) break;
-        const char* keyword = countKeywordOf(u.kind);
-        if (!keyword || u.firstToken == u.endToken) continue;
-        const int32_t declared = intValue(wordAfter(text, s, u, keyword), -1);
-        const int32_t found = recordsAfterHeader(s, i);
-        if (declared < 0 && found == 0) continue;
-        if (declared >= 0 && declared != found) {
-            const UnitKind record = recordKindOf(u.kind);
-            repairs.push_back({replaceCount(text, s, i, found),
-                               str(keyword) + " " + std::to_string(declared) + " announces " +
-                                   std::to_string(declared) + " " + unitNoun(record) +
-                                   " records, but " + std::to_string(found) + " '" +
-                                   startKeywordOf(record) + "' " +
-                                   (found == 1 ? "record follows" : "records follow"),
-                               keywordLine(text, s, u, keyword), "CountMismatch"});
-            break;
-        }
+    if (const SectionCountGap gap = sectionCountGap(text, s, line); gap.header >= 0) {
+        std::string counted = replaceCount(text, s, size_t(gap.header), gap.found);
+        if (counted.empty()) counted = replaceUnit(text, s, size_t(gap.header));
+        repairs.push_back({std::move(counted), gap.note.message, gap.note.line, "CountMismatch"});
     }
     // The record the error is in, or the one before it when the error is found at the first
     // token of the next record (a record that ended too early).
@@ -152,14 +111,14 @@ struct Checker {
         warnings.push_back({Severity::Warning, line, code, std::move(message)});
     }
 
-    int32_t fieldLine(UnitKind kind, size_t ordinal, const char* keyword) const {
+    int32_t fieldLine(UnitKind kind, size_t ordinal, std::string_view keyword) const {
         const Unit* u = lines.unit(kind, ordinal);
         return u ? keywordLine(text, seg, *u, keyword) : 0;
     }
 
     // `keyword` is the line that holds the name ("NAME:" for entities).
     void checkDuplicates(UnitKind kind, const std::vector<std::string>& names, const char* what,
-                         const char* keyword) {
+                         std::string_view keyword) {
         for (size_t i = 0; i < names.size(); ++i) {
             if (isStandIn(kind, i)) continue;
             for (size_t j = 0; j < i; ++j) {
@@ -183,10 +142,12 @@ struct Checker {
         for (const MaterialDescription& m : d.materials) materialNames.push_back(m.material.name);
         for (const EntityDescription& e : d.entities) entityNames.push_back(str(e.name));
 
-        checkDuplicates(UnitKind::Mesh, meshNames, "MESH", "MESH:");
-        checkDuplicates(UnitKind::Material, materialNames, "MATERIAL", "MATERIAL:");
-        checkDuplicates(UnitKind::ParticleSystem, systemNames, "particle system", "SYSTEMNAME:");
-        checkDuplicates(UnitKind::Entity, entityNames, "entity", "NAME:");
+        checkDuplicates(UnitKind::Mesh, meshNames, "MESH", keywordOf(MESH_LINE));
+        checkDuplicates(UnitKind::Material, materialNames, "MATERIAL",
+                        keywordOf(MATERIAL_LINES[0]));
+        checkDuplicates(UnitKind::ParticleSystem, systemNames, "particle system",
+                        keywordOf(SYSTEMNAME_LINE));
+        checkDuplicates(UnitKind::Entity, entityNames, "entity", keywordOf(NAME_LINE));
 
         for (size_t i = 0; i < d.entities.size(); ++i) {
             const EntityDescription& e = d.entities[i];
@@ -194,10 +155,11 @@ struct Checker {
                 e.type == MotionType::ANIMATE) {
                 continue;
             }
-            warn("KeyframersNotAnimate", fieldLine(UnitKind::Entity, i, "KEYFRAMERCOUNT:"),
+            warn("KeyframersNotAnimate",
+                 fieldLine(UnitKind::Entity, i, keywordOf(KEYFRAMERCOUNT_LINE)),
                  std::string(entityKindName(e.entityType)) + " '" + str(e.name) + "' has " +
                      plural(e.keyframerCount, "keyframer", "keyframers") + " but its TYPE is " +
-                     motionName(e.type) + ": only ANIMATE entities are animated");
+                     variantName(MOTION_TYPES, e.type) + ": only ANIMATE entities are animated");
         }
     }
 
@@ -236,185 +198,8 @@ struct Checker {
     }
 };
 
-std::string_view tokenAt(const std::string& text, const Segmentation& s, int32_t i) {
-    const Token& t = s.tokens[size_t(i)];
-    return std::string_view(text).substr(t.begin, t.end - t.begin);
-}
-
-bool isKeyword(std::string_view token, std::string_view keyword) {
-    return token.substr(0, keyword.size()) == keyword;
-}
-
-// A count and the records it announces: each record starts with `record`; the block ends at
-// one of `stops` or at the end of the enclosing record.
-struct CountRule {
-    const char* keyword;
-    const char* record;
-    std::vector<const char*> stops;
-    const char* one;
-    const char* many;
-};
-
-const std::vector<CountRule>& countRules() {
-    static const std::vector<CountRule> rules = {
-        {"VERTEXCOUNT:", "POSITION:", {"SURFACECOUNT:", "TRIANGLECOUNT:"}, "vertex", "vertices"},
-        {"SURFACECOUNT:", "TRIANGLECOUNT:", {}, "triangle block", "triangle blocks"},
-        {"TRIANGLECOUNT:", nullptr, {}, "triangle", "triangles"},
-        {"KEYFRAMERCOUNT:", "KEYFRAMETYPE:", {"CHILDCOUNT:"}, "keyframer", "keyframers"},
-        {"KEYFRAMECOUNT:", "T:", {"KEYFRAMETYPE:", "CHILDCOUNT:"}, "key", "keys"},
-    };
-    return rules;
-}
-
-bool isInteger(std::string_view word) {
-    int32_t value = 0;
-    const auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-    return ec == std::errc() && ptr == word.data() + word.size();
-}
-
-// The nearest mismatching count in the unit, at or before the error line.
-std::string countNoteIn(const std::string& text, const Segmentation& s, const Unit& u,
-                        int32_t errorLine) {
-    int32_t last = u.firstToken;
-    while (last < u.endToken && s.tokens[size_t(last)].line <= errorLine) ++last;
-    for (int32_t i = last - 1; i >= u.firstToken; --i) {
-        const std::string_view token = tokenAt(text, s, i);
-        for (const CountRule& rule : countRules()) {
-            const std::string_view keyword(rule.keyword);
-            if (!isKeyword(token, keyword)) continue;
-            int32_t next = i + 1;
-            std::string_view value = token.substr(keyword.size());
-            if (value.empty() && next < u.endToken) value = tokenAt(text, s, next++);
-            int32_t declared = 0;
-            if (!isInteger(value)) break;
-            std::from_chars(value.data(), value.data() + value.size(), declared);
-            int32_t found = 0;
-            int32_t numbers = 0;
-            for (int32_t j = next; j < u.endToken; ++j) {
-                const std::string_view t = tokenAt(text, s, j);
-                if (!rule.record) { // triangles: the index numbers up to the next word
-                    if (!isInteger(t)) break;
-                    ++numbers;
-                    continue;
-                }
-                bool stop = false;
-                for (const char* k : rule.stops) stop = stop || isKeyword(t, k);
-                if (stop) break;
-                found += isKeyword(t, rule.record);
-            }
-            const std::string says = "line " + std::to_string(s.tokens[size_t(i)].line) + " says " +
-                                     std::string(keyword) + " " + std::string(value);
-            if (!rule.record) {
-                if (numbers == 3 * declared) break;
-                if (numbers % 3 != 0) {
-                    return says + " but " + std::to_string(numbers) +
-                           " indices follow, which is not a whole number of triangles";
-                }
-                found = numbers / 3;
-            } else if (keyword == "SURFACECOUNT:") {
-                // The number is not read: a mesh is one triangle list, whatever it says.
-                if (found <= 1) break;
-                return says + " and " + std::to_string(found) +
-                       " TRIANGLECOUNT blocks follow, but a mesh holds one: expected every "
-                       "triangle in one block";
-            } else if (found == declared) {
-                break;
-            }
-            return says + " but " + std::to_string(found) + " " +
-                   (found == 1 ? rule.one : rule.many) + (found == 1 ? " follows" : " follow");
-        }
-    }
-    return {};
-}
-
-// The nearest count at or before the error (in the record the error is in, or the one before
-// it, which a count too large runs out of) that the records after it do not match: "line 91 says
-// KEYFRAMECOUNT: 3 but 2 keys follow". Empty when every count there matches.
-std::string countNote(const std::string& text, const Segmentation& s, int32_t errorLine) {
-    int32_t at = -1;
-    for (size_t i = 0; i < s.units.size(); ++i) {
-        const Unit& u = s.units[i];
-        if (u.firstToken != u.endToken && u.line <= errorLine) at = int32_t(i);
-    }
-    for (int32_t k = at; k >= 0 && k >= at - 1; --k) {
-        const std::string note = countNoteIn(text, s, s.units[size_t(k)], errorLine);
-        if (!note.empty()) return note;
-    }
-    return {};
-}
-
-// The text of a line, found through the first token on it.
-std::string_view lineText(const std::string& text, const Segmentation& s, int32_t line) {
-    for (const Token& t : s.tokens) {
-        if (t.line < line) continue;
-        if (t.line > line) break;
-        size_t begin = t.begin;
-        while (begin > 0 && text[begin - 1] != '\n') --begin;
-        const size_t end = text.find('\n', t.begin);
-        return std::string_view(text).substr(begin, (end == std::string::npos ? text.size() : end) -
-                                                        begin);
-    }
-    return {};
-}
-
-bool hasDecimalComma(std::string_view line) {
-    for (size_t i = 1; i + 1 < line.size(); ++i) {
-        if (line[i] == ',' && std::isdigit(static_cast<unsigned char>(line[i - 1])) &&
-            std::isdigit(static_cast<unsigned char>(line[i + 1]))) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// When every section keyword is there once but not in the file's order, the one note that says
-// so (the stand-ins would only find sections "missing" where they stand in the wrong place).
-std::string sectionOrderNote(const std::string& text, const Segmentation& s) {
-    static const char* const order[] = {
-        "SCENECAMERA:",   "HUD:",           "BUTTONCOUNT:", "FORCECOUNT:",
-        "PARTICLECOUNT:", "MATERIALCOUNT:", "MESHCOUNT:",   "SCENEGRAPH:"};
-    int32_t at[8];
-    for (int32_t k = 0; k < 8; ++k) {
-        at[k] = -1;
-        for (size_t i = 0; i < s.tokens.size() && at[k] < 0; ++i) {
-            if (isKeyword(tokenAt(text, s, int32_t(i)), order[k])) at[k] = int32_t(i);
-        }
-        if (at[k] < 0) return {};
-    }
-    for (int32_t k = 1; k < 8; ++k) {
-        for (int32_t j = 0; j < k; ++j) {
-            if (at[j] < at[k]) continue;
-            return std::string(order[j]) + " (line " +
-                   std::to_string(s.tokens[size_t(at[j])].line) + ") comes after " + order[k] +
-                   " (line " + std::to_string(s.tokens[size_t(at[k])].line) +
-                   "): the sections are out of order; expected SCENECAMERA:, HUD: (with its "
-                   "BACKGROUNDCOUNT: and BUTTONCOUNT:), FORCECOUNT:, PARTICLECOUNT:, "
-                   "MATERIALCOUNT:, MESHCOUNT:, SCENEGRAPH: in this order";
-        }
-    }
-    return {};
-}
-
-int32_t graphLine(const Segmentation& s) {
-    for (const Unit& u : s.units) {
-        if (u.kind == UnitKind::GraphHeader) return u.line;
-    }
-    return INT32_MAX;
-}
-
-// A '#' that does not open its line is text, not a comment: a note at each line that has one
-// opening a word (tokens of comment lines are never made).
-void commentNotes(std::string_view text, const std::vector<Token>& tokens,
-                  std::vector<Finding>* findings) {
-    int32_t noted = 0;
-    for (const Token& t : tokens) {
-        if (text[t.begin] != '#' || t.line == noted) continue;
-        noted = t.line;
-        findings->push_back({Severity::Note, t.line, "CommentInLine",
-                             "'#' starts a comment only as the first character of a line (after "
-                             "blanks); here it is read as part of the line: comments take a "
-                             "whole line"});
-    }
+void addNote(CheckReport* report, const SceneNote& note) {
+    report->findings.push_back({Severity::Note, note.line, note.code, note.message});
 }
 
 SceneSummary summarise(const SceneDescription& d) {
@@ -443,16 +228,8 @@ CheckReport checkScene(std::string_view original) {
 
     std::set<std::pair<int32_t, int32_t>> standIns;
     int32_t errors = 0;
-    int32_t missingSections = 0;
-    std::string orderNote;
-    if (!report.loads) {
-        const Segmentation first = segmentScene(text);
-        for (const Unit& u : first.units) {
-            missingSections +=
-                u.kind != UnitKind::SceneCamera && isHeader(u.kind) && u.firstToken == u.endToken;
-        }
-        orderNote = sectionOrderNote(text, first);
-    }
+    // Of the file as written: the stand-ins make no section missing or out of order.
+    const FileShape shape = report.loads ? FileShape{} : fileShape(text, segmentScene(text));
     while (error.kind != ParseErrorKind::None) {
         report.findings.push_back(
             {Severity::Error, error.line, parseErrorKindName(error.kind), error.message});
@@ -463,55 +240,11 @@ CheckReport checkScene(std::string_view original) {
             break;
         }
         const Segmentation seg = segmentScene(text);
-        if (!orderNote.empty()) {
-            report.findings.push_back({Severity::Note, error.line, "SectionOrder", orderNote});
+        const ErrorNotes explained = errorNotes(text, seg, error, shape);
+        for (const SceneNote& n : explained.notes) addNote(&report, n);
+        if (!explained.readOn) {
             report.complete = false;
             break;
-        }
-        if (const std::string note = countNote(text, seg, error.line); !note.empty()) {
-            report.findings.push_back({Severity::Note, error.line, "CountMismatch", note});
-        }
-        if ((error.kind == ParseErrorKind::ExpectedLiteral ||
-             error.kind == ParseErrorKind::ExpectedNumber) &&
-            hasDecimalComma(lineText(text, seg, error.line))) {
-            report.findings.push_back(
-                {Severity::Note, error.line, "DecimalComma",
-                 "numbers use '.' as the decimal point; expected e.g. 0.5, not 0,5"});
-        }
-        if (missingSections >= 4) {
-            report.findings.push_back(
-                {Severity::Note, 0, "NotASceneFile",
-                 "this does not look like a scene file: " + std::to_string(missingSections) +
-                     " of its 7 section keywords (HUD:, FORCECOUNT:, PARTICLECOUNT:, "
-                     "MATERIALCOUNT:, MESHCOUNT:, SCENEGRAPH:, BUTTONCOUNT:) are missing"});
-            report.complete = false;
-            break;
-        }
-        if (error.kind == ParseErrorKind::UnexpectedEnd ||
-            (error.kind == ParseErrorKind::CountTooLarge && error.line >= graphLine(seg))) {
-            const int32_t shortfall = entityShortfall(text, seg);
-            const ChildCountGap gap = childCountGap(text, seg);
-            if (error.line >= graphLine(seg) && shortfall > 0) {
-                std::string which;
-                if (gap.unit >= 0) {
-                    const Unit& u = seg.units[size_t(gap.unit)];
-                    which = "line " + std::to_string(keywordLine(text, seg, u, "CHILDCOUNT:")) +
-                            " says CHILDCOUNT: " + std::to_string(gap.declared) + " for " +
-                            wordAfter(text, seg, u, "ENTITY:") + " '" +
-                            wordAfter(text, seg, u, "NAME:") + "' but " +
-                            std::to_string(gap.found) + " of its children follow; ";
-                }
-                report.findings.push_back(
-                    {Severity::Note, error.line, "ChildCountTooLarge",
-                     which + "the CHILDCOUNTs announce " + std::to_string(shortfall) +
-                         " more ENTITY " + (shortfall == 1 ? "record" : "records") +
-                         " than follow; expected a CHILDCOUNT that counts only the records "
-                         "below it"});
-            }
-            if (error.kind == ParseErrorKind::UnexpectedEnd) {
-                report.complete = false;
-                break;
-            }
         }
         // A stand-in record cannot make a chain of records shallower: reading on would only
         // meet the same limit again a few lines away.
@@ -553,7 +286,7 @@ CheckReport checkScene(std::string_view original) {
     const Segmentation seg = segmentScene(text);
     // Of the file as written: stand-ins may have replaced a line with a '#' in it.
     if (original.find('#') != std::string_view::npos) {
-        commentNotes(original, tokenize(original), &report.findings);
+        for (const SceneNote& n : commentNotes(original, tokenize(original))) addNote(&report, n);
     }
     for (const MeshDescription& m : d.meshes) {
         if (m.file.text[0] != '\0') report.meshFiles.push_back({m.file.text, m.fileLine});
@@ -572,19 +305,14 @@ void sortFindings(CheckReport* report) {
 }
 
 std::vector<Finding> checkMeshFile(std::string_view text) {
-    std::vector<Finding> findings;
+    CheckReport report;
     MeshDescription mesh{};
     const ParseError error = parseMeshFile(text, &mesh);
-    Segmentation s;
-    s.tokens = tokenize(text);
     if (error.kind != ParseErrorKind::None) {
-        findings.push_back(
+        report.findings.push_back(
             {Severity::Error, error.line, parseErrorKindName(error.kind), error.message});
-        // The whole file is one mesh record.
-        const Unit all{UnitKind::Mesh, 0, text.size(), 1, 0, int32_t(s.tokens.size()), 0};
-        const std::string note = countNoteIn(std::string(text), s, all, error.line);
-        if (!note.empty()) findings.push_back({Severity::Note, error.line, "CountMismatch", note});
+        for (const SceneNote& n : meshFileCountNotes(text, error)) addNote(&report, n);
     }
-    commentNotes(text, s.tokens, &findings);
-    return findings;
+    for (const SceneNote& n : commentNotes(text, tokenize(text))) addNote(&report, n);
+    return std::move(report.findings);
 }

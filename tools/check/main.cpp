@@ -2,6 +2,8 @@
 // in it) without opening a window. Prints every error and warning with the file and line, then a
 // summary. Image and mesh files are read from the scene file's folder, as the engine reads them.
 #include "loader/loader.h"
+#include "loader/notes.h"
+#include "loader/vocabulary.h"
 #include "tools/check/check_scene.h"
 
 #include <algorithm>
@@ -49,10 +51,6 @@ void print(const std::string& file, const Finding& f) {
     }
 }
 
-std::string count(int32_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 // The findings of each mesh file the scene names (once per file), with the file they are in:
 // the scene's MESHFILE line when the file cannot be read, else the mesh file's own lines.
 std::vector<std::pair<std::string, Finding>>
@@ -68,6 +66,9 @@ checkMeshFiles(const CheckReport& report, const std::string& scenePath, const st
             out.push_back(
                 {scenePath,
                  {Severity::Error, error.line, parseErrorKindName(error.kind), error.message}});
+            for (SceneNote& n : missingFileNotes(use.file, path, use.line)) {
+                out.push_back({scenePath, {Severity::Note, n.line, n.code, std::move(n.message)}});
+            }
             continue;
         }
         for (Finding& f : checkMeshFile(text)) out.push_back({path, std::move(f)});
@@ -124,17 +125,18 @@ int main(int argc, char** argv) {
     }
     const bool loads = report.loads && errors == 0;
     const SceneSummary& s = report.summary;
-    std::printf(
-        "'%s' %s: %s, %s; %s, %s, %s, %s, %s, %s, %s, %s, %s%s\n", path.c_str(),
-        loads ? "loads" : "does not load", count(errors, "error", "errors").c_str(),
-        count(warnings, "warning", "warnings").c_str(),
-        count(s.entities, "entity", "entities").c_str(), count(s.meshes, "mesh", "meshes").c_str(),
-        count(s.materials, "material", "materials").c_str(),
-        count(s.textures, "texture", "textures").c_str(),
-        count(s.particleSystems, "particle system", "particle systems").c_str(),
-        count(s.keyframers, "keyframer", "keyframers").c_str(),
-        count(s.buttons, "button", "buttons").c_str(),
-        count(s.backgrounds, "background", "backgrounds").c_str(),
-        count(s.forces, "force", "forces").c_str(), loads ? "" : " (of what could be read)");
+    std::printf("'%s' %s: %s, %s; %s, %s, %s, %s, %s, %s, %s, %s, %s%s\n", path.c_str(),
+                loads ? "loads" : "does not load", plural(errors, "error", "errors").c_str(),
+                plural(warnings, "warning", "warnings").c_str(),
+                plural(s.entities, "entity", "entities").c_str(),
+                plural(s.meshes, "mesh", "meshes").c_str(),
+                plural(s.materials, "material", "materials").c_str(),
+                plural(s.textures, "texture", "textures").c_str(),
+                plural(s.particleSystems, "particle system", "particle systems").c_str(),
+                plural(s.keyframers, "keyframer", "keyframers").c_str(),
+                plural(s.buttons, "button", "buttons").c_str(),
+                plural(s.backgrounds, "background", "backgrounds").c_str(),
+                plural(s.forces, "force", "forces").c_str(),
+                loads ? "" : " (of what could be read)");
     return loads ? 0 : 1;
 }

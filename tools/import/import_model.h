@@ -11,10 +11,11 @@
 #include <string_view>
 #include <vector>
 
-// Applied in this order: the turns (up, then rotate), centring, scaling.
+// Applied in this order: the turns (up, then rotate), centring (or flooring), scaling.
 struct ImportOptions {
     float scale = 1.0f;  // positions are multiplied by it (after centring)
     bool centre = false; // move the centre of the bounds to the origin
+    bool floor = false;  // centre in x and z, the lowest point at y = 0
     Float3 up{0.0f, 1.0f, 0.0f}; // the model's up as read (an axis); turned onto the scene's +y
     float rotateDegrees = 0.0f;
     Float3 rotateAxis{0.0f, 0.0f, 0.0f}; // a zero axis: no turn
@@ -42,8 +43,8 @@ struct ImportedModel {
 // read as a model or holds no triangle.
 bool importModel(const std::string& path, ImportedModel* model, std::string* error);
 
-// Turns positions and normals, then centres (when asked) and scales the positions; normals keep
-// their direction under centring and scaling.
+// Turns positions and normals, then centres or floors (when asked) and scales the positions;
+// normals keep their direction under centring and scaling.
 void transformModel(ImportedModel* model, ImportOptions options);
 
 // The box around the positions (all zero for no vertices).

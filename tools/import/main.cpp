@@ -2,6 +2,7 @@
 // output, or writes the mesh to a mesh file (--mesh-file) and prints the two lines that name it;
 // either way headed by a comment naming the model and the options. Notes (merged meshes,
 // textures) go to standard error as "# " comment lines.
+#include "loader/write_records.h"
 #include "tools/import/import_model.h"
 
 #include <cerrno>
@@ -15,8 +16,8 @@
 namespace {
 
 const char* const USAGE =
-    "usage: krestel-import [--up AXIS] [--rotate DEG X Y Z] [--centre] [--scale S | --fit S]\n"
-    "                      [--mesh-file PATH] MODEL [NAME]\n"
+    "usage: krestel-import [--up AXIS] [--rotate DEG X Y Z] [--centre | --floor]\n"
+    "                      [--scale S | --fit S] [--mesh-file PATH] MODEL [NAME]\n"
     "\n"
     "Reads a model file (OBJ, glTF, PLY, STL, 3DS, Collada and the other formats assimp\n"
     "reads) and prints it as one MESH record of the scene file on standard output:\n"
@@ -34,6 +35,8 @@ const char* const USAGE =
     "  --rotate DEG X Y Z\n"
     "               turn positions and normals DEG degrees about the axis X Y Z (after --up)\n"
     "  --centre     move the centre of the model's bounds to the origin (after the turns)\n"
+    "  --floor      centre the model in x and z and put its lowest point at y = 0, to stand\n"
+    "               on the ground (after the turns)\n"
     "  --scale S    multiply every position by S (a number greater than 0; after centring)\n"
     "  --fit S      scale the model so that its largest side is S long (instead of --scale)\n"
     "  --mesh-file PATH\n"
@@ -109,6 +112,8 @@ int main(int argc, char** argv) {
             return 0;
         } else if (arg == "--centre" || arg == "--center") {
             options.centre = true;
+        } else if (arg == "--floor") {
+            options.floor = true;
         } else if (arg == "--scale" || arg == "--fit") {
             if (i + 1 >= argc) return fail(arg + " needs a number");
             float* target = arg == "--scale" ? &options.scale : &options.fit;
@@ -149,6 +154,7 @@ int main(int argc, char** argv) {
         for (int k = first; k <= i; ++k) used.push_back(argv[k]);
     }
     if (scaleOptions > 1) return fail("give one of --scale and --fit, once");
+    if (options.centre && options.floor) return fail("give one of --centre and --floor");
     if (positional.empty() || positional.size() > 2) {
         std::fputs(USAGE, stderr);
         return fail(positional.empty() ? "no model file given" : "too many arguments");
@@ -175,7 +181,7 @@ int main(int argc, char** argv) {
         if (!writeFile(meshFile, head + formatMeshLines(model))) {
             return fail("cannot write the mesh file '" + meshFile + "': " + std::strerror(errno));
         }
-        out = "\tMESH: " + name + "\n\t\tMESHFILE: " + meshFile + "\n";
+        writeMeshFileRecord(&out, name, meshFile);
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     if (std::fflush(stdout) != 0) return fail("cannot write to standard output");
@@ -187,7 +193,7 @@ int main(int argc, char** argv) {
     std::fputs("; raise MESHCOUNT by one\n", stderr);
     std::fprintf(stderr, "# as read: %s\n", describeBounds(read).c_str());
     const ImportOptions unchanged;
-    if (options.up.y != 1.0f || options.rotateDegrees != 0.0f || options.centre ||
+    if (options.up.y != 1.0f || options.rotateDegrees != 0.0f || options.centre || options.floor ||
         options.scale != unchanged.scale || options.fit > 0.0f) {
         std::fprintf(stderr, "# as written: %s\n", describeBounds(modelBounds(model)).c_str());
     }

@@ -2,9 +2,10 @@
 // checking the mesh name, and writing the MESH record and the texture advice as text.
 #include "tools/import/import_model.h"
 
+#include "loader/write_records.h"
+
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -75,9 +76,10 @@ void transformModel(ImportedModel* model, ImportOptions options) {
     }
     const ModelBounds b = modelBounds(*model);
     Float3 shift{0.0f, 0.0f, 0.0f};
-    if (options.centre) {
+    if (options.centre || options.floor) {
         shift = {-(b.lo.x + b.hi.x) * 0.5f, -(b.lo.y + b.hi.y) * 0.5f, -(b.lo.z + b.hi.z) * 0.5f};
     }
+    if (options.floor) shift.y = -b.lo.y; // standing on y = 0
     float scale = options.scale;
     const float largest = std::max({b.hi.x - b.lo.x, b.hi.y - b.lo.y, b.hi.z - b.lo.z});
     if (options.fit > 0.0f && largest > 0.0f) scale = options.fit / largest;
@@ -134,22 +136,6 @@ std::string defaultMeshName(std::string_view path) {
 
 namespace {
 
-void appendNumber(std::string* out, float value) {
-    if (value == 0.0f) value = 0.0f; // no "-0" in the file
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
-    out->append(buffer, result.ptr);
-}
-
-void appendNumbers(std::string* out, std::initializer_list<float> values) {
-    bool first = true;
-    for (float v : values) {
-        if (!first) out->push_back(' ');
-        appendNumber(out, v);
-        first = false;
-    }
-}
-
 std::string baseName(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -174,7 +160,9 @@ std::string shellQuoted(const std::string& word) {
 } // namespace
 
 std::string formatMeshRecord(std::string_view name, const ImportedModel& model) {
-    return "\tMESH: " + std::string(name) + "\n" + formatMeshLines(model);
+    std::string out;
+    writeMeshRecord(&out, name, model.vertices, model.indices);
+    return out;
 }
 
 std::string fileNameProblem(std::string_view path) {
@@ -193,25 +181,7 @@ std::string fileNameProblem(std::string_view path) {
 
 std::string formatMeshLines(const ImportedModel& model) {
     std::string out;
-    out.reserve(64 + model.vertices.size() * 80 + model.indices.size() * 8);
-    out += "\t\tPOSITION: 0 0 0 ROTATION: 0 0 1 0 SCALE: 1 1 1\n";
-    out += "\t\tVERTEXCOUNT: " + std::to_string(model.vertices.size()) + "\n";
-    for (const Vertex& v : model.vertices) {
-        out += "\t\tPOSITION: ";
-        appendNumbers(&out, {v.position.x, v.position.y, v.position.z});
-        out += " NORMAL: ";
-        appendNumbers(&out, {v.normal.x, v.normal.y, v.normal.z});
-        out += " TEXCOORD: ";
-        appendNumbers(&out, {v.texCoord.u, v.texCoord.v});
-        out += '\n';
-    }
-    out += "\t\tSURFACECOUNT: 1\n";
-    out += "\t\t\tTRIANGLECOUNT: " + std::to_string(model.indices.size() / 3) + "\n";
-    for (size_t i = 0; i + 2 < model.indices.size(); i += 3) {
-        out += "\t\t\t" + std::to_string(model.indices[i]) + ' ' +
-               std::to_string(model.indices[i + 1]) + ' ' + std::to_string(model.indices[i + 2]) +
-               '\n';
-    }
+    writeMeshLines(&out, model.vertices, model.indices);
     return out;
 }
 

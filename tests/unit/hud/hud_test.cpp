@@ -362,9 +362,10 @@ TEST(Requests, EachIsActedOnOnceInTheOrderRecorded) {
 // error; a reload with nothing new closes what opened by itself (F3's line included), not what F1
 // opened.
 TEST(Panel, NewWarningsOpenItAndAReloadWithNothingNewClosesIt) {
-    // Steps: S start-up, R reload, E failed reload, T F1, C F3; one warning per letter.
+    // Steps: S start-up, R reload, E failed reload, T F1, C F3; one warning (a note under an error)
+    // per letter.
     const struct { char step; const char* warnings; int32_t open; size_t lines; } steps[] = {
-        {'S', "a", 0, 0}, {'R', "a", 0, 0},  {'R', "ab", 1, 2}, {'R', "ab", 0, 0}, {'E', "", 1, 1},
+        {'S', "a", 0, 0}, {'R', "a", 0, 0},  {'R', "ab", 1, 2}, {'R', "ab", 0, 0}, {'E', "n", 1, 2},
         {'R', "ab", 0, 0}, {'C', "", 1, 3}, {'R', "ab", 0, 0}, {'T', "", 1, 2},   {'R', "c", 1, 1},
         {'R', "", 1, 0},  {'T', "", 0, 0},  {'R', "d", 1, 1},  {'R', "", 0, 0}};
     MessagePanel panel{};
@@ -373,7 +374,7 @@ TEST(Panel, NewWarningsOpenItAndAReloadWithNothingNewClosesIt) {
         for (const char* w = s.warnings; *w; ++w) warnings.push_back(std::string("WARNING: ") + *w);
         if (s.step == 'T') toggleMessagePanel(&panel);
         else if (s.step == 'C') showCameraLine(&panel, "POSITION: 1 2 3 ROTATION: 0 0 1 0 SCALE: 1 1 1");
-        else showLoadMessages(&panel, s.step != 'E', "ERROR: x", warnings);
+        else showLoadMessages(&panel, s.step != 'E', "ERROR: x", warnings, warnings); // an error's notes
         EXPECT_EQ(panel.open, s.open) << "step " << i;
         EXPECT_EQ(panelLines(panel).size(), s.lines) << "step " << i++;
     }

@@ -106,8 +106,8 @@ TEST(ParseErrors, EveryCutAtALineOrWordEndNamesTheEndOrTheCountThatCannotBeMet) 
 }
 
 // Thousands of damaged copies of the example (bytes changed, inserted, deleted, cut, control and
-// high bytes among them) parse or fail cleanly, from exact-size copies so the sanitizer build
-// sees any read past the end.
+// high bytes among them) parse or fail cleanly, with notes that are lines of text, from exact-size
+// copies so the sanitizer build sees any read past the end.
 TEST(ParseErrors, DamagedFilesFailCleanly) {
     uint32_t state = 12345;
     auto next = [&state](uint32_t bound) { return ((state = state * 1664525u + 1013904223u) >> 8) % bound; };
@@ -132,6 +132,7 @@ TEST(ParseErrors, DamagedFilesFailCleanly) {
         EXPECT_GE(error.line, 1);
         EXPECT_LE(error.line, lineCount(text)) << error.message;
         EXPECT_TRUE(readable(error.message)) << error.message;
+        EXPECT_EQ(checkParsedScene({}, error, std::string_view(exact.data(), exact.size())), ""); // its notes too
     }
     EXPECT_GT(failures, 1000); // the damage does reach the parser
 }

@@ -8,6 +8,7 @@
 #include "anim/keyframe.h"
 #include "loader/loader.h"
 #include "loader/parse.h"
+#include "loader/write_records.h"
 #include "scene/scene.h"
 #include "sim/particles.h"
 #include "test_data.h"
@@ -89,7 +90,8 @@ TEST(Parse, NestingIsBounded) {
 }
 
 // Comment lines and a mesh file mean the same scene as the plain example, a long file name is kept
-// whole, and each mistake names its file (scene or mesh file) and line.
+// whole, and each mistake names its file (scene or mesh file) and line, with the note under it that
+// explains it.
 TEST(Parse, CommentsMeshFilesAndLongFileNames) {
     TempFolder folder;
     std::filesystem::create_directory(folder.file("m"));
@@ -98,19 +100,26 @@ TEST(Parse, CommentsMeshFilesAndLongFileNames) {
     const std::string body = EXAMPLE.substr(at, EXAMPLE.find("SCENEGRAPH:") - at);
     const std::string byFile = replaceFirst(EXAMPLE, body, "MESHFILE: m/tri.mesh\n"); // line 51
     const std::string path = "d/" + std::string(249, 'x') + ".tga", red = "SHININESS: 32\n\tTEXTURETYPE: STATIC\n\tTEXTURE: ";
-    const struct { std::string text, mesh; const std::string& file; int line; std::string message; } rows[] = {
+    const struct { std::string text, mesh; const std::string& file; int line; std::string message, note = ""; } rows[] = {
         {"# head\n" + replaceFirst(replaceFirst(replaceFirst(EXAMPLE, "TEXCOORD: 0 0\n", "TEXCOORD: 0 0\n  # v\n#\n"),
                                                 "\t0 1 2", "\t0 1\n\t# two\n 2"), "\nMASS: 1\n", "\nMASS:\n# one\n1\n"), "", scene, 0, ""},
         {byFile, "# tri\r\n" + body, scene, 0, ""},
         {replaceFirst(byFile, "m/tri.mesh", mesh), body, scene, 0, ""}, // absolute
         {replaceFirst(EXAMPLE, red + "None", red + path), "", scene, 0, ""},
         {replaceFirst(EXAMPLE, red + "None", red + path + "x"), "", scene, 48, "expected a file name of at most 255 bytes after 'TEXTURE:' but found 'd/xxx"},
-        {"# c\n" + replaceFirst(EXAMPLE, "\nMASS: 1\n", "\nMASS: 1 # heavy\n"), "", scene, 69, "expected 'KEYFRAMERCOUNT:' but found '#'"},
+        {"# c\n" + replaceFirst(EXAMPLE, "\nMASS: 1\n", "\nMASS: 1 # heavy\n"), "", scene, 69, "expected 'KEYFRAMERCOUNT:' but found '#'",
+         "note: '" + scene + "' line 69: '#' starts a comment only as the first character of a line"},
+        {replaceFirst(EXAMPLE, "KEYFRAMECOUNT: 2", "KEYFRAMECOUNT: 3"), "", scene, 96, "expected 'T:' but found 'CHILDCOUNT:'",
+         "note: '" + scene + "' line 96: line 93 says KEYFRAMECOUNT: 3 but 2 keys follow"},
         {byFile, "", scene, 51, "expected a mesh file after 'MESHFILE:' but '" + mesh + "' cannot be opened (No such file"},
+        {replaceFirst(byFile, "m/tri.mesh", "m/tri.mseh"), body, scene, 51, "expected a mesh file after 'MESHFILE:' but '" + folder.file("m/tri.mseh"),
+         "note: '" + scene + "' line 51: did you mean 'm/tri.mesh'?"},
         {replaceFirst(byFile, "m/tri.mesh", "m"), "", scene, 51, "expected a mesh file after 'MESHFILE:' but '" + folder.file("m") + "' is not"},
         {byFile, "# tri\n  MESHFILE: other.mesh\n", mesh, 2, "expected 'POSITION:' (a mesh file holds the mesh, not the name of another"},
-        {byFile, "# tri\n" + replaceFirst(body, "1 0 0 NORMAL: 0 0 1", "1 0 0"), mesh, 5, "expected 'NORMAL:' but found 'TEXCOORD:'"},
-        {byFile, "# tri\n" + body + "0 2 1\n", mesh, 10, "expected the end of the mesh file after the last triangle but found '0'"},
+        {byFile, "# tri\n" + replaceFirst(body, "VERTEXCOUNT: 3", "VERTEXCOUNT: 4"), mesh, 7, "expected 'POSITION:' but found 'SURFACECOUNT:'",
+         "note: '" + mesh + "' line 7: line 3 says VERTEXCOUNT: 4 but 3 vertices follow"},
+        {byFile, "# tri\n" + body + "0 2 1\n", mesh, 10, "expected the end of the mesh file after the last triangle but found '0'",
+         "note: '" + mesh + "' line 10: line 8 says TRIANGLECOUNT: 1 but 2 triangles follow"},
     };
     const std::string plain = fingerprint(parseOk(EXAMPLE));
     for (const auto& row : rows) {
@@ -120,11 +129,27 @@ TEST(Parse, CommentsMeshFilesAndLongFileNames) {
         const SceneText text = readSceneText(scene.c_str(), folder.path.c_str());
         EXPECT_EQ(text.error.rfind("ERROR: '" + row.file + "' line " + std::to_string(row.line) + ": " + row.message, 0),
                   row.line ? 0 : std::string::npos) << text.error;
+        ASSERT_EQ(text.notes.size(), row.note.empty() ? 0u : 1u) << text.error;
+        if (!row.note.empty()) {
+            EXPECT_EQ(text.notes[0].rfind(row.note, 0), 0u) << text.notes[0];
+        }
         if (!text.ok) continue;
         EXPECT_EQ(checkFastPathsAgree(row.text), "");
         const std::string texture = text.description.materials.at(0).material.texture;
         EXPECT_EQ(fingerprint(text.description), plain);
         EXPECT_EQ(texture, texture == "None" ? "None" : path);
+    }
+}
+
+// The record writer writes what the parser reads: every record of the full scene, written and read
+// again, gives the same description and, written once more, the same text.
+TEST(Parse, TheRecordWriterWritesWhatTheParserReads) {
+    for (const char* name : {"example", "full"}) {
+        const SceneDescription d = parseOk(sceneText(name));
+        const std::string written = sceneFileText(d);
+        const SceneDescription again = parseOk(written);
+        EXPECT_EQ(fingerprint(again), fingerprint(d)) << written;
+        EXPECT_EQ(sceneFileText(again), written);
     }
 }
 

@@ -41,6 +41,11 @@ TEST(CheckScene, EachEditGivesItsFindingsAndTheNoteNamingTheLineToFix) {
         {edited({{"CHILDCOUNT: 2", "CHILDCOUNT: 1"}}), true, "W15 ActionLinkUnknown W82 EntitiesNotRead",
          82, "CHILDCOUNT: 2 at line 70 (GROUP 'World')"},
         {edited({{"SCENECAMERA: Camera1", "SCENECAMERA: World"}}), true, "W1 SceneCameraNotCamera"},
+        // What the engine does not use: an entity's scale, the scene camera's rotation.
+        {edited({{"0 0 1 0 SCALE: 1 1 1\nACCELERATION: 0 0 0 VELOCITY: 0 0 0\nLINK: Tri", "0 0 1 0 SCALE: 3 3 3\nACCELERATION: 0 0 0 VELOCITY: 0 0 0\nLINK: Tri"}}),
+         true, "W86 ScaleIgnored", 86, "SCALE 3 3 3 of OBJECT 'Spinner' is ignored: entities have no scale; expected SCALE: 1 1 1 (to size a model, import it again with krestel-import --scale or --fit)"},
+        {edited({{"0 2 10 ROTATION: 0 0 1 0", "0 2 10 ROTATION: -20 1 0 0"}}), true, "W75 CameraRotationIgnored", 75,
+         "ROTATION -20 1 0 0 of the scene camera 'Camera1' is ignored: the view starts level, looking along -Z; expected ROTATION: 0 0 1 0 (fly the camera to the view you want and press F3"},
         {edited({{"MIN: -1.2 -0.9", "MIN: 1.2 0.9"}, {"MAX: -1.0 -0.7", "MAX: 1.3 1"},
                  {"LINK: Camera1", "LINK: Spinner"}}),
          true, "W13 ButtonUnreachable W18 DynamicLinkNotCamera"},

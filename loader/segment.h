@@ -1,8 +1,11 @@
 // Cuts the text of a scene file into its sections and records by their keywords, without
-// reading the records themselves, so that the checker can replace one broken record by a
-// well-formed stand-in and let the engine's parser read on. Works on the text in memory; no
+// reading the records themselves: what the notes that explain a parse error look at (which
+// record the error is in, what its counts say, what follows them), and where krestel-check
+// puts a well-formed stand-in for a broken record to read on. Works on the text in memory; no
 // GL, no I/O. Offsets are byte offsets into the text; lines are 1-based.
 #pragma once
+
+#include "loader/vocabulary.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,27 +18,6 @@ struct Token {
     size_t end;
     int32_t line;
 };
-
-// The parts of a scene file in file order. A header holds a section's keyword and count; a
-// record kind follows its header.
-enum class UnitKind : int32_t {
-    SceneCamera,
-    HudHeader,
-    Background,
-    ButtonHeader,
-    Button,
-    ForceHeader,
-    Force,
-    ParticleHeader,
-    ParticleSystem,
-    MaterialHeader,
-    Material,
-    MeshHeader,
-    Mesh,
-    GraphHeader,
-    Entity,
-};
-inline constexpr int32_t UNIT_KIND_COUNT = int32_t(UnitKind::Entity) + 1;
 
 // A run of the text from one unit's first token to the next unit's first token. A header whose
 // keywords are all missing is an empty unit (begin == end) where it belongs.
@@ -60,13 +42,12 @@ std::vector<Token> tokenize(std::string_view text);
 
 Segmentation segmentScene(std::string_view text);
 
-bool isHeader(UnitKind kind);
 // The record kind that follows a header (the header itself for SceneCamera).
 UnitKind recordKindOf(UnitKind header);
-// "MESHCOUNT:", "BACKGROUNDCOUNT:", ...; null for SceneCamera and GraphHeader.
-const char* countKeywordOf(UnitKind header);
+// "MESHCOUNT:", "BACKGROUNDCOUNT:", ...; empty for SceneCamera and GraphHeader.
+std::string_view countKeywordOf(UnitKind header);
 // The keyword a unit starts with ("MESH:", "------", "HUD:", ...).
-const char* startKeywordOf(UnitKind kind);
+std::string_view startKeywordOf(UnitKind kind);
 // "mesh", "entity", "background", ...: for messages.
 const char* unitNoun(UnitKind kind);
 
@@ -81,13 +62,6 @@ std::string wordAfter(std::string_view text, const Segmentation& s, const Unit& 
 int32_t keywordLine(std::string_view text, const Segmentation& s, const Unit& unit,
                     std::string_view keyword);
 
-// A well-formed record or header of the unit's kind, on one line: names are kept where the
-// broken unit still shows them, counts are the records found (headers) or the CHILDCOUNT the
-// entity shows (entities).
-std::string standIn(std::string_view text, const Segmentation& s, size_t unit);
-
-// The text with the unit replaced by its stand-in, every line after it where it was.
-std::string replaceUnit(std::string_view text, const Segmentation& s, size_t unit);
 // How many more ENTITY records the CHILDCOUNTs of the records present announce than follow
 // (0 when the tree is complete; records past its end are not counted).
 int32_t entityShortfall(std::string_view text, const Segmentation& s);
@@ -101,6 +75,15 @@ struct ChildCountGap {
 };
 ChildCountGap childCountGap(std::string_view text, const Segmentation& s);
 
-// The text with the header's count replaced by `count`, on the same line.
+// The text with the header's count replaced by `count`, on the same line; empty when the header
+// shows no count.
 std::string replaceCount(std::string_view text, const Segmentation& s, size_t header,
                          int32_t count);
+
+// The token is the keyword, or the keyword with its value glued on ("MESHCOUNT:2").
+bool exactKeyword(std::string_view token, std::string_view keyword);
+// A misspelt keyword: other case, or (for long keywords) one character added, missing, wrong or
+// swapped with its neighbour; the token must carry a colon unless it is the keyword's own word.
+bool fuzzyKeyword(std::string_view token, std::string_view keyword);
+// A word as a whole number, or `fallback` when it is none ("+3" is 3).
+int32_t integerOr(std::string_view word, int32_t fallback);
