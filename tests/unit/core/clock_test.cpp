@@ -2,6 +2,8 @@
 // the clamp at zero.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "core/clock.h"
 
 // A reload of half a second after the second update: the clocks run on, no step carries it.
@@ -19,6 +21,7 @@ TEST(Clock, FractionsOfAMillisecondAreTruncatedAtEveryUpdateAndAReloadIsNoStep) 
                       std::tuple(int32_t(k.step), k.simPerUpdate, sim, 1000 + reload + k.step * i))
                 << "rate " << k.rate << " step " << k.step << " turn " << i;
         }
+        std::free(c);
     }
 }
 
@@ -32,4 +35,5 @@ TEST(Clock, GoingBelowZeroStopsTimeAtZeroUntilTheRateRisesAgain) {
     addTimeRate(c, 0.01f), addTimeRate(c, 0.99f);
     updateClockAt(c, 1000);
     EXPECT_EQ(c->simTimeMs, 100);
+    std::free(c);
 }
