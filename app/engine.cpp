@@ -7,10 +7,8 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -26,6 +24,7 @@
 #include "app/watch.h"
 #include "hud/actions.h"
 #include "loader/loader.h"
+#include "loader/write_records.h"
 #include "render/frame.h"
 #include "render/gl_backend.h"
 #include "render/gl_textures.h"
@@ -134,28 +133,6 @@ void freeEngine() {
     resources = nullptr;
     engine::clock = nullptr;
     viewpoint = nullptr;
-}
-
-// The shortest text that reads back as the same float; minus zero is written 0.
-std::string shortestNumber(float value) {
-    // Fixed and exponent forms with ever more digits (nine significant digits always read back
-    // exactly); the shorter wins, the fixed one on a tie.
-    const double number = static_cast<double>(value + 0.0f);
-    std::string best;
-    char text[64];
-    for (int digits = 0; digits <= 9; ++digits) {
-        if (std::fabs(number) < 1e15) {
-            std::snprintf(text, sizeof text, "%.*f", digits, number);
-            if (std::strtof(text, nullptr) == value &&
-                (best.empty() || std::strlen(text) < best.size()))
-                best = text;
-        }
-        std::snprintf(text, sizeof text, "%.*g", digits == 0 ? 1 : digits, number);
-        if ((std::strtof(text, nullptr) == value || digits == 9) &&
-            (best.empty() || std::strlen(text) < best.size()))
-            best = text;
-    }
-    return best;
 }
 
 uint32_t glutElapsedMs() {
@@ -340,8 +317,8 @@ void actOnRequests(EngineState* state, Hud* hud, const std::function<uint32_t()>
 }
 
 std::string cameraEntityLine(Float3 position) {
-    return "POSITION: " + shortestNumber(position.x) + " " + shortestNumber(position.y) + " " +
-           shortestNumber(position.z) + " ROTATION: 0 0 1 0 SCALE: 1 1 1";
+    return "POSITION: " + numbersText({position.x, position.y, position.z}) +
+           " ROTATION: 0 0 1 0 SCALE: 1 1 1";
 }
 
 void exitAfterScreenshot(const char* path, double afterSeconds) {

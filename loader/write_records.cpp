@@ -5,9 +5,10 @@
 #include "loader/vocabulary.h"
 #include "texture/registry.h"
 
-#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -23,8 +24,7 @@ void appendNumber(std::string* out, float value, int32_t decimals) {
         out->append(text, size_t(n > 0 && n < int(sizeof text) ? n : 0));
         return;
     }
-    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value + 0.0f);
-    out->append(text, written.ptr);
+    out->append(numberText(value));
 }
 
 void writeTextureType(std::string* out, const TextureRef& t) {
@@ -112,9 +112,24 @@ void writeLine(std::string* out, const char* tmpl, std::initializer_list<LineVal
 }
 
 std::string numberText(float value) {
-    std::string text;
-    appendNumber(&text, value, SHORTEST);
-    return text;
+    // Fixed and exponent forms with ever more digits (nine significant digits always read back
+    // exactly); the shorter wins, the fixed one on a tie. snprintf rather than to_chars: the
+    // browser build's C++ library has no float to_chars.
+    const double number = static_cast<double>(value + 0.0f);
+    std::string best;
+    char text[64];
+    const auto consider = [&](bool readsBack) {
+        if (readsBack && (best.empty() || std::strlen(text) < best.size())) best = text;
+    };
+    for (int digits = 0; digits <= 9; ++digits) {
+        if (std::fabs(number) < 1e15) {
+            std::snprintf(text, sizeof text, "%.*f", digits, number);
+            consider(std::strtof(text, nullptr) == value);
+        }
+        std::snprintf(text, sizeof text, "%.*g", digits == 0 ? 1 : digits, number);
+        consider(std::strtof(text, nullptr) == value || digits == 9);
+    }
+    return best;
 }
 
 std::string numbersText(std::initializer_list<float> values) {
