@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -248,6 +249,12 @@ TgaImage* decodeImage(const uint8_t* bytes, size_t size, int* bytesPerPixel, cha
 
 ImageFile readImageFile(const char* path) {
     ImageFile out{nullptr, 3, 0, {}};
+    // Opening a pipe waits for a writer that may never come: a pipe is no image file.
+    struct stat info {};
+    if (stat(path, &info) == 0 && S_ISFIFO(info.st_mode)) {
+        out.problem = "the file is a pipe";
+        return out;
+    }
     std::FILE* file = std::fopen(path, "rb");
     if (!file) {
         out.openError = errno != 0 ? errno : ENOENT;

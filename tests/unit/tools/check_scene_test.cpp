@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "loader/parse.h"
@@ -104,11 +105,13 @@ TEST(CheckScene, EachEditGivesItsFindingsAndTheNoteNamingTheLineToFix) {
 
 // The warning lines: a byte-order mark changes nothing; a texture one letter off names the file
 // beside the scene; an absolute name is read where it says, /dev/zero no further than its first
-// bytes; files that are there and readable give no warning.
+// bytes, a pipe not at all (opening it would wait for a writer); files that are there and
+// readable give no warning.
 TEST(CheckScene, WarningLinesReadTexturesWhereTheEngineDoes) {
     TempFolder folder;
     for (const char* name : {"panel.tga", "smoke.tga"})
         ASSERT_TRUE(writeBytes(folder.file(name), makeTga({.width = 1, .height = 1}, {0, 0, 0})));
+    ASSERT_EQ(mkfifo(folder.file("pipe.tga").c_str(), 0600), 0);
     char outside[] = "/tmp/kXXXXXX.tga"; // short enough for a TEXTURE word
     close(mkstemps(outside, 4));
     ASSERT_TRUE(writeBytes(outside, makeTga({.width = 1, .height = 1}, {0, 0, 0})));
@@ -116,6 +119,7 @@ TEST(CheckScene, WarningLinesReadTexturesWhereTheEngineDoes) {
         {"Panle.tga", "smoke.tga", "line 9: texture 'Panle.tga' cannot be opened (No such file or directory); expected a TGA, "
                                    "PNG or JPEG file: it is drawn white; did you mean 'panel.tga'?"},
         {"/dev/zero", outside, "line 9: texture '/dev/zero' cannot be read: not a TGA, PNG or JPEG file; it is drawn white"},
+        {"pipe.tga", "smoke.tga", "line 9: texture 'pipe.tga' cannot be read: the file is a pipe; it is drawn white"},
     };
     for (const auto& row : rows) {
         const std::string text = "\xEF\xBB\xBF" + edited({{"panel.tga", row.panel}, {"smoke.tga", row.smoke}});
