@@ -9,10 +9,6 @@
 #include <filesystem>
 #include <vector>
 
-namespace {
-constexpr int MAX_SCREENSHOTS = 9999;
-} // namespace
-
 bool writeWindowPng(const char* path) {
     int width = glutGet(GLUT_WINDOW_WIDTH);
     int height = glutGet(GLUT_WINDOW_HEIGHT);
@@ -46,19 +42,6 @@ bool writeWindowPng(const char* path) {
         return false;
     }
     return true;
-}
-
-std::string nextScreenshotPath(const std::string& folder,
-                               const std::function<bool(const std::string&)>& exists) {
-    std::string prefix = folder;
-    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-    for (int n = 1; n <= MAX_SCREENSHOTS; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "krestel-%04d.png", n);
-        std::string path = prefix + name;
-        if (!exists(path)) return path;
-    }
-    return {};
 }
 
 void writeScreenshotBeside(std::string folder) {

@@ -9,6 +9,8 @@
 // writes it to path as an 8-bit RGB PNG. On failure prints an ERROR line naming path and says no.
 bool writeWindowPng(const char* path);
 
+inline constexpr int MAX_SCREENSHOTS = 9999;
+
 // The first of folder/krestel-0001.png ... krestel-9999.png for which exists() says no; empty
 // when all are taken. An empty folder means the working folder.
 std::string nextScreenshotPath(const std::string& folder,

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int MAX_SCREENSHOTS = 9999;
-
 std::set<std::string> downloaded; // names already handed to the browser this session
 
 EM_JS(void, downloadCanvasPng, (const char* name), {
@@ -33,18 +31,6 @@ std::string baseName(const std::string& path) {
 bool writeWindowPng(const char* path) {
     downloadCanvasPng(baseName(path).c_str());
     return true;
-}
-
-std::string nextScreenshotPath(const std::string& folder,
-                               const std::function<bool(const std::string&)>& exists) {
-    std::string prefix = folder;
-    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-    for (int n = 1; n <= MAX_SCREENSHOTS; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "krestel-%04d.png", n);
-        if (!exists(prefix + name)) return prefix + name;
-    }
-    return {};
 }
 
 void writeScreenshotBeside(std::string folder) {

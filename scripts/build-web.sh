@@ -7,18 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KRESTEL_WEB_BUILD_DIR:-$root/build-web}"
 
-packages=(emscripten node-acorn freeglut3-dev g++ cmake chromium)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/install-deps.sh" emscripten node-acorn freeglut3-dev g++ cmake chromium
 
 # Debian installs node modules here; emscripten's optimiser looks for acorn through NODE_PATH.
 export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"

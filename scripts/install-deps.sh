@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Krestel needs to build, run and test, only when one is missing.
+# Installs the Debian packages Krestel needs to build, run and test, only when one is missing;
+# with arguments, those packages instead (scripts/build-web.sh names the browser build's).
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ ${#packages[@]} -gt 0 ] || packages=(
   build-essential cmake g++ pkg-config
   freeglut3-dev libglu1-mesa-dev mesa-common-dev libgl1-mesa-dri libglx-mesa0
   libpng-dev libturbojpeg0-dev
