@@ -105,7 +105,9 @@ TEST(Transform, UntouchedSubtreesAreSkipped) {
 TEST(Scene, LookupsAreExactFirstMatchAndNeverTheRoot) {
     Scene* s = createScene();
     addEntity(s, makeEntity("Lamp", EntityType::LIGHT), 0);
-    addEntity(s, makeEntity("Box", EntityType::OBJECT), 0);
+    Entity box = makeEntity("Box", EntityType::OBJECT);
+    box.type = MotionType::SIMULATE; // a list of motions is kept as well, beside the types'
+    addEntity(s, box, 0);
     addEntity(s, makeEntity("Lamp", EntityType::LIGHT), 0);
     const std::pair<const char*, int32_t> names[] = {{"Lamp", 1}, {"Box", 2}, {"box", 0}, {"Root Group", 0},
                                                      {"Lamp2345678901234567890", 0}, {"Lamp", 1}}; // now from the name index
@@ -115,7 +117,10 @@ TEST(Scene, LookupsAreExactFirstMatchAndNeverTheRoot) {
     EXPECT_EQ(std::vector<int32_t>(lights->items, lights->items + lights->count),
               (std::vector<int32_t>{1, 3}));
     freeIndexList(lights);
-    for (int32_t none : {int32_t{EntityType::CAMERA}, 99}) EXPECT_EQ(findEntitiesByType(s, none), nullptr) << none;
+    for (int32_t none : {int32_t{EntityType::CAMERA}, 99, ENTITY_TYPE_COUNT, -1}) {
+        EXPECT_EQ(findEntitiesByType(s, none), nullptr) << none;
+        EXPECT_EQ(entitiesOfType(s, none).count, 0) << none;
+    }
     freeScene(s);
 }
 
