@@ -360,17 +360,23 @@ void applyState(bool glyphs) {
     glUniform1f(u.shininess, ff.shininess);
 }
 
-void useImmediateLayout() {
-    glBindBuffer(GL_ARRAY_BUFFER, ff.immediateBuffer);
-    const GLsizei stride = sizeof(ImmediateVertex);
+// The attributes both vertex layouts share: position, normal and texture coordinates, at the
+// offsets of the engine's 32-byte Vertex (the immediate vertex starts the same way).
+void pointSharedAttributes(GLsizei stride) {
     glEnableVertexAttribArray(POSITION);
     glEnableVertexAttribArray(NORMAL);
     glEnableVertexAttribArray(TEXCOORD);
-    glEnableVertexAttribArray(COLOUR);
-    glEnableVertexAttribArray(GLYPH);
     glVertexAttribPointer(POSITION, 3, GL_FLOAT, GL_FALSE, stride, (void*)0);
     glVertexAttribPointer(NORMAL, 3, GL_FLOAT, GL_FALSE, stride, (void*)12);
     glVertexAttribPointer(TEXCOORD, 2, GL_FLOAT, GL_FALSE, stride, (void*)24);
+}
+
+void useImmediateLayout() {
+    glBindBuffer(GL_ARRAY_BUFFER, ff.immediateBuffer);
+    const GLsizei stride = sizeof(ImmediateVertex);
+    pointSharedAttributes(stride);
+    glEnableVertexAttribArray(COLOUR);
+    glEnableVertexAttribArray(GLYPH);
     glVertexAttribPointer(COLOUR, 4, GL_FLOAT, GL_FALSE, stride, (void*)32);
     glVertexAttribPointer(GLYPH, 2, GL_FLOAT, GL_FALSE, stride, (void*)48);
 }
@@ -696,15 +702,9 @@ void ffDrawMesh(const Vertex* vertices, int32_t vertexCount, const uint32_t* ind
     applyState(false);
     glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
-    const GLsizei stride = sizeof(Vertex);
-    glEnableVertexAttribArray(POSITION);
-    glEnableVertexAttribArray(NORMAL);
-    glEnableVertexAttribArray(TEXCOORD);
+    pointSharedAttributes(sizeof(Vertex));
     glDisableVertexAttribArray(COLOUR);
     glDisableVertexAttribArray(GLYPH);
-    glVertexAttribPointer(POSITION, 3, GL_FLOAT, GL_FALSE, stride, (void*)0);
-    glVertexAttribPointer(NORMAL, 3, GL_FLOAT, GL_FALSE, stride, (void*)12);
-    glVertexAttribPointer(TEXCOORD, 2, GL_FLOAT, GL_FALSE, stride, (void*)24);
     glVertexAttrib4fv(COLOUR, ff.colour);
     glVertexAttrib2f(GLYPH, 0, 0);
     glDrawElements(GL_TRIANGLES, indexCount, mesh.indexType, nullptr);
